@@ -1,0 +1,30 @@
+# Front door: `make run` and `make test` set up the machine (once), build and
+# then run the main job or the tests. Everything lands in build/.
+BUILD := build
+CMAKE_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
+JOBS := $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all setup build test run bench format clean
+
+all: build
+
+setup:
+	@./scripts/setup.sh
+
+$(BUILD)/CMakeCache.txt: | setup
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+build: setup $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	./scripts/with-display.sh ctest --test-dir $(BUILD) --output-on-failure
+
+run: build
+	./scripts/with-display.sh ./scripts/run-main.sh
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	cmake --build $(BUILD) --target clean

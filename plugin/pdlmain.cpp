@@ -1,0 +1,51 @@
+// Library load and unload.
+#include <windows.h>
+
+#include <new>
+
+#include "shared/FpuControlWord.h"
+#include "shared/LangTable.h"
+#include "shared/ShellSupport.h"
+#include "toolkit/Application.h"
+
+namespace {
+
+shared::ShellSupport* g_shell = nullptr;
+
+bool Load() {
+  try {
+    toolkit::CreateApplication();
+    g_shell = new shared::ShellSupport;
+    g_shell->Load();
+    return true;
+  } catch (const std::bad_alloc&) {
+    delete g_shell;
+    g_shell = nullptr;
+    toolkit::DestroyApplication();
+    return false;
+  }
+}
+
+void Unload(bool processExit) {
+  if (g_shell) g_shell->Unload(processExit);
+  delete g_shell;
+  g_shell = nullptr;
+  shared::FinalizeLangTable();
+  toolkit::DestroyApplication();
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  shared::KeepFpuControlWord keepHostFpu;
+  switch (reason) {
+    case DLL_PROCESS_ATTACH:
+      DisableThreadLibraryCalls(instance);
+      return Load() ? TRUE : FALSE;
+    case DLL_PROCESS_DETACH:
+      // A non-null `reserved` means the process is ending, not a FreeLibrary.
+      Unload(reserved != nullptr);
+      break;
+  }
+  return TRUE;
+}

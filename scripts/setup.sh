@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on Debian 12 and creates the
+# private Wine prefix under build/. Safe to run again: each step checks first.
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${ZENTRIX_BUILD:-$top/build}
+
+need_root() {
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "setup: installing packages needs root (run as root or with sudo)" >&2
+    exit 1
+  fi
+}
+
+# Packages checked by dpkg status so a second run never touches apt.
+packages=(
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+  mingw-w64-i686-dev cmake make wine wine32:i386 wine64 xvfb xauth xdotool
+  imagemagick googletest nlohmann-json3-dev python3 clang-format
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  need_root
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: enabling the i386 architecture"
+    dpkg --add-architecture i386
+  fi
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Private Wine prefix: never the user's own ~/.wine.
+export WINEPREFIX="$build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "setup: creating the Wine prefix in $WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  # wineboot needs no display; keep it from trying to open one.
+  DISPLAY= wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "setup: wineboot did not create the prefix" >&2
+    exit 1
+  fi
+fi
