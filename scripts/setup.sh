@@ -17,7 +17,7 @@ need_root() {
 packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   mingw-w64-i686-dev cmake make wine wine32:i386 wine64 xvfb xauth xdotool
-  imagemagick googletest nlohmann-json3-dev python3 clang-format
+  imagemagick googletest nlohmann-json3-dev python3 clang-format fonts-wine
 )
 
 missing=()
@@ -53,4 +53,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "setup: wineboot did not create the prefix" >&2
     exit 1
   fi
+fi
+
+# Windows are left unmanaged by the X server's (absent) window manager: under
+# Xvfb, Wine otherwise waits for a window manager's answer each time a
+# top-level window is hidden or destroyed.
+if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  echo "setup: configuring the Wine prefix"
+  DISPLAY= wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  wineserver -w
 fi

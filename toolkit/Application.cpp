@@ -13,4 +13,67 @@ void DestroyApplication() {
   Application = nullptr;
 }
 
+std::string ErrorBoxText(std::string_view message) {
+  std::string text(message);
+  if (!text.empty() && static_cast<unsigned char>(text.back()) > static_cast<unsigned char>('.')) text += '.';
+  return text;
+}
+
+std::string TApplication::Title() const {
+  char buffer[MAX_PATH] = {};
+  if (handle_) {
+    ::GetWindowTextA(handle_, buffer, sizeof buffer);
+    return buffer;
+  }
+  const DWORD length = ::GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  std::string name(buffer, length < sizeof buffer ? length : 0);
+  name.erase(0, name.find_last_of("\\/") + 1);
+  if (const size_t dot = name.find('.'); dot != std::string::npos) name.erase(dot);
+  return name;
+}
+
+void TApplication::SetCursor(HCURSOR cursor) {
+  cursor_ = cursor;
+  if (cursor_) {
+    ::SetCursor(cursor_);
+    return;
+  }
+  // Moving the pointer onto its own position makes the window under it answer
+  // WM_SETCURSOR again, so it shows its own cursor at once.
+  POINT position;
+  if (::GetCursorPos(&position)) ::SetCursorPos(position.x, position.y);
+}
+
+void TApplication::SetBusyCursor() { SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT))); }
+
+void TApplication::RouteMessage(MSG& message) {
+  if (keyFilter_ && keyFilter_(message)) return;
+  ::TranslateMessage(&message);
+  ::DispatchMessageW(&message);
+}
+
+void TApplication::ProcessMessages() {
+  MSG message;
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    RouteMessage(message);
+  }
+}
+
+void TApplication::ShowError(HWND owner, const char* message) noexcept {
+  try {
+    ::MessageBoxA(owner, ErrorBoxText(message ? message : "").c_str(), Title().c_str(), MB_OK | MB_ICONSTOP);
+  } catch (...) {
+    // Out of memory for the text: show the bare message rather than nothing.
+    ::MessageBoxA(owner, message, nullptr, MB_OK | MB_ICONSTOP);
+  }
+}
+
+TBusyCursor::TBusyCursor() : previous_(Application->Cursor()) { Application->SetBusyCursor(); }
+
+TBusyCursor::~TBusyCursor() { Application->SetCursor(previous_); }
+
 }  // namespace toolkit

@@ -5,15 +5,69 @@
 
 #include <windows.h>
 
+#include <exception>
+#include <string>
+#include <string_view>
+
 namespace toolkit {
+
+class TForm;
+
+// Text of the error box: the message, with "." appended when its last
+// character sorts after "." (bytes compared unsigned).
+std::string ErrorBoxText(std::string_view message);
 
 class TApplication {
  public:
   HWND Handle() const { return handle_; }
   void SetHandle(HWND handle) { handle_ = handle; }
 
+  // Caption of the error box: the owner window's caption while a handle is
+  // set, otherwise the program's file name without its extension.
+  std::string Title() const;
+
+  // Application-wide mouse cursor; null means every window's own cursor.
+  HCURSOR Cursor() const { return cursor_; }
+  void SetCursor(HCURSOR cursor);
+  void SetBusyCursor();
+  void RestoreCursor() { SetCursor(nullptr); }
+
+  // Dispatches the thread's pending messages (forms' dialog keys included)
+  // and returns when the queue is empty. A WM_QUIT is left for the outer loop.
+  void ProcessMessages();
+  // Routes one retrieved message: form keyboard handling, else dispatch.
+  void RouteMessage(MSG& message);
+  // Form keyboard handling, installed by the forms; true when it used the
+  // message up.
+  using KeyFilter = bool (*)(const MSG& message);
+  void SetKeyFilter(KeyFilter filter) { keyFilter_ = filter; }
+
+  // The error box: stop icon, one OK button, owned by `owner`.
+  void ShowError(HWND owner, const char* message) noexcept;
+  // Runs an event handler; an exception it throws ends the handler and is
+  // shown in the error box instead of travelling on. True if it completed.
+  template <typename Handler>
+  bool RunEvent(HWND owner, Handler&& handler) noexcept {
+    try {
+      handler();
+      return true;
+    } catch (const std::exception& error) {
+      ShowError(owner, error.what());
+    } catch (...) {
+      ShowError(owner, "Unexpected error");
+    }
+    return false;
+  }
+
+  // The form of the library that last held the activation.
+  TForm* ActiveForm() const { return activeForm_; }
+  void SetActiveForm(TForm* form) { activeForm_ = form; }
+
  private:
   HWND handle_ = nullptr;
+  HCURSOR cursor_ = nullptr;
+  KeyFilter keyFilter_ = nullptr;
+  TForm* activeForm_ = nullptr;
 };
 
 // Created at library load, destroyed at unload; null outside that span.
@@ -21,5 +75,17 @@ extern TApplication* Application;
 
 void CreateApplication();
 void DestroyApplication();
+
+// Shows the busy cursor for its lifetime and then the cursor set before.
+class TBusyCursor {
+ public:
+  TBusyCursor();
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+  ~TBusyCursor();
+
+ private:
+  HCURSOR previous_;
+};
 
 }  // namespace toolkit

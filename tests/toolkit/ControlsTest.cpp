@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <system_error>
+
+#include "TestDialog.h"
+#include "toolkit/ActCtx.h"
+#include "toolkit/Image.h"
+#include "toolkit/Scoped.h"
+
+namespace toolkit_test {
+namespace {
+
+constexpr int kTestIconId = 101;
+
+RECT BoundsInParent(HWND control) {
+  RECT box;
+  ::GetWindowRect(control, &box);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&box), 2);
+  return box;
+}
+
+// The text's extent in the form font, measured here without the toolkit.
+SIZE TextExtent(HWND form, const wchar_t* text) {
+  ScopedWindowDC dc(form);
+  ScopedSelect font(dc.Get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(form, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  ::GetTextExtentPoint32W(dc.Get(), text, lstrlenW(text), &extent);
+  return extent;
+}
+
+TEST(Label, AutoSizedLabelGrowsAndShrinksToTheRightOfItsLeftEdge) {
+  TestDialog dialog;
+  const HWND label = dialog.prompt.Handle();
+  const RECT before = BoundsInParent(label);
+  const SIZE shortText = TextExtent(dialog.form.Handle(), L"Product name:");
+  EXPECT_EQ(shortText.cx, before.right - before.left);
+  EXPECT_EQ(shortText.cy, before.bottom - before.top);
+
+  dialog.prompt.SetText("Microsoft Windows 7 Professional with a rather long product name");
+  const RECT grown = BoundsInParent(label);
+  EXPECT_EQ(before.left, grown.left);
+  EXPECT_EQ(before.top, grown.top);
+  EXPECT_EQ(
+      TextExtent(dialog.form.Handle(), L"Microsoft Windows 7 Professional with a rather long product name")
+          .cx,
+      grown.right - grown.left);
+  EXPECT_EQ(before.bottom - before.top, grown.bottom - grown.top);
+
+  dialog.prompt.SetText("");
+  const RECT empty = BoundsInParent(label);
+  EXPECT_EQ(before.left, empty.left);
+  EXPECT_LT(empty.right - empty.left, before.right - before.left);
+  EXPECT_EQ(before.bottom - before.top, empty.bottom - empty.top) << "an empty label keeps one line's height";
+}
+
+TEST(Label, FixedLabelsKeepTheirBoxAndAmpersandShows) {
+  TestDialog dialog;
+  TLabel& title = dialog.form.Add<TLabel>({.parent = dialog.winSheet.Handle(),
+                                           .id = 20,
+                                           .text = "Windows information",
+                                           .x = 48,
+                                           .y = 24,
+                                           .w = 281,
+                                           .h = 13,
+                                           .autoSize = false,
+                                           .align = TLabel::Align::Centre});
+  TLabel& wrapping = dialog.form.Add<TLabel>({.parent = dialog.winSheet.Handle(),
+                                              .id = 21,
+                                              .text = "No information",
+                                              .x = 137,
+                                              .y = 181,
+                                              .w = 184,
+                                              .h = 36,
+                                              .autoSize = false,
+                                              .wordWrap = true});
+  const RECT titleBox = BoundsInParent(title.Handle());
+  const RECT wrapBox = BoundsInParent(wrapping.Handle());
+  title.SetText("Windows Information & more");
+  wrapping.SetText(
+      "A video BIOS text long enough to need more than one line in a box this narrow, and then some");
+  const RECT titleAfter = BoundsInParent(title.Handle());
+  const RECT wrapAfter = BoundsInParent(wrapping.Handle());
+  EXPECT_TRUE(::EqualRect(&titleBox, &titleAfter));
+  EXPECT_TRUE(::EqualRect(&wrapBox, &wrapAfter));
+  EXPECT_EQ("Windows Information & more", title.Text());
+  EXPECT_NE(0, ::GetWindowLongW(title.Handle(), GWL_STYLE) & SS_NOPREFIX);
+}
+
+TEST(Text, AnsiAndUtf8PathsBothReachTheWindowIntact) {
+  TestDialog dialog;
+  // 0xE9 is a letter in every Western code page; through the A path it must
+  // arrive as that code page's character, not as raw UTF-8.
+  const char ansi[] = "Caf\xE9";
+  dialog.prompt.SetText(ansi);
+  wchar_t expected[8] = {};
+  ::MultiByteToWideChar(CP_ACP, 0, ansi, -1, expected, 8);
+  EXPECT_EQ(std::wstring(expected), WindowTextW(dialog.prompt.Handle()));
+  EXPECT_EQ(ansi, dialog.prompt.Text());
+
+  dialog.prompt.SetText("\xD0\xA1\xD0\xB5\xD1\x82\xD1\x8C", TextEncoding::Utf8);
+  EXPECT_EQ(L"\x0421\x0435\x0442\x044C", WindowTextW(dialog.prompt.Handle()));
+}
+
+TEST(Image, TakesTheSizeOfItsThirtyTwoPixelIcon) {
+  TestDialog dialog;
+  TImage& image = dialog.form.Add<TImage>({.parent = dialog.winSheet.Handle(),
+                                           .id = 23,
+                                           .x = 7,
+                                           .y = 11,
+                                           .module = ::GetModuleHandleW(nullptr),
+                                           .iconId = kTestIconId});
+  const RECT box = BoundsInParent(image.Handle());
+  EXPECT_EQ(32, box.right - box.left);
+  EXPECT_EQ(32, box.bottom - box.top);
+  EXPECT_NE(0, ::SendMessageW(image.Handle(), STM_GETICON, 0, 0));
+}
+
+TEST(Image, MissingIconIsAnError) {
+  TestDialog dialog;
+  EXPECT_THROW(dialog.form.Add<TImage>({.parent = dialog.winSheet.Handle(),
+                                        .id = 24,
+                                        .module = ::GetModuleHandleW(nullptr),
+                                        .iconId = 999}),
+               std::system_error);
+}
+
+TEST(Bevel, StaysBelowTheControlsItEncloses) {
+  TestDialog dialog;
+  // Created after the label, yet the label must draw over the frame.
+  HWND last = ::GetWindow(dialog.prompt.Handle(), GW_HWNDLAST);
+  EXPECT_EQ(dialog.frame.Handle(), last);
+  EXPECT_EQ(0, ::GetWindowLongW(dialog.frame.Handle(), GWL_STYLE) & WS_TABSTOP);
+}
+
+TEST(ListView, RowsCarryCaptionAndSubItemsWithWholeRowSelection) {
+  TestDialog dialog;
+  dialog.list.AddColumn("FileName", 100);
+  dialog.list.AddColumn("ProductName", 200);
+  dialog.list.AddColumn("Copyright", 150);
+  EXPECT_EQ(200, ::SendMessageW(dialog.list.Handle(), LVM_GETCOLUMNWIDTH, 1, 0));
+  EXPECT_EQ(0, dialog.list.AddRow("kernel32.dll", {"Wine", "Copyright (c) Wine"}));
+  EXPECT_EQ(1, dialog.list.AddRow("user32.dll", {"Wine"}));
+  EXPECT_EQ(2, dialog.list.RowCount());
+  EXPECT_EQ("user32.dll", dialog.list.ItemText(1, 0));
+  EXPECT_EQ("Copyright (c) Wine", dialog.list.ItemText(0, 2));
+  const auto extended = ::SendMessageW(dialog.list.Handle(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+  EXPECT_NE(0, extended & LVS_EX_FULLROWSELECT);
+}
+
+TEST(ActCtx, WithoutAManifestResourceTheScopeDoesNothing) {
+  TActCtxScope scope;
+  EXPECT_FALSE(scope.Active());
+  TestDialog dialog;  // and windows are still created
+  EXPECT_NE(nullptr, dialog.list.Handle());
+}
+
+}  // namespace
+}  // namespace toolkit_test

@@ -1,0 +1,118 @@
+// Helpers for driving forms from inside their own modal loop: a script of
+// steps run one per thread-timer tick (so the loop dispatches what a step
+// posted before the next runs), key and click posting, and a reader for the
+// error box.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace toolkit_test {
+
+class Script {
+ public:
+  explicit Script(std::vector<std::function<void()>> steps) : steps_(steps.begin(), steps.end()) {
+    current_ = this;
+    timer_ = ::SetTimer(nullptr, 0, 20, Tick);
+  }
+  Script(const Script&) = delete;
+  Script& operator=(const Script&) = delete;
+  ~Script() {
+    ::KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  bool Done() const { return steps_.empty(); }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (!current_ || current_->steps_.empty()) return;
+    // Taken off first: a step may run a nested loop that ticks again.
+    std::function<void()> step = std::move(current_->steps_.front());
+    current_->steps_.pop_front();
+    step();
+  }
+  static inline Script* current_ = nullptr;
+  std::deque<std::function<void()>> steps_;
+  UINT_PTR timer_ = 0;
+};
+
+inline void PostKey(HWND target, WPARAM key) {
+  ::PostMessageW(target, WM_KEYDOWN, key, 1);
+  ::PostMessageW(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
+}
+
+// Posted key messages do not change the key state table; modifiers held
+// "down" this way are what GetKeyState then reports to the key's handler.
+inline void SetModifiers(bool control, bool shift) {
+  BYTE state[256];
+  ::GetKeyboardState(state);
+  state[VK_CONTROL] = control ? 0x80 : 0;
+  state[VK_SHIFT] = shift ? 0x80 : 0;
+  ::SetKeyboardState(state);
+}
+
+inline void PostClick(HWND target, POINT at) {
+  const LPARAM position = MAKELPARAM(at.x, at.y);
+  ::PostMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, position);
+  ::PostMessageW(target, WM_LBUTTONUP, 0, position);
+}
+
+struct MessageBoxSeen {
+  HWND box = nullptr;
+  HWND owner = nullptr;
+  std::string caption;
+  std::string text;
+  HICON icon = nullptr;
+  int buttons = 0;
+  int firstButtonId = 0;
+};
+
+inline BOOL CALLBACK FindVisibleDialogBox(HWND window, LPARAM found) {
+  char name[16] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, "#32770") == 0 && ::IsWindowVisible(window)) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The thread's visible message box, read and then closed with its OK button.
+inline MessageBoxSeen ReadAndCloseMessageBox() {
+  MessageBoxSeen seen;
+  ::EnumThreadWindows(::GetCurrentThreadId(), FindVisibleDialogBox, reinterpret_cast<LPARAM>(&seen.box));
+  if (!seen.box) return seen;
+  seen.owner = ::GetWindow(seen.box, GW_OWNER);
+  char buffer[512];
+  ::GetWindowTextA(seen.box, buffer, sizeof buffer);
+  seen.caption = buffer;
+  for (HWND child = ::GetWindow(seen.box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    ::GetClassNameA(child, buffer, sizeof buffer);
+    const std::string kind = buffer;
+    const LONG style = ::GetWindowLongA(child, GWL_STYLE);
+    if (!(style & WS_VISIBLE)) continue;
+    if (kind == "Button") {
+      if (seen.buttons++ == 0) seen.firstButtonId = ::GetDlgCtrlID(child);
+    } else if (kind == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
+      seen.icon = reinterpret_cast<HICON>(::SendMessageA(child, STM_GETICON, 0, 0));
+    } else if (kind == "Static") {
+      ::GetWindowTextA(child, buffer, sizeof buffer);
+      seen.text += buffer;
+    }
+  }
+  ::PostMessageW(seen.box, WM_COMMAND, IDOK, 0);
+  return seen;
+}
+
+// A plain visible top-level window of this thread.
+inline HWND CreateTopWindow(const char* title, bool visible = true) {
+  HWND window = ::CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 10,
+                                  10, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  return window;
+}
+
+}  // namespace toolkit_test

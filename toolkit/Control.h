@@ -1,0 +1,74 @@
+// Base of every control: a real child window with the caller's id, the
+// parent's font, and a layout position scaled to the screen. Controls answer
+// their own notifications: the parent window reflects WM_COMMAND, WM_NOTIFY
+// and WM_DRAWITEM back to the control object that sent them.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "toolkit/Text.h"
+
+namespace toolkit {
+
+class TControl {
+ public:
+  TControl() = default;
+  TControl(const TControl&) = delete;
+  TControl& operator=(const TControl&) = delete;
+  virtual ~TControl();
+
+  HWND Handle() const { return handle_; }
+  int Id() const { return ::GetDlgCtrlID(handle_); }
+  // The form window this control sits on.
+  HWND Form() const { return ::GetAncestor(handle_, GA_ROOT); }
+
+  bool Visible() const { return (::GetWindowLongW(handle_, GWL_STYLE) & WS_VISIBLE) != 0; }
+  void SetVisible(bool visible);
+
+  virtual void SetText(const char* text, TextEncoding encoding = TextEncoding::Ansi);
+  // The text as the A functions read it back.
+  std::string Text() const { return WindowTextA(handle_); }
+
+  static TControl* FromHandle(HWND window);
+
+  // A key pressed while the focus is on this control or inside it; true when
+  // the control used it up. Called before the form's own Tab/Enter/Escape.
+  virtual bool OnDialogKey(WPARAM key) {
+    (void)key;
+    return false;
+  }
+  // WM_COMMAND, WM_NOTIFY or WM_DRAWITEM sent by this control to its parent.
+  virtual bool OnReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    (void)message, (void)wParam, (void)lParam, (void)result;
+    return false;
+  }
+
+ protected:
+  struct WindowArgs {
+    const wchar_t* className = nullptr;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    HWND parent = nullptr;
+    int id = 0;
+    const char* text = nullptr;
+    TextEncoding encoding = TextEncoding::Ansi;
+    int x = 0, y = 0, width = 0, height = 0;  // layout pixels, scaled here
+    bool visible = true;
+  };
+  // Creates the window; throws std::system_error when it cannot.
+  void CreateHandle(const WindowArgs& args);
+  void DestroyHandle();
+
+ private:
+  HWND handle_ = nullptr;
+};
+
+// Called by every toolkit window procedure for the three reflected messages.
+bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+// The module whose window classes and resources the toolkit uses.
+HINSTANCE ToolkitModule();
+
+}  // namespace toolkit

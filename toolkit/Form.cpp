@@ -1,0 +1,152 @@
+#include "toolkit/Form.h"
+
+#include <system_error>
+
+#include "toolkit/ActCtx.h"
+#include "toolkit/Application.h"
+#include "toolkit/Font.h"
+#include "toolkit/WindowClass.h"
+
+namespace toolkit {
+namespace {
+
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// The modal frame keeps the icon out of the title bar; no minimise, maximise
+// or help box is asked for.
+constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+}  // namespace
+
+TForm::TForm(const Args& args) {
+  TActCtxScope context;
+  InitCommonControlClasses();
+  RegisterToolkitClass(kFormClass, Procedure);
+  font_ = CreateFormFont();
+  const RECT client = ScaleBounds(ScreenLayoutScale(), 0, 0, args.clientWidth, args.clientHeight);
+  RECT outer = client;
+  ::AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle);
+  const HWND owner = Application->Handle();
+  Application->SetKeyFilter(HandleFormKey);
+  const std::wstring caption = Widen(args.caption, args.encoding);
+  ::CreateWindowExW(kFormExStyle, kFormClass, caption.c_str(), kFormStyle, 0, 0, outer.right - outer.left,
+                    outer.bottom - outer.top, owner, nullptr, ToolkitModule(), this);
+  if (!handle_) {
+    const DWORD error = ::GetLastError();
+    UnregisterToolkitClass(kFormClass);
+    throw std::system_error(static_cast<int>(error), std::system_category(), "CreateWindowEx");
+  }
+  // Wine gives a window without a class icon the default one unless told.
+  ::SendMessageW(handle_, WM_SETICON, ICON_SMALL, 0);
+  ::SendMessageW(handle_, WM_SETICON, ICON_BIG, 0);
+}
+
+TForm::~TForm() {
+  if (Application && Application->ActiveForm() == this) Application->SetActiveForm(nullptr);
+  while (!controls_.empty()) controls_.pop_back();
+  if (handle_) ::DestroyWindow(handle_);
+  UnregisterToolkitClass(kPageClass);
+  UnregisterToolkitClass(kFormClass);
+}
+
+void TForm::SetCaption(const char* caption, TextEncoding encoding) { SetText(handle_, caption, encoding); }
+
+TControl* TForm::FindControl(int id) const {
+  for (const auto& control : controls_) {
+    if (control->Id() == id) return control.get();
+  }
+  return nullptr;
+}
+
+void TForm::DoCreate() {
+  if (onCreate) Application->RunEvent(handle_, onCreate);
+}
+
+void TForm::RaiseActivate() {
+  if (onActivate) Application->RunEvent(handle_, onActivate);
+}
+
+TForm* TForm::FromWindow(HWND window) {
+  const HWND root = window ? ::GetAncestor(window, GA_ROOT) : nullptr;
+  if (!root) return nullptr;
+  wchar_t className[64] = {};
+  ::GetClassNameW(root, className, 64);
+  if (lstrcmpW(className, kFormClass) != 0) return nullptr;
+  return reinterpret_cast<TForm*>(::GetWindowLongPtrW(root, GWLP_USERDATA));
+}
+
+void TForm::Centre() {
+  RECT outer;
+  ::GetWindowRect(handle_, &outer);
+  const POINT origin = CentredOrigin({::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)},
+                                     {outer.right - outer.left, outer.bottom - outer.top});
+  ::SetWindowPos(handle_, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK TForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    form->handle_ = window;
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  }
+  auto* form = reinterpret_cast<TForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!form) return ::DefWindowProcW(window, message, wParam, lParam);
+  // Nothing may unwind through the system's code that called us.
+  LRESULT result = 0;
+  Application->RunEvent(window, [&] { result = form->HandleMessage(message, wParam, lParam); });
+  return result;
+}
+
+LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND window = handle_;
+  LRESULT result = 0;
+  if (ReflectToControl(message, wParam, lParam, result)) return result;
+  switch (message) {
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(font_.Get());
+    case WM_ACTIVATE:
+      OnActivateMessage(wParam);
+      return 0;
+    case WM_CLOSE:
+      // The close box ends a modal showing as Cancel; the window itself stays
+      // for its owner to destroy.
+      if (modal_) {
+        modalResult_ = kModalResultCancel;
+      } else {
+        ::ShowWindow(handle_, SW_HIDE);
+      }
+      return 0;
+    case WM_SETCURSOR:
+      if (Application->Cursor()) {
+        ::SetCursor(Application->Cursor());
+        return TRUE;
+      }
+      break;
+    case WM_NCDESTROY:
+      ::SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+      if (modal_) modalResult_ = kModalResultCancel;
+      handle_ = nullptr;
+      break;
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void TForm::OnActivateMessage(WPARAM wParam) {
+  if (LOWORD(wParam) == WA_INACTIVE) {
+    const HWND focus = ::GetFocus();
+    if (focus && ::IsChild(handle_, focus)) lastFocus_ = focus;
+    return;
+  }
+  TForm* previous = Application->ActiveForm();
+  Application->SetActiveForm(this);
+  // DefWindowProc would put the focus on the form itself; a dialog gives it
+  // back to the control that had it.
+  if (lastFocus_ && ::IsWindow(lastFocus_) && ::IsWindowVisible(lastFocus_) &&
+      ::IsWindowEnabled(lastFocus_)) {
+    ::SetFocus(lastFocus_);
+  } else {
+    FocusFirst();
+  }
+  if (activatedThisShowing_ && previous && previous != this) RaiseActivate();
+}
+
+}  // namespace toolkit

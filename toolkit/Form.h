@@ -1,0 +1,110 @@
+// A top-level form shown modally: fixed dialog frame, close box only, owned
+// by the application window, button-face background, one font for all its
+// controls. Its keyboard behaves like a dialog's: Tab and Shift+Tab cycle the
+// tab stops, Enter presses a button only while that button has the focus,
+// Escape does nothing.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "toolkit/Control.h"
+#include "toolkit/Scoped.h"
+#include "toolkit/Text.h"
+
+namespace toolkit {
+
+constexpr int kModalResultCancel = 2;
+
+class TForm {
+ public:
+  struct Args {
+    const char* caption = nullptr;
+    TextEncoding encoding = TextEncoding::Ansi;
+    int clientWidth = 0;  // layout pixels
+    int clientHeight = 0;
+  };
+
+  explicit TForm(const Args& args);
+  TForm(const TForm&) = delete;
+  TForm& operator=(const TForm&) = delete;
+  virtual ~TForm();
+
+  HWND Handle() const { return handle_; }
+  void SetCaption(const char* caption, TextEncoding encoding = TextEncoding::Ansi);
+  std::string Caption() const { return WindowTextA(handle_); }
+
+  // Creates a control owned by the form; the form destroys its controls in
+  // the reverse order of their creation.
+  template <typename Control>
+  Control& Add(const typename Control::Args& args) {
+    auto control = std::make_unique<Control>(args);
+    Control& added = *control;
+    controls_.push_back(std::move(control));
+    return added;
+  }
+  TControl* FindControl(int id) const;
+
+  // Raised by the code that built the controls, once they all exist.
+  std::function<void()> onCreate;
+  // Raised once per showing, right after the form becomes visible and before
+  // any input; again only when the form takes the activation back from
+  // another form of the library.
+  std::function<void()> onActivate;
+  void DoCreate();
+
+  // Centres, shows, raises onActivate, runs the modal loop until a modal
+  // result is set, hides; returns the modal result. The close box gives 2.
+  int ShowModal();
+  int ModalResult() const { return modalResult_; }
+  void SetModalResult(int result) { modalResult_ = result; }
+
+  // Tab, Enter and Escape for a key message aimed inside this form.
+  bool HandleDialogKey(const MSG& message);
+  // The form owning a window, or null.
+  static TForm* FromWindow(HWND window);
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnActivateMessage(WPARAM wParam);
+  void RaiseActivate();
+  void Centre();
+  void FocusFirst();
+  void FocusNext(bool forward);
+
+  ScopedFont font_;
+  HWND handle_ = nullptr;
+  std::vector<std::unique_ptr<TControl>> controls_;
+  HWND lastFocus_ = nullptr;
+  int modalResult_ = 0;
+  bool modal_ = false;
+  bool activatedThisShowing_ = false;
+};
+
+// The thread's visible and enabled top-level windows except one, disabled
+// for the scope's life and then enabled again (only those it disabled).
+class TDisabledThreadWindows {
+ public:
+  explicit TDisabledThreadWindows(HWND except);
+  TDisabledThreadWindows(const TDisabledThreadWindows&) = delete;
+  TDisabledThreadWindows& operator=(const TDisabledThreadWindows&) = delete;
+  ~TDisabledThreadWindows();
+
+ private:
+  HWND except_;
+  std::vector<HWND> disabled_;
+};
+
+// Tab stops under `root` in tab order: depth first, in creation order, only
+// visible and enabled windows.
+std::vector<HWND> TabStops(HWND root);
+
+// Form keyboard handling for any retrieved message; true when used up.
+bool HandleFormKey(const MSG& message);
+
+}  // namespace toolkit

@@ -1,0 +1,73 @@
+#include <algorithm>
+
+#include "toolkit/Form.h"
+
+namespace toolkit {
+namespace {
+
+bool Pressed(int key) { return ::GetKeyState(key) < 0; }
+
+void CollectTabStops(HWND parent, std::vector<HWND>& stops) {
+  for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    const LONG style = ::GetWindowLongW(child, GWL_STYLE);
+    if (!(style & WS_VISIBLE) || (style & WS_DISABLED)) continue;
+    if (style & WS_TABSTOP) stops.push_back(child);
+    // Into every container, not only WS_EX_CONTROLPARENT ones: a page sits
+    // inside the tab strip, which is itself a tab stop.
+    CollectTabStops(child, stops);
+  }
+}
+
+}  // namespace
+
+std::vector<HWND> TabStops(HWND root) {
+  std::vector<HWND> stops;
+  CollectTabStops(root, stops);
+  return stops;
+}
+
+void TForm::FocusFirst() {
+  const std::vector<HWND> stops = TabStops(handle_);
+  if (!stops.empty()) ::SetFocus(stops.front());
+}
+
+void TForm::FocusNext(bool forward) {
+  const std::vector<HWND> stops = TabStops(handle_);
+  if (stops.empty()) return;
+  const HWND focus = ::GetFocus();
+  const auto current = std::find_if(stops.begin(), stops.end(),
+                                    [focus](HWND stop) { return stop == focus || ::IsChild(stop, focus); });
+  const int count = static_cast<int>(stops.size());
+  int next = 0;
+  if (current != stops.end()) {
+    const int index = static_cast<int>(current - stops.begin());
+    next = (index + (forward ? 1 : count - 1)) % count;
+  } else if (!forward) {
+    next = count - 1;
+  }
+  ::SetFocus(stops[static_cast<size_t>(next)]);
+}
+
+bool TForm::HandleDialogKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN) return false;
+  const WPARAM key = message.wParam;
+  if (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE) return false;
+  // The focused control and its containers get the key first (the tab strip
+  // takes Ctrl+Tab, a button Enter).
+  for (HWND window = ::GetFocus(); window && window != handle_; window = ::GetParent(window)) {
+    TControl* control = TControl::FromHandle(window);
+    if (control && control->OnDialogKey(key)) return true;
+  }
+  if (key == VK_TAB && !Pressed(VK_CONTROL) && !Pressed(VK_MENU)) FocusNext(!Pressed(VK_SHIFT));
+  // Enter and Escape have no default or cancel button to go to: swallowed, so
+  // neither reaches a control as a character either.
+  return true;
+}
+
+bool HandleFormKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN) return false;
+  TForm* form = TForm::FromWindow(message.hwnd);
+  return form && form->HandleDialogKey(message);
+}
+
+}  // namespace toolkit

@@ -1,0 +1,30 @@
+// A 32x32 icon picture over a STATIC SS_ICON control. The icon comes from a
+// module's resources (the caller passes the module, so a library gives its
+// own handle); the control takes the picture's size.
+#pragma once
+
+#include "toolkit/Control.h"
+#include "toolkit/Scoped.h"
+
+namespace toolkit {
+
+class TImage : public TControl {
+ public:
+  static constexpr int kIconSize = 32;
+  struct Args {
+    HWND parent = nullptr;
+    int id = 0;
+    int x = 0, y = 0;
+    HMODULE module = nullptr;
+    int iconId = 0;
+    bool visible = true;
+  };
+
+  explicit TImage(const Args& args);
+  ~TImage() override;
+
+ private:
+  ScopedIcon icon_;
+};
+
+}  // namespace toolkit

@@ -1,0 +1,34 @@
+// Text label over a STATIC control (SS_NOPREFIX, so '&' shows as itself).
+// An auto-sized label fits its box to its text, keeping its left and top
+// edges; a fixed one keeps its box and may centre or word-wrap its text.
+#pragma once
+
+#include "toolkit/Control.h"
+
+namespace toolkit {
+
+class TLabel : public TControl {
+ public:
+  enum class Align { Left, Centre };
+  struct Args {
+    HWND parent = nullptr;
+    int id = 0;
+    const char* text = nullptr;
+    TextEncoding encoding = TextEncoding::Ansi;
+    int x = 0, y = 0, w = 0, h = 0;
+    bool visible = true;
+    bool autoSize = true;
+    Align align = Align::Left;
+    bool wordWrap = false;
+  };
+
+  explicit TLabel(const Args& args);
+  void SetText(const char* text, TextEncoding encoding = TextEncoding::Ansi) override;
+
+ private:
+  void AdjustBounds();
+  bool autoSize_;
+  bool wordWrap_;
+};
+
+}  // namespace toolkit

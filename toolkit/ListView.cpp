@@ -1,0 +1,65 @@
+#include "toolkit/ListView.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+
+namespace toolkit {
+
+TListView::TListView(const Args& args) {
+  CreateHandle({.className = WC_LISTVIEWW,
+                .style = WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS,
+                .exStyle = WS_EX_CLIENTEDGE,
+                .parent = args.parent,
+                .id = args.id,
+                .x = args.x,
+                .y = args.y,
+                .width = args.w,
+                .height = args.h,
+                .visible = args.visible});
+  ::SendMessageW(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+}
+
+void TListView::AddColumn(const char* header, int width) {
+  const int index = columns_++;
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+  column.pszText = const_cast<char*>(header ? header : "");
+  column.cx = width;
+  column.iSubItem = index;
+  ::SendMessageA(Handle(), LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+}
+
+int TListView::AddRow(const char* caption, std::initializer_list<const char*> subItems) {
+  LVITEMA item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = RowCount();
+  item.pszText = const_cast<char*>(caption ? caption : "");
+  const int row =
+      static_cast<int>(::SendMessageA(Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  if (row < 0) throw std::runtime_error("Cannot add a list row");
+  int column = 1;
+  for (const char* text : subItems) SetSubItem(row, column++, text);
+  return row;
+}
+
+void TListView::SetSubItem(int row, int column, const char* text) {
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = const_cast<char*>(text ? text : "");
+  ::SendMessageA(Handle(), LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+int TListView::RowCount() const { return static_cast<int>(::SendMessageW(Handle(), LVM_GETITEMCOUNT, 0, 0)); }
+
+std::string TListView::ItemText(int row, int column) const {
+  char buffer[1024] = {};
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = buffer;
+  item.cchTextMax = sizeof buffer;
+  ::SendMessageA(Handle(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+  return buffer;
+}
+
+}  // namespace toolkit

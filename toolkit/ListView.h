@@ -1,0 +1,34 @@
+// Report-style list (SysListView32): columns with header and width, rows of
+// a caption and sub-items, whole-row selection.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+
+#include "toolkit/Control.h"
+
+namespace toolkit {
+
+class TListView : public TControl {
+ public:
+  struct Args {
+    HWND parent = nullptr;
+    int id = 0;
+    int x = 0, y = 0, w = 0, h = 0;
+    bool visible = true;
+  };
+
+  explicit TListView(const Args& args);
+
+  void AddColumn(const char* header, int width);
+  // Appends a row; returns its index.
+  int AddRow(const char* caption, std::initializer_list<const char*> subItems = {});
+  void SetSubItem(int row, int column, const char* text);
+  int RowCount() const;
+  std::string ItemText(int row, int column) const;
+
+ private:
+  int columns_ = 0;
+};
+
+}  // namespace toolkit

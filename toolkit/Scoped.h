@@ -1,0 +1,78 @@
+// Owning wrappers for Win32 handles: one line per handle kind below, each
+// closed by its own release function when the owner goes.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace toolkit {
+
+template <typename H, auto Release>
+class Scoped {
+ public:
+  Scoped() = default;
+  explicit Scoped(H handle) : handle_(handle) {}
+  Scoped(Scoped&& other) noexcept : handle_(std::exchange(other.handle_, H{})) {}
+  Scoped& operator=(Scoped&& other) noexcept {
+    if (this != &other) Reset(std::exchange(other.handle_, H{}));
+    return *this;
+  }
+  Scoped(const Scoped&) = delete;
+  Scoped& operator=(const Scoped&) = delete;
+  ~Scoped() { Reset(); }
+
+  H Get() const { return handle_; }
+  explicit operator bool() const { return handle_ != H{}; }
+  void Reset(H handle = H{}) {
+    if (handle_ != H{}) Release(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  H handle_{};
+};
+
+inline void DeleteGdiObject(HGDIOBJ object) { ::DeleteObject(object); }
+inline void DestroyIconHandle(HICON icon) { ::DestroyIcon(icon); }
+inline void ReleaseActCtxHandle(HANDLE context) { ::ReleaseActCtx(context); }
+
+using ScopedFont = Scoped<HFONT, DeleteGdiObject>;
+using ScopedIcon = Scoped<HICON, DestroyIconHandle>;
+// Holds null, never INVALID_HANDLE_VALUE: the creator maps CreateActCtx's
+// failure value to null before handing the handle over.
+using ScopedActCtx = Scoped<HANDLE, ReleaseActCtxHandle>;
+
+// A window's client DC, given back to that window.
+class ScopedWindowDC {
+ public:
+  explicit ScopedWindowDC(HWND window) : window_(window), dc_(::GetDC(window)) {}
+  ScopedWindowDC(const ScopedWindowDC&) = delete;
+  ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
+  ~ScopedWindowDC() {
+    if (dc_) ::ReleaseDC(window_, dc_);
+  }
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Puts the DC's previous object back: a DC must not be released, nor the
+// selected object deleted, while our object is still selected into it.
+class ScopedSelect {
+ public:
+  ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? ::SelectObject(dc, object) : nullptr) {}
+  ScopedSelect(const ScopedSelect&) = delete;
+  ScopedSelect& operator=(const ScopedSelect&) = delete;
+  ~ScopedSelect() {
+    if (previous_) ::SelectObject(dc_, previous_);
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+}  // namespace toolkit

@@ -1,0 +1,54 @@
+#include "toolkit/Text.h"
+
+#include <vector>
+
+namespace toolkit {
+
+std::wstring Widen(const char* text, TextEncoding encoding) {
+  if (!text || !*text) return {};
+  const UINT codePage = encoding == TextEncoding::Utf8 ? CP_UTF8 : CP_ACP;
+  const int length = ::MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
+  if (length <= 1) return {};
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  ::MultiByteToWideChar(codePage, 0, text, -1, wide.data(), length);
+  wide.resize(static_cast<size_t>(length - 1));
+  return wide;
+}
+
+std::string NarrowToAnsi(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (length <= 1) return {};
+  std::string narrow(static_cast<size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow.data(), length, nullptr, nullptr);
+  narrow.resize(static_cast<size_t>(length - 1));
+  return narrow;
+}
+
+void SetText(HWND window, const char* text, TextEncoding encoding) {
+  if (encoding == TextEncoding::Ansi) {
+    ::SetWindowTextA(window, text ? text : "");
+  } else {
+    ::SetWindowTextW(window, Widen(text, encoding).c_str());
+  }
+}
+
+std::wstring WindowTextW(HWND window) {
+  const int length = ::GetWindowTextLengthW(window);
+  if (length <= 0) return {};
+  std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+  const int copied = ::GetWindowTextW(window, buffer.data(), length + 1);
+  return std::wstring(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0));
+}
+
+std::string WindowTextA(HWND window) {
+  // The A length may exceed the W length (double-byte code pages), so ask the
+  // A function itself for it.
+  const int length = ::GetWindowTextLengthA(window);
+  if (length <= 0) return {};
+  std::vector<char> buffer(static_cast<size_t>(length) + 1);
+  const int copied = ::GetWindowTextA(window, buffer.data(), length + 1);
+  return std::string(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0));
+}
+
+}  // namespace toolkit
