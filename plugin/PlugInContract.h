@@ -34,7 +34,7 @@ inline constexpr FieldWrite kPlugInInfoWrites[] = {
 namespace plugin {
 
 // Function codes that have an entry; PlugInFuncProc yields 0 for every other.
-inline constexpr uint32_t kCodesWithEntry[] = {kFuncNoOp, kFuncAbout};
+inline constexpr uint32_t kCodesWithEntry[] = {kFuncNoOp, kFuncAbout, kFuncExecute};
 
 // Record sizes the host guarantees; nothing past them is touched.
 inline constexpr size_t kLibInfoSize = sizeof(TPlugInLibInfo);

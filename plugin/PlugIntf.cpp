@@ -34,6 +34,7 @@ struct FunctionEntry {
 constexpr FunctionEntry kFunctionEntries[] = {
     {kFuncNoOp, &NoOpProc},
     {kFuncAbout, &AboutProc},
+    {kFuncExecute, &ExecuteProc},
 };
 
 }  // namespace

@@ -55,6 +55,15 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   fi
 fi
 
+# Wine's own fonts ("MS Sans Serif", Marlett for the caption buttons, ...)
+# are only looked up in the prefix's Fonts folder on this packaging.
+fonts_dir="$WINEPREFIX/drive_c/windows/Fonts"
+if [ ! -f "$fonts_dir/sserife.fon" ] && [ -d /usr/share/wine/fonts ]; then
+  echo "setup: copying Wine's fonts into the prefix"
+  mkdir -p "$fonts_dir"
+  cp -n /usr/share/wine/fonts/* "$fonts_dir/"
+fi
+
 # Windows are left unmanaged by the X server's (absent) window manager: under
 # Xvfb, Wine otherwise waits for a window manager's answer each time a
 # top-level window is hidden or destroyed.

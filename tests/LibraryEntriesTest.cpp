@@ -22,16 +22,16 @@ TEST_F(LibraryEntriesTest, EachCallRemovesExactlyItsArguments) {
   EXPECT_EQ(PlugInLibrary::Entry(noOp.value, nullptr).bytesRemoved, 8);
 }
 
-TEST_F(LibraryEntriesTest, OnlyCodesOneAndTwoHaveEntriesSoFar) {
+TEST_F(LibraryEntriesTest, OnlyCodesOneTwoAndFourHaveEntries) {
   const plugin::TPlugInInfo info = PlugInInfo();
   std::set<uint32_t> entries;
-  for (uint32_t code : {1u, 2u}) {
+  for (uint32_t code : {1u, 2u, 4u}) {
     const uint32_t address = PlugInLibrary::FuncProc(info, code).value;
     EXPECT_TRUE(lib_.Contains(address)) << "code " << code;
     entries.insert(address);
   }
-  EXPECT_EQ(entries.size(), 2u) << "no-op and About are different entries";
-  for (uint32_t code : {0u, 3u, 4u, 5u, 6u, 17u, 18u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+  EXPECT_EQ(entries.size(), 3u) << "no-op, About and Execute are different entries";
+  for (uint32_t code : {0u, 3u, 5u, 6u, 7u, 16u, 17u, 18u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
     EXPECT_EQ(PlugInLibrary::FuncProc(info, code).value, 0u) << "code " << code;
   }
 }

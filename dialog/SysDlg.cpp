@@ -1,0 +1,168 @@
+#include "dialog/SysDlg.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "dialog/SysDlgLayout.h"
+#include "shared/LangTable.h"
+
+namespace dialog {
+
+TSysInfoDlg* SysInfoDlg = nullptr;
+
+namespace {
+
+toolkit::TextEncoding EncodingOf(const ControlLayout& row) {
+  return (row.flags & kUtf8) ? toolkit::TextEncoding::Utf8 : toolkit::TextEncoding::Ansi;
+}
+
+const ControlLayout& Row(ControlId id) { return kSysDlgLayout[id - 1]; }
+
+}  // namespace
+
+TSysInfoDlg::TSysInfoDlg()
+    : TForm({.caption = kStoredCaption,
+             .encoding = toolkit::TextEncoding::Utf8,
+             .clientWidth = kClientWidth,
+             .clientHeight = kClientHeight}) {
+  BuildControls();
+  BindFields();
+  onCreate = [this] { FormCreate(); };
+  onActivate = [this] { FormActivate(); };
+  SysPageControl->onChange = [this] { SysPageControlChange(); };
+  OKBtn->onClick = [this] { OKBtnClick(); };
+  DoCreate();
+}
+
+void TSysInfoDlg::BuildControls() {
+  // Containers before what they hold: the page control, its pages in tab
+  // order, then every other control in declaration order, which is also the
+  // tab order (the page control before OK).
+  Create(Row(id_SysPageControl));
+  for (ControlId page : kPageOrder) Create(Row(page));
+  for (const ControlLayout& row : kSysDlgLayout) {
+    if (row.kind != ControlKind::PageControl && row.kind != ControlKind::TabSheet) Create(row);
+  }
+}
+
+toolkit::TControl& TSysInfoDlg::Create(const ControlLayout& row) {
+  if (row.id == failAtControlForTesting) {
+    throw std::runtime_error("Cannot create control " + std::to_string(row.id));
+  }
+  const HWND parent = row.parent == kNoControl ? Handle() : controls_[row.parent]->Handle();
+  const bool visible = !(row.flags & kHidden);
+  toolkit::TControl* made = nullptr;
+  switch (row.kind) {
+    case ControlKind::PageControl:
+      made = &Add<toolkit::TPageControl>(
+          {.parent = parent, .id = row.id, .x = row.left, .y = row.top, .w = row.width, .h = row.height});
+      break;
+    case ControlKind::TabSheet:
+      made = &static_cast<toolkit::TPageControl*>(controls_[row.parent])
+                  ->AddPage({.id = row.id,
+                             .caption = row.text,
+                             .encoding = EncodingOf(row),
+                             .tabVisible = !(row.flags & kTabHidden)});
+      break;
+    case ControlKind::Label:
+      made = &Add<toolkit::TLabel>(
+          {.parent = parent,
+           .id = row.id,
+           .text = row.text,
+           .encoding = EncodingOf(row),
+           .x = row.left,
+           .y = row.top,
+           .w = row.width,
+           .h = row.height,
+           .visible = visible,
+           .autoSize = !(row.flags & kFixedSize),
+           .align = (row.flags & kCentred) ? toolkit::TLabel::Align::Centre : toolkit::TLabel::Align::Left,
+           .wordWrap = (row.flags & kWordWrap) != 0});
+      break;
+    case ControlKind::Image:
+      made = &Add<toolkit::TImage>({.parent = parent,
+                                    .id = row.id,
+                                    .x = row.left,
+                                    .y = row.top,
+                                    .module = toolkit::ToolkitModule(),
+                                    .iconId = row.icon,
+                                    .visible = visible});
+      break;
+    case ControlKind::Bevel:
+      made = &Add<toolkit::TBevel>({.parent = parent,
+                                    .id = row.id,
+                                    .x = row.left,
+                                    .y = row.top,
+                                    .w = row.width,
+                                    .h = row.height,
+                                    .visible = visible});
+      break;
+    case ControlKind::ListView: {
+      auto& list = Add<toolkit::TListView>({.parent = parent,
+                                            .id = row.id,
+                                            .x = row.left,
+                                            .y = row.top,
+                                            .w = row.width,
+                                            .h = row.height,
+                                            .visible = visible});
+      for (const ListColumn& column : kVerListColumns) list.AddColumn(column.header, column.width);
+      made = &list;
+      break;
+    }
+    case ControlKind::Button:
+      made = &Add<toolkit::TButton>({.parent = parent,
+                                     .id = row.id,
+                                     .text = row.text,
+                                     .encoding = EncodingOf(row),
+                                     .x = row.left,
+                                     .y = row.top,
+                                     .w = row.width,
+                                     .h = row.height,
+                                     .visible = visible});
+      break;
+  }
+  controls_[row.id] = made;
+  return *made;
+}
+
+void TSysInfoDlg::BindFields() {
+#define ZX_BIND_FIELD(kind, name) name = static_cast<toolkit::T##kind*>(controls_[id_##name]);
+  ZX_SYSDLG_CONTROLS(ZX_BIND_FIELD)
+#undef ZX_BIND_FIELD
+}
+
+toolkit::TControl* TSysInfoDlg::Control(int id) const {
+  return id >= 1 && id <= kControlCount ? controls_[id] : nullptr;
+}
+
+void TSysInfoDlg::FormCreate() { SetCaptions(); }
+
+void TSysInfoDlg::SetCaptions() {
+  SetCaption(shared::sSysInfoCaption.c_str());
+  WinTabSheet->SetText(shared::sWinSheet.c_str());
+  lbWinTitle->SetText(shared::sWinTitle.c_str());
+  SysTabSheet->SetText(shared::sSysSheet.c_str());
+  lbSysTitle->SetText(shared::sSysTitle.c_str());
+  MemTabSheet->SetText(shared::sMemSheet.c_str());
+  lbMemTitle->SetText(shared::sMemTitle.c_str());
+  LibVerSheet->SetText(shared::sLibSheet.c_str());
+  lbSysLibTitle->SetText(shared::sLibTitle.c_str());
+}
+
+void TSysInfoDlg::FormActivate() {
+  // The gathering steps run here, before the flag is cleared.
+  FVerListBuilt = false;
+}
+
+void TSysInfoDlg::OKBtnClick() { SetModalResult(toolkit::kModalResultCancel); }
+
+void TSysInfoDlg::SysPageControlChange() {
+  if (SysPageControl->ActivePage() == LibVerSheet) BuildLibraryList();
+}
+
+void TSysInfoDlg::BuildLibraryList() {
+  if (FVerListBuilt) return;
+  // The folder scan fills lvVerList here.
+}
+
+}  // namespace dialog

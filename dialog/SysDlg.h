@@ -1,0 +1,58 @@
+// TSysInfoDlg: the modal, tabbed system information dialog. Its controls are
+// built from the stored layout table; its behaviour lives in the event
+// handlers below.
+#pragma once
+
+#include "dialog/SysDlgControls.h"
+#include "toolkit/Bevel.h"
+#include "toolkit/Button.h"
+#include "toolkit/Form.h"
+#include "toolkit/Image.h"
+#include "toolkit/Label.h"
+#include "toolkit/ListView.h"
+#include "toolkit/PageControl.h"
+
+namespace dialog {
+
+struct ControlLayout;
+
+class TSysInfoDlg : public toolkit::TForm {
+ public:
+  // Builds every control of the stored layout, then raises the creation
+  // event. Throws when the layout cannot be built; an error inside the
+  // creation event is shown in the error box instead.
+  TSysInfoDlg();
+
+  // Published controls, in declaration order.
+#define ZX_CONTROL_FIELD(kind, name) toolkit::T##kind* name = nullptr;
+  ZX_SYSDLG_CONTROLS(ZX_CONTROL_FIELD)
+#undef ZX_CONTROL_FIELD
+
+  // Event handlers.
+  void FormActivate();
+  void OKBtnClick();
+  void SysPageControlChange();
+  void FormCreate();
+
+  // Control by window ID (1..75), null outside that range.
+  toolkit::TControl* Control(int id) const;
+  bool VerListBuilt() const { return FVerListBuilt; }
+
+  // Test hook: building the layout fails at the control with this ID.
+  static inline int failAtControlForTesting = 0;
+
+ private:
+  void BuildControls();
+  toolkit::TControl& Create(const ControlLayout& row);
+  void BindFields();
+  void SetCaptions();
+  void BuildLibraryList();
+
+  toolkit::TControl* controls_[kControlCount + 1] = {};
+  bool FVerListBuilt = false;
+};
+
+// The dialog while the launcher shows it, otherwise null.
+extern TSysInfoDlg* SysInfoDlg;
+
+}  // namespace dialog
