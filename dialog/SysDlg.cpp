@@ -149,11 +149,6 @@ void TSysInfoDlg::SetCaptions() {
   lbSysLibTitle->SetText(shared::sLibTitle.c_str());
 }
 
-void TSysInfoDlg::FormActivate() {
-  // The gathering steps run here, before the flag is cleared.
-  FVerListBuilt = false;
-}
-
 void TSysInfoDlg::OKBtnClick() { SetModalResult(toolkit::kModalResultCancel); }
 
 void TSysInfoDlg::SysPageControlChange() {

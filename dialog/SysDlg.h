@@ -15,6 +15,7 @@
 namespace dialog {
 
 struct ControlLayout;
+class TRegistry;
 
 class TSysInfoDlg : public toolkit::TForm {
  public:
@@ -47,6 +48,17 @@ class TSysInfoDlg : public toolkit::TForm {
   void BindFields();
   void SetCaptions();
   void BuildLibraryList();
+
+  // Gathering steps of the activation pass (SysDlgGather.cpp), in pass order.
+  void ReadProcessorIdentification(TRegistry& registry);
+  void ReadWindowsValues(TRegistry& registry);
+  void ReadWindowsVersion();
+  void ReadProcessorArchitecture();
+  void ReadMemoryFigures();
+  void ReadNames();
+  void ReadBIOSInfo();
+  void ReadBIOSInfo9x();
+  void ReadBIOSInfoNT();
 
   toolkit::TControl* controls_[kControlCount + 1] = {};
   bool FVerListBuilt = false;

@@ -74,7 +74,7 @@ TEST_F(LauncherTest, EveryCallStartsFromTheStoredLayout) {
   const dialog::TSysInfoDlg* first = nullptr;
   Script script({[&] {
                    first = dialog::SysInfoDlg;
-                   dialog::SysInfoDlg->lblProductName->SetText("Changed by the first showing");
+                   dialog::SysInfoDlg->Label23->SetText("Changed by the first showing");
                    dialog::SysInfoDlg->SetModalResult(2);
                  },
                  [&] {},
@@ -88,7 +88,7 @@ TEST_F(LauncherTest, EveryCallStartsFromTheStoredLayout) {
   EXPECT_EQ(ThreadWindowCount(), windowsBefore) << "the first dialog's window is gone";
   plugin::ExecuteProc(0, host_);
   EXPECT_NE(first, nullptr);
-  EXPECT_EQ(secondShowing, "No information");
+  EXPECT_EQ(secondShowing, "Product name:");
 }
 
 TEST_F(LauncherTest, AFailedCreationCleansUpAndReportsIt) {

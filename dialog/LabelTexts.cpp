@@ -1,0 +1,156 @@
+#include "dialog/LabelTexts.h"
+
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+namespace dialog {
+
+namespace {
+
+std::string Format(const char* pattern, long long a) {
+  char text[64];
+  std::snprintf(text, sizeof text, pattern, a);
+  return text;
+}
+
+std::string Kilobytes(uint64_t bytes) { return Format("%lld KB", static_cast<long long>(bytes / 1024)); }
+
+// The used share of the page file. Each operation rounds to the precision
+// the host's control word selects, as the figure always has.
+long long UsedPageFilePercent(uint64_t total, uint64_t available) {
+  long double share = static_cast<long double>(available) / static_cast<long double>(total);
+  share *= 100;
+  return 100 - static_cast<long long>(share);
+}
+
+}  // namespace
+
+std::string OrNoInformation(std::string text) { return text.empty() ? kNoInformation : text; }
+
+std::optional<std::string> WindowsTypeText(uint32_t platformId) {
+  switch (platformId) {
+    case 0:
+      return "Windows 3.1x/32s";
+    case 1:
+      return "Windows 9x";
+    case 2:
+      return "Windows NT";
+  }
+  return std::nullopt;
+}
+
+std::string WinVersionText(const OsVersion& version) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%d.%d", static_cast<int>(version.major), static_cast<int>(version.minor));
+  return text;
+}
+
+std::string WinBuildText(const OsVersion& version) { return Format("%lld", version.build & 0xFFFFu); }
+
+ArchitectureTexts ArchitectureText(const ProcessorRecord& processor) {
+  ArchitectureTexts texts;
+  switch (processor.architecture) {
+    case 0:
+      texts.architecture = "Intel Processor Architecture";
+      texts.intelExtras = true;
+      break;
+    case 1:
+      texts.architecture = "MIPS Processor Architecture";
+      break;
+    case 2:
+      texts.architecture = "DEC ALPHA Processor Architecture";
+      break;
+    case 3:
+      texts.architecture = "PPC Processor Architecture";
+      break;
+    case 0xFFFF:
+      texts.architecture = "Unknown Processor Architecture";
+      break;
+  }
+  if (texts.intelExtras) {
+    switch (processor.processorType) {
+      case 386:
+        texts.cpuType = "80386";
+        break;
+      case 486:
+        texts.cpuType = "80486";
+        break;
+      case 586:
+        texts.cpuType = "Pentium";
+        break;
+    }
+  }
+  return texts;
+}
+
+std::string MemoryRowText(int row, const MemoryCounts& m) {
+  switch (row) {
+    case 1:
+      return Kilobytes(m.totalPhys);
+    case 2:
+      return Kilobytes(m.availPhys);
+    case 3:
+      if (m.totalPhys / 100 == 0) throw std::domain_error("Division by zero");
+      return Format("%lld %%", static_cast<long long>(m.availPhys / (m.totalPhys / 100)));
+    case 4:
+      return Kilobytes(m.totalPageFile);
+    case 5:
+      // The platform never reports more free than total; if it did, the
+      // used part is none rather than a wrapped-around figure.
+      return Kilobytes(m.totalPageFile >= m.availPageFile ? m.totalPageFile - m.availPageFile : 0);
+    case 6:
+      // No page file: no share to show, and no division by zero to raise.
+      if (m.totalPageFile == 0) return kNoInformation;
+      return Format("%lld %%", UsedPageFilePercent(m.totalPageFile, m.availPageFile));
+  }
+  return {};
+}
+
+std::string BiosBufferText(const unsigned char* buffer, size_t bytesRead) {
+  const auto* text = reinterpret_cast<const char*>(buffer);
+  return std::string(text, strnlen(text, bytesRead));
+}
+
+bool DateFromDateTime(double dateTime, SYSTEMTIME* date) {
+  uint64_t bits;
+  std::memcpy(&bits, &dateTime, sizeof bits);
+  if (((bits >> 52) & 0x7FF) == 0x7FF) return false;  // infinity or NaN
+  // Days 1 January 0001 .. 31 December 9999, counted from 30 December 1899.
+  if (!(dateTime > -693594.0 && dateTime < 2958466.0)) return false;
+  // The date part; the time of day is dropped, toward zero as ever.
+  const long long days = static_cast<long long>(dateTime) + 693594;  // days since 1 January 0001, day 1
+  // Civil date from a day count (proleptic Gregorian, 400-year cycles).
+  long long z = days - 1 + 306;  // days since 1 March 0000
+  const long long era = z / 146097;
+  const long long dayOfEra = z - era * 146097;
+  const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const long long monthIndex = (5 * dayOfYear + 2) / 153;
+  const long long day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+  const long long month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+  const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+  *date = SYSTEMTIME{};
+  date->wYear = static_cast<WORD>(year);
+  date->wMonth = static_cast<WORD>(month);
+  date->wDay = static_cast<WORD>(day);
+  date->wDayOfWeek = static_cast<WORD>((days % 7 + 7) % 7);  // 1 January 0001 was a Monday
+  return true;
+}
+
+std::string ShortDateText(const SYSTEMTIME& date) {
+  char pattern[80] = {};
+  if (::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, pattern, sizeof pattern) <= 1) {
+    // No short date format in the settings: month, day, two-digit year.
+    char separator[8] = {};
+    if (::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDATE, separator, sizeof separator) <= 1) {
+      std::strcpy(separator, "/");
+    }
+    std::snprintf(pattern, sizeof pattern, "M%sd%syy", separator, separator);
+  }
+  char text[128];
+  const int length = ::GetDateFormatA(LOCALE_USER_DEFAULT, 0, &date, pattern, text, sizeof text);
+  return length > 0 ? std::string(text) : std::string();
+}
+
+}  // namespace dialog

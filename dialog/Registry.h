@@ -1,0 +1,69 @@
+// TRegistry: the registry reader the gathering steps share. It holds a root
+// and at most one open key, and reads text, binary and date values with the
+// type and size rules the labels rely on. Missing data is never an error: a
+// key that cannot be opened keeps the current one, an absent value reads as
+// empty. A value that exists with an unsuited type, or whose data cannot be
+// fetched, raises ERegistryException naming the value.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "toolkit/Scoped.h"
+
+namespace dialog {
+
+class ERegistryException : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Rights asked for on every open: reading only, and on 64-bit Windows the
+// native registry view rather than the 32-bit copy under WOW6432Node.
+REGSAM RegistryAccess();
+
+inline void CloseRegistryKey(HKEY key) { ::RegCloseKey(key); }
+using ScopedKey = toolkit::Scoped<HKEY, CloseRegistryKey>;
+
+class TRegistry {
+ public:
+  TRegistry() = default;
+  TRegistry(const TRegistry&) = delete;
+  TRegistry& operator=(const TRegistry&) = delete;
+
+  HKEY RootKey() const { return root_; }
+  // Closes the current key.
+  void SetRootKey(HKEY root);
+
+  // A path starting with a backslash is opened below the root, any other
+  // below the current key (or the root when there is none). Never creates.
+  // On failure the current key stays current.
+  bool OpenKey(const std::string& path);
+  void CloseKey();
+  bool HasCurrentKey() const { return static_cast<bool>(key_); }
+  const std::string& CurrentPath() const { return path_; }
+
+  // REG_SZ or REG_EXPAND_SZ (unexpanded) up to the first zero byte; empty
+  // when the value is absent or has no data.
+  std::string ReadString(const std::string& name);
+  // Any type but the text and number types; returns the bytes fetched, 0
+  // (buffer untouched) when the value is absent.
+  size_t ReadBinaryData(const std::string& name, void* buffer, size_t capacity);
+  // Exactly 8 bytes of REG_BINARY, as a date-time double (days since
+  // 30 December 1899).
+  double ReadDate(const std::string& name);
+  bool HasSubKeys();
+  // Subkey names in the platform's enumeration order.
+  void GetKeyNames(std::vector<std::string>& names);
+
+ private:
+  HKEY root_ = HKEY_CURRENT_USER;
+  ScopedKey key_;
+  std::string path_;
+};
+
+}  // namespace dialog

@@ -1,0 +1,52 @@
+// The system queries of the activation pass, each a few lines over one
+// platform call and returning a plain record. The dialog reaches them
+// through one table so that tests can put figures of their own in place.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace dialog {
+
+struct OsVersion {
+  uint32_t major = 0;
+  uint32_t minor = 0;
+  uint32_t build = 0;  // as reported; only the low 16 bits are shown
+  uint32_t platformId = 0;
+};
+
+struct ProcessorRecord {
+  uint16_t architecture = 0;
+  uint32_t processorType = 0;
+};
+
+struct MemoryCounts {
+  uint64_t totalPhys = 0;
+  uint64_t availPhys = 0;
+  uint64_t totalPageFile = 0;
+  uint64_t availPageFile = 0;
+};
+
+// A name, or nothing when the platform would not give one.
+struct NameResult {
+  bool ok = false;
+  std::string name;
+};
+
+struct SystemQueries {
+  OsVersion (*osVersion)();
+  ProcessorRecord (*processor)();
+  MemoryCounts (*memory)();
+  // True for the 9x family (bit 31 of GetVersion).
+  bool (*is9xFamily)();
+  NameResult (*computerName)();
+  NameResult (*userName)();
+};
+
+// The real queries.
+const SystemQueries& PlatformQueries();
+// What the dialog calls: the real queries unless a test replaced them.
+const SystemQueries& Queries();
+void SetQueriesForTesting(const SystemQueries* queries);
+
+}  // namespace dialog
