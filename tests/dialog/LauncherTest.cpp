@@ -80,7 +80,7 @@ TEST_F(LauncherTest, EveryCallStartsFromTheStoredLayout) {
                  [&] {},
                  [&] {
                    secondShowing =
-                       dialog::SysInfoDlg ? dialog::SysInfoDlg->lblProductName->Text() : "no dialog";
+                       dialog::SysInfoDlg ? dialog::SysInfoDlg->Label23->Text() : "no dialog";
                    dialog::SysInfoDlg->SetModalResult(2);
                  }});
   const int windowsBefore = ThreadWindowCount();
