@@ -4,6 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "shared/FpuControlWord.h"
+
 namespace dialog {
 
 namespace {
@@ -112,14 +114,20 @@ std::string BiosBufferText(const unsigned char* buffer, size_t bytesRead) {
   return std::string(text, strnlen(text, bytesRead));
 }
 
-bool DateFromDateTime(double dateTime, SYSTEMTIME* date) {
-  uint64_t bits;
-  std::memcpy(&bits, &dateTime, sizeof bits);
+bool DateFromDateTime(uint64_t bits, SYSTEMTIME* date) {
   if (((bits >> 52) & 0x7FF) == 0x7FF) return false;  // infinity or NaN
-  // Days 1 January 0001 .. 31 December 9999, counted from 30 December 1899.
-  if (!(dateTime > -693594.0 && dateTime < 2958466.0)) return false;
-  // The date part; the time of day is dropped, toward zero as ever.
-  const long long days = static_cast<long long>(dateTime) + 693594;  // days since 1 January 0001, day 1
+  long long dayNumber = 0;
+  {
+    shared::KeepFpuControlWord keep;
+    shared::WriteFpuControlWord(static_cast<uint16_t>(shared::ReadFpuControlWord() | 0x3F));
+    double dateTime;
+    std::memcpy(&dateTime, &bits, sizeof dateTime);
+    // Days 1 January 0001 .. 31 December 9999, counted from 30 December 1899.
+    if (!(dateTime > -693594.0 && dateTime < 2958466.0)) return false;
+    // The date part; the time of day is dropped, toward zero as ever.
+    dayNumber = static_cast<long long>(dateTime);
+  }
+  const long long days = dayNumber + 693594;  // 1 January 0001 is day 1
   // Civil date from a day count (proleptic Gregorian, 400-year cycles).
   long long z = days - 1 + 306;  // days since 1 March 0000
   const long long era = z / 146097;

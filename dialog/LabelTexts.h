@@ -47,11 +47,12 @@ std::string MemoryRowText(int row, const MemoryCounts& counts);
 //--- BIOS
 // The bytes read up to the first zero byte, never beyond `bytesRead`.
 std::string BiosBufferText(const unsigned char* buffer, size_t bytesRead);
-// A date-time (days since 30 December 1899) as a calendar date; false for
-// a value that is not finite or lies outside the years 1 to 9999. Reads
-// the value's bits before any floating-point instruction touches it, since
-// the host may run with floating-point exceptions enabled.
-bool DateFromDateTime(double dateTime, SYSTEMTIME* date);
+// A date-time double (days since 30 December 1899), given as its bits, as a
+// calendar date; false for a value that is not finite or lies outside the
+// years 1 to 9999. The bits are checked before the value reaches the x87
+// unit, and the arithmetic runs with its exceptions masked: the host may
+// run with them enabled, and registry data is anybody's.
+bool DateFromDateTime(uint64_t dateTimeBits, SYSTEMTIME* date);
 // The date in the user's short date format; empty when it cannot be shown.
 std::string ShortDateText(const SYSTEMTIME& date);
 

@@ -97,7 +97,7 @@ size_t TRegistry::ReadBinaryData(const std::string& name, void* buffer, size_t c
   return fetched;
 }
 
-double TRegistry::ReadDate(const std::string& name) {
+uint64_t TRegistry::ReadDate(const std::string& name) {
   unsigned char data[8];
   DWORD type = 0;
   DWORD size = sizeof data;
@@ -105,9 +105,9 @@ double TRegistry::ReadDate(const std::string& name) {
     FetchFailed(name);
   }
   if (type != REG_BINARY || size != sizeof data) InvalidType(name);
-  double value;
-  std::memcpy(&value, data, sizeof value);
-  return value;
+  uint64_t bits;
+  std::memcpy(&bits, data, sizeof bits);
+  return bits;
 }
 
 bool TRegistry::HasSubKeys() {

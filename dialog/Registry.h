@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -53,9 +54,11 @@ class TRegistry {
   // Any type but the text and number types; returns the bytes fetched, 0
   // (buffer untouched) when the value is absent.
   size_t ReadBinaryData(const std::string& name, void* buffer, size_t capacity);
-  // Exactly 8 bytes of REG_BINARY, as a date-time double (days since
-  // 30 December 1899).
-  double ReadDate(const std::string& name);
+  // Exactly 8 bytes of REG_BINARY: a date-time double (days since
+  // 30 December 1899), handed over as its bits. Registry data may hold a
+  // signalling NaN, which an x87 load would trap on under the host's
+  // exception masks, so no floating-point register carries it.
+  uint64_t ReadDate(const std::string& name);
   bool HasSubKeys();
   // Subkey names in the platform's enumeration order.
   void GetKeyNames(std::vector<std::string>& names);

@@ -155,9 +155,6 @@ void TSysInfoDlg::SysPageControlChange() {
   if (SysPageControl->ActivePage() == LibVerSheet) BuildLibraryList();
 }
 
-void TSysInfoDlg::BuildLibraryList() {
-  if (FVerListBuilt) return;
-  // The folder scan fills lvVerList here.
-}
+// BuildLibraryList lives in LibraryScan.cpp.
 
 }  // namespace dialog

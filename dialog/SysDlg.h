@@ -62,6 +62,7 @@ class TSysInfoDlg : public toolkit::TForm {
 
   toolkit::TControl* controls_[kControlCount + 1] = {};
   bool FVerListBuilt = false;
+  bool FScanRunning = false;
 };
 
 // The dialog while the launcher shows it, otherwise null.

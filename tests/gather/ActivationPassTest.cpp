@@ -1,0 +1,251 @@
+// The whole activation pass on a dialog, with the registry on a scratch
+// tree and the system queries answering figures of the test's choosing.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "ScratchRegistry.h"
+#include "TestSupport.h"
+#include "dialog/LabelTexts.h"
+#include "dialog/SysDlg.h"
+#include "dialog/SystemQueries.h"
+
+using dialog::MemoryCounts;
+using dialog::NameResult;
+using dialog::OsVersion;
+using dialog::ProcessorRecord;
+using gather_test::ScratchRegistry;
+
+namespace {
+
+constexpr char kWindows[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+constexpr char kWindowsNT[] = "Software\\Microsoft\\Windows NT\\CurrentVersion";
+constexpr char kProcessor[] = "Hardware\\Description\\System\\CentralProcessor\\0";
+constexpr char kSystem[] = "Hardware\\description\\system";
+
+// Figures the fake queries answer; each test adjusts what it needs.
+struct Fake {
+  OsVersion version{10, 0, 0x12344A65, 2};
+  ProcessorRecord processor{0, 586};
+  MemoryCounts memory{200 * 1024 * 1024ull, 50 * 1024 * 1024ull, 400 * 1024 * 1024ull, 100 * 1024 * 1024ull};
+  bool nineX = false;
+  NameResult computer{true, "BUILDHOST"};
+  NameResult user{true, "tester"};
+};
+Fake g_fake;
+
+const dialog::SystemQueries kFakeQueries = {
+    [] { return g_fake.version; }, [] { return g_fake.processor; }, [] { return g_fake.memory; },
+    [] { return g_fake.nineX; },   [] { return g_fake.computer; },  [] { return g_fake.user; },
+};
+
+class ActivationPassTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(scratch_.valid());
+    g_fake = Fake{};
+    dialog::SetQueriesForTesting(&kFakeQueries);
+    dlg_ = std::make_unique<dialog::TSysInfoDlg>();
+  }
+  void TearDown() override { dialog::SetQueriesForTesting(nullptr); }
+
+  // Runs the pass as the handler; returns the error it raised, or "".
+  std::string Activate() {
+    try {
+      dlg_->FormActivate();
+    } catch (const std::exception& e) {
+      return e.what();
+    }
+    return {};
+  }
+  void SetDate(double days) { scratch_.Set(kSystem, "SystemBiosDate", REG_BINARY, &days, sizeof days); }
+
+  ScratchRegistry scratch_;
+  std::unique_ptr<dialog::TSysInfoDlg> dlg_;
+};
+
+}  // namespace
+
+TEST_F(ActivationPassTest, ACompletePassFillsEveryPage) {
+  scratch_.SetText(kProcessor, "Identifier", "x86 Family 6");
+  scratch_.SetText(kProcessor, "VendorIdentifier", "GenuineIntel");
+  scratch_.SetText(kWindowsNT, "ProductName", "Windows 10 Pro");
+  scratch_.SetText(kWindowsNT, "CurrentBuild", "19045");
+  scratch_.SetText(kWindowsNT, "RegisteredOwner", "Owner");
+  scratch_.Set(kSystem, "SystemBiosVersion", REG_MULTI_SZ, "BIOS 1.0\0BIOS 2.0\0", 19);
+  SetDate(38212.0);
+
+  EXPECT_EQ(Activate(), "");
+  EXPECT_EQ(dlg_->lblProcID->Text(), "x86 Family 6");
+  EXPECT_EQ(dlg_->lblMMXProcID->Text(), "No information");
+  EXPECT_EQ(dlg_->lblProcVendor->Text(), "GenuineIntel");
+  EXPECT_EQ(dlg_->lblProductKey->Text(), "No information");
+  EXPECT_EQ(dlg_->lblProductName->Text(), "Windows 10 Pro");
+  EXPECT_EQ(dlg_->lblCurrentBuild->Text(), "19045");
+  EXPECT_EQ(dlg_->lblOrg->Text(), "No information");
+  EXPECT_EQ(dlg_->lblOwner->Text(), "Owner");
+  EXPECT_EQ(dlg_->lblWindowsType->Text(), "Windows NT");
+  EXPECT_EQ(dlg_->lblWinVersion->Text(), "10.0");
+  EXPECT_EQ(dlg_->lblWinBuild->Text(), "19045");
+  EXPECT_EQ(dlg_->lblProcArchitecture->Text(), "Intel Processor Architecture");
+  EXPECT_EQ(dlg_->lblCPUType->Text(), "Pentium");
+  EXPECT_TRUE(dlg_->lblCPUType->Visible() && dlg_->Label7->Visible());
+  EXPECT_EQ(dlg_->lblMemTotal->Text(), "204800 KB");
+  EXPECT_EQ(dlg_->lblMemUsage->Text(), "25 %");
+  EXPECT_EQ(dlg_->lblSwapFileSize->Text(), "307200 KB");
+  EXPECT_EQ(dlg_->lblSwapFileUsage->Text(), "75 %");
+  EXPECT_EQ(dlg_->lblCompName->Text(), "BUILDHOST");
+  EXPECT_EQ(dlg_->lblUserName->Text(), "tester");
+  EXPECT_EQ(dlg_->lblBIOSVer->Text(), "BIOS 1.0") << "the first string of a multi-string";
+  SYSTEMTIME day{};
+  day.wYear = 2004, day.wMonth = 8, day.wDay = 13, day.wDayOfWeek = 5;
+  EXPECT_EQ(dlg_->lblBIOSDate->Text(), dialog::ShortDateText(day));
+  EXPECT_EQ(dlg_->lblVideoBIOSVer->Text(), "No information") << "absent: nothing of the system BIOS text";
+  EXPECT_TRUE(dlg_->lblVideoBIOSVer->Visible() && dlg_->Label29->Visible());
+  EXPECT_FALSE(dlg_->VerListBuilt());
+}
+
+TEST_F(ActivationPassTest, AProductKeyKeepsTheWindowsKeyForTheRest) {
+  scratch_.SetText(kWindows, "ProductKey", "ABCDE-12345");
+  scratch_.SetText(kWindows, "CSDVersion", "from Windows key");
+  scratch_.SetText(kWindowsNT, "ProductName", "never read");
+  EXPECT_EQ(Activate(), "");
+  EXPECT_EQ(dlg_->lblProductKey->Text(), "ABCDE-12345");
+  EXPECT_EQ(dlg_->lblCSDVersion->Text(), "from Windows key");
+  EXPECT_EQ(dlg_->lblProductName->Text(), "No information");
+  EXPECT_EQ(dlg_->lblOwner->Text(), "") << "the owner has no fallback";
+}
+
+TEST_F(ActivationPassTest, AnEmptyProductKeySwitchesToTheWindowsNTKey) {
+  scratch_.Set(kWindows, "ProductKey", REG_SZ, "", 0);
+  scratch_.SetText(kWindows, "CSDVersion", "not this one");
+  scratch_.SetText(kWindowsNT, "CSDVersion", "Service Pack 1");
+  EXPECT_EQ(Activate(), "");
+  EXPECT_EQ(dlg_->lblProductKey->Text(), "No information");
+  EXPECT_EQ(dlg_->lblCSDVersion->Text(), "Service Pack 1");
+}
+
+TEST_F(ActivationPassTest, AnUnsuitedValueEndsThePassWhereItStands) {
+  scratch_.SetText(kWindowsNT, "CSDVersion", "SP");
+  scratch_.SetText(kWindowsNT, "CurrentBuild", "7601");
+  scratch_.SetText(kWindowsNT, "CurrentBuildNumber", "7601");
+  scratch_.SetDword(kWindowsNT, "CurrentVersion", 6);
+  scratch_.SetText(kWindowsNT, "ProductName", "after the error");
+  EXPECT_EQ(Activate(), "Invalid data type for 'CurrentVersion'");
+  EXPECT_EQ(dlg_->lblCSDVersion->Text(), "SP");
+  EXPECT_EQ(dlg_->lblCurrentBuildNumber->Text(), "7601");
+  EXPECT_EQ(dlg_->lblCurrentVersion->Text(), "No information");
+  EXPECT_EQ(dlg_->lblProductName->Text(), "No information");
+  EXPECT_EQ(dlg_->lblWindowsType->Text(), "No information") << "the version query did not run";
+  EXPECT_EQ(dlg_->lblMemTotal->Text(), "No inormation");
+  EXPECT_EQ(dlg_->lblCompName->Text(), "lblCompName");
+}
+
+TEST_F(ActivationPassTest, TheErrorBoxShowsTheMessageAndTheDialogStaysUsable) {
+  scratch_.SetDword(kWindowsNT, "CurrentVersion", 6);
+  toolkit_test::MessageBoxSeen box;
+  std::string afterBox;
+  toolkit_test::Script script({[&] { box = toolkit_test::ReadAndCloseMessageBox(); },
+                               [&] { afterBox = dlg_->lblCurrentBuild->Text(); },
+                               [&] { ::PostMessageW(dlg_->OKBtn->Handle(), BM_CLICK, 0, 0); }});
+  EXPECT_EQ(dlg_->ShowModal(), 2);
+  EXPECT_EQ(box.text, "Invalid data type for 'CurrentVersion'") << "no full stop after a quote";
+  EXPECT_EQ(box.owner, dlg_->Handle());
+  EXPECT_EQ(box.buttons, 1);
+  EXPECT_EQ(box.icon, ::LoadIconA(nullptr, IDI_HAND));
+  EXPECT_EQ(afterBox, "No information");
+}
+
+TEST_F(ActivationPassTest, TheNineXFamilyReadsBiosValuesFromTheEnumerationKeys) {
+  g_fake.nineX = true;
+  g_fake.version = {4, 10, 0x040A08AE, 1};
+  scratch_.SetText("Enum\\Root\\A\\0000", "BIOSVersion", "Version from A");
+  scratch_.SetText("Enum\\Root\\A\\0000", "BIOSDate", "01/01/99");
+  scratch_.AddKey("Enum\\Root\\B\\0000");
+  scratch_.SetText("Enum\\Root\\C\\0000", "BIOSDate", "12/31/99");
+  EXPECT_EQ(Activate(), "");
+  EXPECT_EQ(dlg_->lblBIOSVer->Text(), "Version from A");
+  EXPECT_EQ(dlg_->lblBIOSDate->Text(), "12/31/99") << "the last non-empty value, as stored";
+  EXPECT_FALSE(dlg_->lblVideoBIOSVer->Visible());
+  EXPECT_FALSE(dlg_->Label29->Visible());
+  EXPECT_EQ(dlg_->lblWindowsType->Text(), "Windows 9x");
+  EXPECT_EQ(dlg_->lblWinVersion->Text(), "4.10");
+  EXPECT_EQ(dlg_->lblWinBuild->Text(), "2222");
+}
+
+TEST_F(ActivationPassTest, TheNineXFamilyWithoutEnumerationKeysKeepsThePlaceholders) {
+  g_fake.nineX = true;
+  scratch_.AddKey("Enum\\Root");
+  EXPECT_EQ(Activate(), "");
+  EXPECT_EQ(dlg_->lblBIOSVer->Text(), "No information");
+  EXPECT_EQ(dlg_->lblBIOSDate->Text(), "No information");
+}
+
+TEST_F(ActivationPassTest, EachNTBiosItemHasItsOwnErrorHandler) {
+  scratch_.SetText(kSystem, "SystemBiosVersion", "text is unsuited");
+  scratch_.SetText(kSystem, "SystemBiosDate", "08/13/04");
+  scratch_.Set(kSystem, "VideoBiosVersion", REG_BINARY, "VGA BIOS", 8);  // no terminator
+  EXPECT_EQ(Activate(), "");
+  EXPECT_EQ(dlg_->lblBIOSVer->Text(), "");
+  EXPECT_EQ(dlg_->lblBIOSDate->Text(), "") << "a text date does not fit 8 bytes";
+  EXPECT_EQ(dlg_->lblVideoBIOSVer->Text(), "VGA BIOS") << "ends at the bytes read";
+}
+
+TEST_F(ActivationPassTest, ADateThatIsNoNumberShowsEmptyText) {
+  const uint64_t nan = 0x7FF0000000000001ull;
+  scratch_.Set(kSystem, "SystemBiosDate", REG_BINARY, &nan, sizeof nan);
+  EXPECT_EQ(Activate(), "");
+  EXPECT_EQ(dlg_->lblBIOSDate->Text(), "");
+}
+
+TEST_F(ActivationPassTest, ArchitecturesWithoutIntelExtrasKeepTheTypeRowHidden) {
+  g_fake.processor = {9, 8664};
+  EXPECT_EQ(Activate(), "");
+  EXPECT_EQ(dlg_->lblProcArchitecture->Text(), "No information");
+  EXPECT_FALSE(dlg_->lblCPUType->Visible());
+  EXPECT_FALSE(dlg_->Label7->Visible());
+  g_fake.processor = {0, 8664};
+  EXPECT_EQ(Activate(), "");
+  EXPECT_TRUE(dlg_->lblCPUType->Visible());
+  EXPECT_EQ(dlg_->lblCPUType->Text(), "No information");
+}
+
+TEST_F(ActivationPassTest, TinyMemoryEndsThePassWithDivisionByZero) {
+  g_fake.memory = {99, 50, 1024, 512};
+  EXPECT_EQ(Activate(), "Division by zero");
+  EXPECT_EQ(dlg_->lblMemTotal->Text(), "0 KB");
+  EXPECT_EQ(dlg_->lblMemAvailable->Text(), "0 KB");
+  EXPECT_EQ(dlg_->lblMemUsage->Text(), "No inormation");
+  EXPECT_EQ(dlg_->lblCompName->Text(), "lblCompName");
+}
+
+TEST_F(ActivationPassTest, NamesThePlatformRefusesReadUnknown) {
+  g_fake.computer = {};
+  g_fake.user = {};
+  EXPECT_EQ(Activate(), "");
+  EXPECT_EQ(dlg_->lblCompName->Text(), "Unknown");
+  EXPECT_EQ(dlg_->lblUserName->Text(), "Unknown");
+}
+
+TEST_F(ActivationPassTest, ReadOnlyKeysStillFillTheLabels) {
+  scratch_.SetText(kWindowsNT, "ProductName", "Read by a standard user");
+  scratch_.MakeReadOnly(kWindowsNT);
+  EXPECT_EQ(Activate(), "");
+  EXPECT_EQ(dlg_->lblProductName->Text(), "Read by a standard user");
+}
+
+TEST(PlatformQueriesTest, TheRealQueriesAnswerPlausibly) {
+  const dialog::SystemQueries& real = dialog::PlatformQueries();
+  const OsVersion version = real.osVersion();
+  EXPECT_GE(version.major, 4u);
+  const MemoryCounts memory = real.memory();
+  EXPECT_GT(memory.totalPhys, 0u);
+  EXPECT_LE(memory.availPhys, memory.totalPhys);
+  char name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = sizeof name;
+  ASSERT_TRUE(::GetComputerNameA(name, &size));
+  EXPECT_EQ(real.computerName().name, name);
+  EXPECT_TRUE(real.userName().ok);
+}
