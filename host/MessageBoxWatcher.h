@@ -20,6 +20,14 @@ struct SeenMessageBox {
   HICON icon = nullptr;        // the picture it shows, or null
 };
 
+// A visible message box among the thread's top-level windows, or null.
+HWND FindMessageBox(DWORD threadId);
+// Reads what a message box shows. Works from any thread of the process.
+SeenMessageBox RecordMessageBox(HWND box);
+// Presses the box's first button (OK when it has none) and waits up to
+// `timeoutMs` for it to go away; true when it went.
+bool DismissMessageBox(HWND box, const SeenMessageBox& seen, DWORD timeoutMs);
+
 class MessageBoxWatcher {
  public:
   // Starts watching the given thread for up to `timeoutMs`.

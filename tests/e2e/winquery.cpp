@@ -1,0 +1,195 @@
+// winquery TITLE [ID ...]: what the end-to-end tests cannot see through X.
+// Finds the top-level window with that exact caption (in another process)
+// and prints its state, one `key values` line each, for the script to parse:
+//
+//   window X Y W H          outer rectangle on the screen
+//   client X Y W H          client area: origin on the screen, size
+//   visible yes|no, enabled yes|no, active yes|no (its thread's active window)
+//   focus ID|window|none|other   the focus of the window's thread
+//   tabs COUNT SELECTED     the first tab control inside (SELECTED from 0)
+//   page ID "CAPTION"       the tab control's shown page
+//   closebox X Y            a screen point where the close box is hit
+//   color NAME R G B        system colours the pictures are compared with
+//   control ID CLASS X Y W H visible|hidden "TEXT"   for each ID asked
+//                           (rectangle on the screen)
+//
+// Only messages without pointers cross the process boundary, so tab rectangles
+// and column headers are left to pdlhost --report. Exit status 1 when no
+// such window exists.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kAnswerTimeoutMs = 5000;
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                       nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr,
+                      nullptr);
+  return utf8;
+}
+
+std::wstring Widen(const char* text) {
+  const int size = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(size > 0 ? size : 1), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), size);
+  wide.resize(wide.size() - 1);
+  return wide;
+}
+
+// Another process's window text comes from the system's copy, no message.
+std::string Quoted(HWND window) {
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  std::string quoted = "\"";
+  for (char c : Utf8(text)) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += (c == '\n' || c == '\r') ? ' ' : c;
+  }
+  return quoted + "\"";
+}
+
+std::string ClassOf(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return Utf8(name);
+}
+
+const char* YesNo(bool value) { return value ? "yes" : "no"; }
+
+BOOL CALLBACK Collect(HWND window, LPARAM list) noexcept {
+  try {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+  } catch (...) {
+    return FALSE;  // out of memory: the list ends here
+  }
+}
+
+std::vector<HWND> Descendants(HWND window) {
+  std::vector<HWND> windows;
+  EnumChildWindows(window, &Collect, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+HWND FindById(HWND root, int id) {
+  for (HWND window : Descendants(root)) {
+    if (GetDlgCtrlID(window) == id) return window;
+  }
+  return nullptr;
+}
+
+HWND FindByClass(HWND root, const char* cls) {
+  for (HWND window : Descendants(root)) {
+    if (lstrcmpiA(ClassOf(window).c_str(), cls) == 0) return window;
+  }
+  return nullptr;
+}
+
+void PrintColor(const char* name, int index) {
+  const COLORREF color = GetSysColor(index);
+  std::printf("color %s %d %d %d\n", name, GetRValue(color), GetGValue(color), GetBValue(color));
+}
+
+LRESULT HitTest(HWND window, int x, int y) {
+  DWORD_PTR hit = HTNOWHERE;
+  SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &hit);
+  return static_cast<LRESULT>(hit);
+}
+
+// The close box's middle: the window itself says where it is, so the script
+// needs no frame metrics. Rows from the title bar's middle outwards.
+void PrintCloseBox(HWND window, const RECT& outer, const POINT& clientOrigin) {
+  const int middle = (outer.top + clientOrigin.y) / 2;
+  for (int step = 0; middle - step >= outer.top; ++step) {
+    for (int y : {middle - step, middle + step}) {
+      if (y >= clientOrigin.y) continue;
+      int first = -1;
+      int last = -1;
+      for (int x = outer.right - 1; x >= outer.left; --x) {
+        const bool close = HitTest(window, x, y) == HTCLOSE;
+        if (!close && last >= 0) break;
+        if (close && last < 0) last = x;
+        if (close) first = x;
+      }
+      if (last < 0) continue;
+      std::printf("closebox %d %d\n", (first + last) / 2, y);
+      return;
+    }
+  }
+  std::printf("closebox none\n");
+}
+
+std::string FocusText(HWND window, HWND focus) {
+  if (!focus) return "none";
+  if (focus == window) return "window";
+  if (!IsChild(window, focus)) return "other";
+  return std::to_string(GetDlgCtrlID(focus));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: winquery TITLE [ID ...]\n");
+    return 2;
+  }
+  const HWND window = FindWindowW(nullptr, Widen(argv[1]).c_str());
+  if (!window) {
+    std::printf("window none\n");
+    return 1;
+  }
+  RECT outer{};
+  RECT client{};
+  GetWindowRect(window, &outer);
+  GetClientRect(window, &client);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  std::printf("window %ld %ld %ld %ld\n", outer.left, outer.top, outer.right - outer.left,
+              outer.bottom - outer.top);
+  std::printf("client %ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
+  std::printf("visible %s\n", YesNo(IsWindowVisible(window)));
+  std::printf("enabled %s\n", YesNo(IsWindowEnabled(window)));
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui);
+  std::printf("active %s\n", YesNo(gui.hwndActive == window));
+  std::printf("focus %s\n", FocusText(window, gui.hwndFocus).c_str());
+
+  if (HWND tabs = FindByClass(window, WC_TABCONTROLA)) {
+    std::printf("tabs %d %d\n", static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0)),
+                static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)));
+    for (HWND page = GetWindow(tabs, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT)) {
+      if (IsWindowVisible(page)) std::printf("page %d %s\n", GetDlgCtrlID(page), Quoted(page).c_str());
+    }
+  }
+  PrintCloseBox(window, outer, origin);
+  PrintColor("btnface", COLOR_BTNFACE);
+  PrintColor("activecaption", COLOR_ACTIVECAPTION);
+  PrintColor("inactivecaption", COLOR_INACTIVECAPTION);
+
+  for (int i = 2; i < argc; ++i) {
+    const int id = std::atoi(argv[i]);
+    const HWND control = FindById(window, id);
+    if (!control) {
+      std::printf("control %d none\n", id);
+      continue;
+    }
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    std::printf("control %d %s %ld %ld %ld %ld %s %s\n", id, ClassOf(control).c_str(), rect.left, rect.top,
+                rect.right - rect.left, rect.bottom - rect.top,
+                IsWindowVisible(control) ? "visible" : "hidden", Quoted(control).c_str());
+  }
+  return 0;
+}
