@@ -189,13 +189,28 @@ void WarnConvention(HWND wnd, const char* entry, const CallResult& result) {
   MessageBoxA(wnd, text.c_str(), kTitle, MB_OK | MB_ICONWARNING);
 }
 
+void ShowExecuteFailure(HWND wnd, DWORD error) {
+  char* system = nullptr;
+  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                 nullptr, error, 0, reinterpret_cast<char*>(&system), 0, nullptr);
+  const std::string text = "Execute failed (error " + std::to_string(error) + ")" +
+                           (system ? std::string(": ") + system : std::string("."));
+  LocalFree(system);
+  MessageBoxA(wnd, text.c_str(), kTitle, MB_OK | MB_ICONSTOP);
+}
+
 void CallEntry(HWND wnd, const HostState& state, int id) {
   if (id == kIdAbout && state.about) {
     WarnConvention(wnd, "About", PlugInLibrary::Entry(state.about, wnd));
   } else if (id == kIdExecute && state.execute) {
+    SetLastError(ERROR_SUCCESS);
     const CallResult result = PlugInLibrary::Entry(state.execute, wnd);
+    const DWORD error = GetLastError();
     SetDlgItemTextA(wnd, kIdResult, ("Last result: " + std::to_string(result.value)).c_str());
     WarnConvention(wnd, "Execute", result);
+    // A plug-in that could not run reports 0xFFFFFFFF and the reason in the
+    // thread's last-error code.
+    if (result.value == 0xFFFFFFFFu) ShowExecuteFailure(wnd, error);
   }
 }
 
