@@ -23,6 +23,10 @@ test: build
 run: build
 	./scripts/with-display.sh ./scripts/run-main.sh
 
+# Figures only, never a pass or fail; BENCH_ARGS="--rounds 20 --json" etc.
+bench: build
+	./scripts/with-display.sh wine $(BUILD)/dialog_bench.exe $(BENCH_ARGS)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 

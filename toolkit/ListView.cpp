@@ -32,8 +32,9 @@ void TListView::AddColumn(const char* header, int width) {
 
 int TListView::AddRow(const char* caption, std::initializer_list<const char*> subItems) {
   LVITEMA item{};
-  item.mask = LVIF_TEXT;
+  item.mask = LVIF_TEXT | LVIF_IMAGE;
   item.iItem = RowCount();
+  item.iImage = 0;
   item.pszText = const_cast<char*>(caption ? caption : "");
   const int row =
       static_cast<int>(::SendMessageA(Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
@@ -51,6 +52,17 @@ void TListView::SetSubItem(int row, int column, const char* text) {
 }
 
 int TListView::RowCount() const { return static_cast<int>(::SendMessageW(Handle(), LVM_GETITEMCOUNT, 0, 0)); }
+
+int TListView::ImageIndex(int row) const {
+  LVITEMA item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = row;
+  item.iImage = -1;
+  ::SendMessageA(Handle(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  return item.iImage;
+}
+
+void TListView::Clear() { ::SendMessageW(Handle(), LVM_DELETEALLITEMS, 0, 0); }
 
 std::string TListView::ItemText(int row, int column) const {
   char buffer[1024] = {};

@@ -21,10 +21,12 @@ class TListView : public TControl {
   explicit TListView(const Args& args);
 
   void AddColumn(const char* header, int width);
-  // Appends a row; returns its index.
+  // Appends a row with image index 0; returns its index.
   int AddRow(const char* caption, std::initializer_list<const char*> subItems = {});
   void SetSubItem(int row, int column, const char* text);
   int RowCount() const;
+  int ImageIndex(int row) const;
+  void Clear();
   std::string ItemText(int row, int column) const;
 
  private:

@@ -36,12 +36,15 @@ class Scoped {
 inline void DeleteGdiObject(HGDIOBJ object) { ::DeleteObject(object); }
 inline void DestroyIconHandle(HICON icon) { ::DestroyIcon(icon); }
 inline void ReleaseActCtxHandle(HANDLE context) { ::ReleaseActCtx(context); }
+inline void CloseFindHandle(HANDLE find) { ::FindClose(find); }
 
 using ScopedFont = Scoped<HFONT, DeleteGdiObject>;
 using ScopedIcon = Scoped<HICON, DestroyIconHandle>;
 // Holds null, never INVALID_HANDLE_VALUE: the creator maps CreateActCtx's
 // failure value to null before handing the handle over.
 using ScopedActCtx = Scoped<HANDLE, ReleaseActCtxHandle>;
+// A folder listing; likewise null, never INVALID_HANDLE_VALUE.
+using ScopedFindHandle = Scoped<HANDLE, CloseFindHandle>;
 
 // A window's client DC, given back to that window.
 class ScopedWindowDC {

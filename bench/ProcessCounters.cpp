@@ -1,0 +1,231 @@
+#include "bench/ProcessCounters.h"
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace bench {
+
+namespace {
+
+// SystemHandleInformation (16) as the system hands it out. The first field is
+// a 16-bit process id plus a 16-bit trace index on Windows and a 32-bit id on
+// Wine: comparing its low 16 bits fits both.
+struct HandleEntry {
+  ULONG owner;
+  UCHAR objectType;
+  UCHAR attributes;
+  USHORT value;
+  PVOID object;
+  ULONG access;
+};
+struct HandleSnapshot {
+  ULONG count;
+  HandleEntry entries[1];
+};
+constexpr ULONG kSystemHandleInformation = 16;
+constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+
+long CountKernelHandles() {
+  static const auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query) return -1;
+  static std::vector<uint8_t> buffer(256 * 1024);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    ULONG needed = 0;
+    const LONG status =
+        query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    if (status == kStatusInfoLengthMismatch) {
+      // Grown beyond what was asked for: handles may be opened meanwhile.
+      buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 64 * 1024));
+      continue;
+    }
+    if (status < 0) return -1;
+    const auto* snapshot = reinterpret_cast<const HandleSnapshot*>(buffer.data());
+    const ULONG self = ::GetCurrentProcessId() & 0xFFFF;
+    long count = 0;
+    for (ULONG i = 0; i < snapshot->count; ++i) count += (snapshot->entries[i].owner & 0xFFFF) == self;
+    return count;
+  }
+  return -1;
+}
+
+BOOL CALLBACK CountOne(HWND, LPARAM count) {
+  ++*reinterpret_cast<long*>(count);
+  return TRUE;
+}
+
+struct WindowCount {
+  long top = 0;
+  long all = 0;
+};
+
+BOOL CALLBACK CountTree(HWND window, LPARAM context) {
+  auto* count = reinterpret_cast<WindowCount*>(context);
+  ++count->top;
+  ++count->all;
+  ::EnumChildWindows(window, CountOne, reinterpret_cast<LPARAM>(&count->all));
+  return TRUE;
+}
+
+// Wine keeps the process's GDI handle table in memory that the PEB points
+// at (GdiSharedHandleTable): 64 K entries of 24 bytes, in use while the type
+// byte is non-zero. A 32-bit process on a 64-bit prefix finds the pointer in
+// the 64-bit PEB (TEB32.GdiBatchCount holds the TEB64's address there).
+// Nothing documents this, so it is only trusted after the brush check below.
+struct GdiEntry {
+  uint64_t object;
+  uint32_t owner;
+  uint16_t unique;
+  uint8_t type;
+  uint8_t flags;
+  uint64_t user;
+};
+static_assert(sizeof(GdiEntry) == 24);
+constexpr size_t kGdiEntries = 0x10000;
+constexpr size_t kPebGdiTable = 0x94;        // 32-bit PEB
+constexpr size_t kTebGdiBatchCount = 0xF70;  // 32-bit TEB
+constexpr size_t kTeb64Peb = 0x60;
+constexpr size_t kPeb64GdiTable = 0xF8;
+
+struct BasicInformation {
+  LONG exitStatus;
+  PVOID base;  // the PEB for a process, the TEB for a thread
+  ULONG_PTR more[4];
+};
+using QueryInformation = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+
+PVOID BaseAddress(const char* function, HANDLE object) {
+  const auto query = reinterpret_cast<QueryInformation>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), function)));
+  BasicInformation info{};
+  if (!query || query(object, 0, &info, sizeof info, nullptr) < 0) return nullptr;
+  return info.base;
+}
+
+// A pointer-sized or 64-bit value read only from committed, readable memory.
+bool ReadValue(uint64_t address, size_t size, uint64_t& value) {
+  if (!address || address + size > 0xFFFFFFFFull) return false;
+  MEMORY_BASIC_INFORMATION region{};
+  const auto* at = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(address));
+  if (!::VirtualQuery(at, &region, sizeof region) || region.State != MEM_COMMIT ||
+      !(region.Protect & (PAGE_READONLY | PAGE_READWRITE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE)) ||
+      at + size > static_cast<const uint8_t*>(region.BaseAddress) + region.RegionSize) {
+    return false;
+  }
+  value = 0;
+  std::memcpy(&value, at, size);
+  return true;
+}
+
+const GdiEntry* GdiTable() {
+  static_assert(sizeof(void*) == 4, "the offsets are the 32-bit ones");
+  const auto peb =
+      reinterpret_cast<uintptr_t>(BaseAddress("NtQueryInformationProcess", ::GetCurrentProcess()));
+  const auto teb = reinterpret_cast<uintptr_t>(BaseAddress("NtQueryInformationThread", ::GetCurrentThread()));
+  uint64_t table = 0, teb64 = 0, peb64 = 0, probe = 0;
+  const bool found = (ReadValue(peb + kPebGdiTable, 4, table) && table) ||
+                     (ReadValue(teb + kTebGdiBatchCount, 4, teb64) &&
+                      ReadValue(teb64 + kTeb64Peb, 8, peb64) && ReadValue(peb64 + kPeb64GdiTable, 8, table));
+  // The whole table must be readable, first entry and last.
+  if (!found || !ReadValue(table, 8, probe) ||
+      !ReadValue(table + sizeof(GdiEntry) * kGdiEntries - 8, 8, probe)) {
+    return nullptr;
+  }
+  return reinterpret_cast<const GdiEntry*>(static_cast<uintptr_t>(table));
+}
+
+long CountGdiEntries(const GdiEntry* table) {
+  long count = 0;
+  for (size_t i = 0; i < kGdiEntries; ++i) count += table[i].type != 0;
+  return count;
+}
+
+const GdiEntry* gdiTable = nullptr;  // found by the check below
+
+enum class GdiSource { None, GuiResources, HandleTable };
+
+struct GdiCheck {
+  GdiSource source = GdiSource::None;
+  std::string method;
+};
+
+GdiCheck CheckGdiCounting() {
+  // Where the documented call answers (Windows), it is the one to use.
+  if (::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS) > 0) {
+    return {GdiSource::GuiResources, "GetGuiResources(GR_GDIOBJECTS)"};
+  }
+  const GdiEntry* table = GdiTable();
+  if (!table) {
+    return {
+        GdiSource::None,
+        "cannot be counted here: GetGuiResources is a stub and no GDI handle table is readable via the PEB"};
+  }
+  constexpr int kBrushes = 64;
+  const long before = CountGdiEntries(table);
+  std::vector<HBRUSH> brushes;
+  bool entriesMatch = true;
+  for (int i = 0; i < kBrushes; ++i) {
+    brushes.push_back(::CreateSolidBrush(RGB(i, 0, 0)));
+    const uintptr_t handle = reinterpret_cast<uintptr_t>(brushes.back());
+    const GdiEntry& entry = table[handle & 0xFFFF];
+    entriesMatch = entriesMatch && entry.type != 0 && entry.unique == (handle >> 16);
+  }
+  const long during = CountGdiEntries(table);
+  for (HBRUSH brush : brushes) ::DeleteObject(brush);
+  const long after = CountGdiEntries(table);
+  if (!entriesMatch || during - before != kBrushes || after != before) {
+    return {GdiSource::None,
+            "cannot be counted here: GetGuiResources is a stub and the PEB's GDI handle table did not follow "
+            "64 test brushes"};
+  }
+  gdiTable = table;
+  return {GdiSource::HandleTable,
+          "used entries of the process's GDI handle table (GdiSharedHandleTable of the PEB, GetGuiResources "
+          "being a stub); checked: 64 brushes moved the count by +64 and back"};
+}
+
+const GdiCheck& Gdi() {
+  static const GdiCheck check = CheckGdiCounting();
+  return check;
+}
+
+long CountGdiObjects() {
+  switch (Gdi().source) {
+    case GdiSource::GuiResources:
+      return static_cast<long>(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS));
+    case GdiSource::HandleTable:
+      return CountGdiEntries(gdiTable);
+    case GdiSource::None:
+      break;
+  }
+  return -1;
+}
+
+}  // namespace
+
+ProcessCounters SampleCounters() {
+  ProcessCounters counters;
+  WindowCount windows;
+  ::EnumThreadWindows(::GetCurrentThreadId(), CountTree, reinterpret_cast<LPARAM>(&windows));
+  counters.topLevelWindows = windows.top;
+  counters.allWindows = windows.all;
+  counters.kernelHandles = CountKernelHandles();
+  counters.gdiObjects = CountGdiObjects();
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof memory;
+  if (::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory)) {
+    counters.workingSet = memory.WorkingSetSize;
+    counters.pagefileUsage = memory.PagefileUsage;
+  }
+  return counters;
+}
+
+const std::string& GdiCountingMethod() { return Gdi().method; }
+bool GdiCountingWorks() { return Gdi().source != GdiSource::None; }
+
+}  // namespace bench

@@ -1,0 +1,192 @@
+// TVersionInfo against version resources of our own, one fixture DLL per
+// case (tests/verinfo/fixtures).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "TestPaths.h"
+#include "verinfo/VerInfo.h"
+
+using verinfo::FormatTranslationKey;
+using verinfo::FormatVersionPair;
+using verinfo::TVersionInfo;
+using verinfo::TVersionPair;
+
+namespace {
+
+std::string Fixture(const char* name) {
+  return testing_paths::BesideExecutable(std::string("vfx_").append(name).append(".dll").c_str());
+}
+
+struct Texts {
+  bool hasInfo;
+  std::string productName, legalCopyright, fileVersion, productVersion;
+  bool operator==(const Texts&) const = default;
+};
+
+void PrintTo(const Texts& t, std::ostream* out) {
+  *out << "{" << t.hasInfo << ", \"" << t.productName << "\", \"" << t.legalCopyright << "\", \""
+       << t.fileVersion << "\", \"" << t.productVersion << "\"}";
+}
+
+// Every text read into a poisoned string, so a query that writes nothing
+// cannot pass for one that answers "".
+Texts Read(const TVersionInfo& reader) {
+  Texts t{reader.HasInfo(), "poison", "poison", "poison", "poison"};
+  reader.ProductNameText(t.productName);
+  reader.LegalCopyrightText(t.legalCopyright);
+  reader.FileVersionText(t.fileVersion);
+  reader.ProductVersionText(t.productVersion);
+  // The returning forms give the same texts.
+  EXPECT_EQ(reader.ProductNameText(), t.productName);
+  EXPECT_EQ(reader.LegalCopyrightText(), t.legalCopyright);
+  EXPECT_EQ(reader.FileVersionText(), t.fileVersion);
+  EXPECT_EQ(reader.ProductVersionText(), t.productVersion);
+  return t;
+}
+
+Texts ReadFile(const std::string& path) {
+  const TVersionInfo reader(path.c_str());
+  return Read(reader);
+}
+
+const Texts kNothing{false, "", "", "", ""};
+
+}  // namespace
+
+TEST(VersionFormat, PrintsTheFourHalvesHighFirst) {
+  EXPECT_EQ(FormatVersionPair({0x00050001, 0x0A280B0C}), "5.1.2600.2828");
+  EXPECT_EQ(FormatVersionPair({0, 0}), "0.0.0.0");
+}
+
+TEST(VersionFormat, HalvesAreUnsigned) {
+  EXPECT_EQ(FormatVersionPair({0xFFFFFFFF, 0x8000FFFF}), "65535.65535.32768.65535");
+  std::string text = "poison";
+  FormatVersionPair(TVersionPair{0x7FFF8000, 0x00010002}, text);
+  EXPECT_EQ(text, "32767.32768.1.2");
+}
+
+TEST(VersionFormat, TranslationKeyIsUpperCaseHexLanguageFirst) {
+  EXPECT_EQ(FormatTranslationKey(0x0409, 0x04E4), "040904E4");
+  EXPECT_EQ(FormatTranslationKey(0x0409, 0x04B0), "040904B0");
+  EXPECT_EQ(FormatTranslationKey(0xABCD, 0xEF01), "ABCDEF01");
+  EXPECT_EQ(FormatTranslationKey(0, 0), "00000000");
+}
+
+TEST(VersionInfo, AFullResourceGivesItsFourTexts) {
+  EXPECT_EQ(ReadFile(Fixture("full")),
+            (Texts{true, "Zentrix Fixture", "Copyright (C) Fixture Authors", "7.1.0.3", "7.1"}));
+}
+
+TEST(VersionInfo, MissingVersionStringsComeFromTheFixedBlock) {
+  EXPECT_EQ(ReadFile(Fixture("fixed_only")),
+            (Texts{true, "Fixture Product", "(c) Fixture Makers", "5.1.2600.2828", "6.2.0.1"}));
+}
+
+TEST(VersionInfo, FixedBlockHalvesOf0xFFFFPrintAs65535) {
+  EXPECT_EQ(ReadFile(Fixture("max_halves")),
+            (Texts{true, "Max Halves", "", "65535.65535.65535.65535", "65535.0.32768.1"}));
+}
+
+TEST(VersionInfo, TheFirstTranslationWins) {
+  // First entry German 1252; the US-English table comes first in the data.
+  EXPECT_EQ(ReadFile(Fixture("translations")),
+            (Texts{true, "Erstes Produkt", "Erster Eigner", "1.0 de", "1.0 Produkt"}));
+}
+
+TEST(VersionInfo, AStoredVersionTextIsKeptWhole) {
+  EXPECT_EQ(ReadFile(Fixture("text_version")),
+            (Texts{true, "Text Version", "", "5.1.2600.2180 (xpsp_sp2_rtm.040803-2158)", "2.5\tbeta"}));
+}
+
+TEST(VersionInfo, WithoutATranslationNoStringIsFound) {
+  EXPECT_EQ(ReadFile(Fixture("no_translation")), (Texts{true, "", "", "3.2.1.0", "3.2.0.0"}));
+}
+
+TEST(VersionInfo, WithoutAStringTableOnlyTheVersionsAreGiven) {
+  EXPECT_EQ(ReadFile(Fixture("no_strings")), (Texts{true, "", "", "4.0.0.1", "4.0.0.0"}));
+}
+
+TEST(VersionInfo, AnEmptyTranslationValueIsNoEntry) {
+  // The bytes after the empty value name a table that holds "Wrong table".
+  EXPECT_EQ(ReadFile(Fixture("zero_translation")), (Texts{true, "", "", "8.1.2.3", "8.1.0.0"}));
+}
+
+TEST(VersionInfo, AStringWithoutItsZeroEndsAtItsLength) {
+  const Texts texts = ReadFile(Fixture("unterminated"));
+  EXPECT_TRUE(texts.hasInfo);
+  EXPECT_EQ(texts.productName, "Abc");
+  EXPECT_EQ(texts.legalCopyright, "Owner");
+}
+
+TEST(VersionInfo, VersionsNeedARealFixedBlock) {
+  const struct {
+    const char* fixture;
+    const char* productName;
+  } cases[] = {{"no_fixed_block", "No fixed block"},
+               {"short_fixed_block", "Short fixed block"},
+               {"bad_signature", "Unsigned"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fixture);
+    EXPECT_EQ(ReadFile(Fixture(c.fixture)), (Texts{true, c.productName, "", "", ""}));
+  }
+}
+
+TEST(VersionInfo, AModuleWithoutAVersionResourceHasNoData) {
+  EXPECT_EQ(ReadFile(Fixture("no_version")), kNothing);
+}
+
+TEST(VersionInfo, MissingFileEmptyNameAndFolderHaveNoData) {
+  EXPECT_EQ(ReadFile(Fixture("does_not_exist")), kNothing);
+  EXPECT_EQ(ReadFile(""), kNothing);
+  const std::string folder = testing_paths::BesideExecutable("");
+  EXPECT_EQ(ReadFile(folder), kNothing);
+  EXPECT_EQ(ReadFile(folder.substr(0, folder.size() - 1)), kNothing) << "folder without trailing backslash";
+  const TVersionInfo unnamed(nullptr);
+  EXPECT_STREQ(unnamed.FilePath(), "");
+  EXPECT_EQ(Read(unnamed), kNothing);
+}
+
+TEST(VersionInfo, RePointingLeavesNothingOfThePreviousFile) {
+  TVersionInfo reader(Fixture("full").c_str());
+  ASSERT_TRUE(reader.HasInfo());
+  reader.SetFilePath(Fixture("no_version").c_str());
+  EXPECT_EQ(reader.FilePath(), Fixture("no_version"));
+  EXPECT_EQ(Read(reader), kNothing);
+  reader.SetFilePath(Fixture("fixed_only").c_str());
+  EXPECT_EQ(Read(reader), (Texts{true, "Fixture Product", "(c) Fixture Makers", "5.1.2600.2828", "6.2.0.1"}))
+      << "no version text of the first file";
+  reader.SetFilePath("");
+  EXPECT_EQ(Read(reader), kNothing);
+}
+
+TEST(VersionInfo, LoadingTheSameNameAgainReadsItAgain) {
+  TVersionInfo reader(Fixture("full").c_str());
+  reader.SetFilePath(reader.FilePath());
+  EXPECT_EQ(Read(reader),
+            (Texts{true, "Zentrix Fixture", "Copyright (C) Fixture Authors", "7.1.0.3", "7.1"}));
+}
+
+TEST(VersionInfo, KeepsItsOwnCopyOfTheName) {
+  std::string name = Fixture("full");
+  const TVersionInfo reader(name.data());
+  const std::string original = name;
+  std::memset(name.data(), 'x', name.size());
+  EXPECT_EQ(reader.FilePath(), original);
+  EXPECT_NE(reader.FilePath(), name.data());
+}
+
+TEST(VersionInfo, ReadsValuesOfAnyNameLength) {
+  const TVersionInfo reader(Fixture("full").c_str());
+  const std::string longName =
+      "A value name well beyond the usual four, long enough to need more than a short fixed path buffer of "
+      "the kind a quick reader might use for its queries, which it must not, since a value name of any "
+      "length is still a name that the version library can look up and answer for";
+  ASSERT_GT(longName.size(), 255u);
+  EXPECT_EQ(reader.ReadStringValue(longName.c_str()), "long name found");
+  std::string text = "poison";
+  reader.ReadStringValue("NoSuchValue", text);
+  EXPECT_EQ(text, "");
+  EXPECT_EQ(reader.ReadStringValue(nullptr), "");
+}
