@@ -1,7 +1,7 @@
 # Front door: `make run` and `make test` set up the machine (once), build and
 # then run the main job or the tests. Everything lands in build/.
 BUILD := build
-CMAKE_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
+CMAKE_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: all setup build test run bench format clean

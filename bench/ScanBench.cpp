@@ -26,6 +26,10 @@ std::atomic<long> allocations{0};
 }  // namespace
 
 // Every C++ allocation of the program is counted, the scan's among them.
+// These replacements pair malloc with free themselves; GCC cannot see that
+// through the replaced operators and warns.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(size_t size) {
   ++allocations;
   if (void* block = std::malloc(size ? size : 1)) return block;
@@ -36,6 +40,7 @@ void operator delete(void* block, size_t) noexcept { std::free(block); }
 void* operator new[](size_t size) { return operator new(size); }
 void operator delete[](void* block) noexcept { std::free(block); }
 void operator delete[](void* block, size_t) noexcept { std::free(block); }
+#pragma GCC diagnostic pop
 
 namespace {
 

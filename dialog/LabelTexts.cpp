@@ -1,22 +1,18 @@
 #include "dialog/LabelTexts.h"
 
-#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
 #include "shared/FpuControlWord.h"
+#include "shared/NumberText.h"
 
 namespace dialog {
 
 namespace {
 
-std::string Format(const char* pattern, long long a) {
-  char text[64];
-  std::snprintf(text, sizeof text, pattern, a);
-  return text;
-}
+std::string Kilobytes(uint64_t bytes) { return shared::DecimalText(static_cast<int64_t>(bytes / 1024)) + " KB"; }
 
-std::string Kilobytes(uint64_t bytes) { return Format("%lld KB", static_cast<long long>(bytes / 1024)); }
+std::string Percent(int64_t value) { return shared::DecimalText(value) + " %"; }
 
 // The used share of the page file. Each operation rounds to the precision
 // the host's control word selects, as the figure always has.
@@ -43,12 +39,11 @@ std::optional<std::string> WindowsTypeText(uint32_t platformId) {
 }
 
 std::string WinVersionText(const OsVersion& version) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%d.%d", static_cast<int>(version.major), static_cast<int>(version.minor));
-  return text;
+  return shared::DecimalText(static_cast<int32_t>(version.major)) + "." +
+         shared::DecimalText(static_cast<int32_t>(version.minor));
 }
 
-std::string WinBuildText(const OsVersion& version) { return Format("%lld", version.build & 0xFFFFu); }
+std::string WinBuildText(const OsVersion& version) { return shared::DecimalText(version.build & 0xFFFFu); }
 
 ArchitectureTexts ArchitectureText(const ProcessorRecord& processor) {
   ArchitectureTexts texts;
@@ -94,7 +89,7 @@ std::string MemoryRowText(int row, const MemoryCounts& m) {
       return Kilobytes(m.availPhys);
     case 3:
       if (m.totalPhys / 100 == 0) throw std::domain_error("Division by zero");
-      return Format("%lld %%", static_cast<long long>(m.availPhys / (m.totalPhys / 100)));
+      return Percent(static_cast<int64_t>(m.availPhys / (m.totalPhys / 100)));
     case 4:
       return Kilobytes(m.totalPageFile);
     case 5:
@@ -104,7 +99,7 @@ std::string MemoryRowText(int row, const MemoryCounts& m) {
     case 6:
       // No page file: no share to show, and no division by zero to raise.
       if (m.totalPageFile == 0) return kNoInformation;
-      return Format("%lld %%", UsedPageFilePercent(m.totalPageFile, m.availPageFile));
+      return Percent(UsedPageFilePercent(m.totalPageFile, m.availPageFile));
   }
   return {};
 }
@@ -154,7 +149,8 @@ std::string ShortDateText(const SYSTEMTIME& date) {
     if (::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDATE, separator, sizeof separator) <= 1) {
       std::strcpy(separator, "/");
     }
-    std::snprintf(pattern, sizeof pattern, "M%sd%syy", separator, separator);
+    const std::string fallback = std::string("M") + separator + "d" + separator + "yy";
+    lstrcpynA(pattern, fallback.c_str(), sizeof pattern);
   }
   char text[128];
   const int length = ::GetDateFormatA(LOCALE_USER_DEFAULT, 0, &date, pattern, text, sizeof text);

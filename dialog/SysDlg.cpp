@@ -5,6 +5,7 @@
 
 #include "dialog/SysDlgLayout.h"
 #include "shared/LangTable.h"
+#include "shared/NumberText.h"
 
 namespace dialog {
 
@@ -47,7 +48,7 @@ void TSysInfoDlg::BuildControls() {
 
 toolkit::TControl& TSysInfoDlg::Create(const ControlLayout& row) {
   if (row.id == failAtControlForTesting) {
-    throw std::runtime_error("Cannot create control " + std::to_string(row.id));
+    throw std::runtime_error("Cannot create control " + shared::DecimalText(row.id));
   }
   const HWND parent = row.parent == kNoControl ? Handle() : controls_[row.parent]->Handle();
   const bool visible = !(row.flags & kHidden);

@@ -70,6 +70,8 @@ class PeReader {
   }
 
   const IMAGE_DATA_DIRECTORY& Directory(int index) const { return nt_.OptionalHeader.DataDirectory[index]; }
+  const IMAGE_NT_HEADERS32& Headers() const { return nt_; }
+  const std::vector<IMAGE_SECTION_HEADER>& Sections() const { return sections_; }
 
  private:
   std::vector<uint8_t> bytes_;
@@ -117,6 +119,26 @@ bool ReadImports(const PeReader& pe, PeImage* image) {
   }
 }
 
+bool ReadSymbols(const PeReader& pe, PeImage* image) {
+  const IMAGE_FILE_HEADER& file = pe.Headers().FileHeader;
+  if (file.PointerToSymbolTable == 0 || file.NumberOfSymbols == 0) return true;
+  const uint32_t strings = file.PointerToSymbolTable + file.NumberOfSymbols * 18;  // 18-byte records
+  for (uint32_t i = 0; i < file.NumberOfSymbols; ++i) {
+    IMAGE_SYMBOL symbol;
+    if (!pe.At(file.PointerToSymbolTable + i * 18, &symbol)) return false;
+    std::string name;
+    if (symbol.N.Name.Short != 0) {
+      name.assign(reinterpret_cast<const char*>(symbol.N.ShortName),
+                  strnlen(reinterpret_cast<const char*>(symbol.N.ShortName), 8));
+    } else if (!pe.String(strings + symbol.N.Name.Long, &name)) {
+      return false;
+    }
+    if (symbol.SectionNumber > 0) image->definedSymbols.push_back(name);
+    i += symbol.NumberOfAuxSymbols;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ReadPeImage(const std::string& path, PeImage* image, std::string* error) {
@@ -134,6 +156,19 @@ bool ReadPeImage(const std::string& path, PeImage* image, std::string* error) {
   if (!ReadExports(pe, &result) || !ReadImports(pe, &result)) {
     *error = path + " has a damaged export or import directory";
     return false;
+  }
+  if (!ReadSymbols(pe, &result)) {
+    *error = path + " has a damaged symbol table";
+    return false;
+  }
+  const IMAGE_OPTIONAL_HEADER32& optional = pe.Headers().OptionalHeader;
+  result.dllCharacteristics = optional.DllCharacteristics;
+  result.sectionAlignment = optional.SectionAlignment;
+  result.relocationBytes = pe.Directory(IMAGE_DIRECTORY_ENTRY_BASERELOC).Size;
+  for (const IMAGE_SECTION_HEADER& section : pe.Sections()) {
+    const auto* name = reinterpret_cast<const char*>(section.Name);
+    result.sections.push_back(
+        {std::string(name, strnlen(name, IMAGE_SIZEOF_SHORT_NAME)), section.Characteristics});
   }
   *image = std::move(result);
   return true;

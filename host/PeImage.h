@@ -15,10 +15,21 @@ struct PeExport {
   uint32_t rva;
 };
 
+struct PeSection {
+  std::string name;
+  uint32_t characteristics;  // IMAGE_SCN_*
+};
+
 struct PeImage {
   std::string exportModuleName;
   std::vector<PeExport> exports;
   std::vector<std::string> importedModules;
+  uint16_t dllCharacteristics = 0;  // IMAGE_DLLCHARACTERISTICS_*
+  uint32_t sectionAlignment = 0;
+  uint32_t relocationBytes = 0;  // size of the base relocation directory
+  std::vector<PeSection> sections;
+  // Names of the symbols the COFF symbol table defines; empty once stripped.
+  std::vector<std::string> definedSymbols;
 };
 
 // Returns false and sets `error` when the file cannot be read or is not a

@@ -1,8 +1,9 @@
 #include "verinfo/VerInfo.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
+
+#include "shared/NumberText.h"
 
 namespace verinfo {
 
@@ -19,11 +20,13 @@ std::unique_ptr<char[]> CopyName(const char* name) {
 
 void FormatVersionPair(const TVersionPair& pair, std::string& text) {
   // Halves are unsigned: 0xFFFF must print as 65535, never as -1.
-  char buffer[24];
-  const int length = std::snprintf(buffer, sizeof buffer, "%u.%u.%u.%u", HIWORD(pair.MostSignificant),
-                                   LOWORD(pair.MostSignificant), HIWORD(pair.LeastSignificant),
-                                   LOWORD(pair.LeastSignificant));
-  text.assign(buffer, static_cast<size_t>(length));
+  const WORD halves[4] = {HIWORD(pair.MostSignificant), LOWORD(pair.MostSignificant),
+                          HIWORD(pair.LeastSignificant), LOWORD(pair.LeastSignificant)};
+  text.clear();
+  for (int i = 0; i < 4; ++i) {
+    if (i > 0) text += '.';
+    shared::AppendDecimal(text, halves[i]);
+  }
 }
 
 std::string FormatVersionPair(const TVersionPair& pair) {
@@ -33,9 +36,7 @@ std::string FormatVersionPair(const TVersionPair& pair) {
 }
 
 std::string FormatTranslationKey(WORD language, WORD codePage) {
-  char buffer[9];
-  std::snprintf(buffer, sizeof buffer, "%08lX", static_cast<unsigned long>(MAKELONG(codePage, language)));
-  return buffer;
+  return shared::HexText(MAKELONG(codePage, language), 8);
 }
 
 TVersionInfo::TVersionInfo(const char* fileName) : FFilePath(CopyName(fileName ? fileName : "")) {
