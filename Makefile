@@ -4,7 +4,7 @@ BUILD := build
 CMAKE_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all setup build test run bench format clean
+.PHONY: all setup build test run bench bench-dialog format clean
 
 all: build
 
@@ -23,8 +23,12 @@ test: build
 run: build
 	./scripts/with-display.sh ./scripts/run-main.sh
 
-# Figures only, never a pass or fail; BENCH_ARGS="--rounds 20 --json" etc.
+# Figures only, never a pass or fail: every benchmark, one table.
 bench: build
+	./scripts/with-display.sh python3 scripts/bench-table.py --build $(BUILD) $(BENCH_ARGS)
+
+# The dialog benchmark alone, with its full breakdown; BENCH_ARGS="--rounds 20 --json" etc.
+bench-dialog: build
 	./scripts/with-display.sh wine $(BUILD)/dialog_bench.exe $(BENCH_ARGS)
 
 format:
