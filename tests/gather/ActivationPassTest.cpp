@@ -9,6 +9,7 @@
 #include "ScratchRegistry.h"
 #include "TestSupport.h"
 #include "dialog/LabelTexts.h"
+#include "dialog/LibraryScan.h"
 #include "dialog/SysDlg.h"
 #include "dialog/SystemQueries.h"
 
@@ -141,6 +142,27 @@ TEST_F(ActivationPassTest, AnUnsuitedValueEndsThePassWhereItStands) {
   EXPECT_EQ(dlg_->lblWindowsType->Text(), "No information") << "the version query did not run";
   EXPECT_EQ(dlg_->lblMemTotal->Text(), "No inormation");
   EXPECT_EQ(dlg_->lblCompName->Text(), "lblCompName");
+}
+
+TEST_F(ActivationPassTest, OnlyACompletedPassClearsTheLibraryListFlag) {
+  // A scan of an empty folder is enough to set the flag.
+  char temp[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, temp);
+  const std::string empty = std::string(temp) + "zx_empty_scan";
+  ::CreateDirectoryA(empty.c_str(), nullptr);
+  dialog::libraryFoldersForTesting = [&] { return dialog::TLibraryFolders{empty, empty}; };
+  dlg_->SysPageControl->SetActivePage(*dlg_->LibVerSheet);
+  dlg_->SysPageControlChange();
+  dialog::libraryFoldersForTesting = nullptr;
+  ::RemoveDirectoryA(empty.c_str());
+  ASSERT_TRUE(dlg_->VerListBuilt());
+
+  scratch_.SetDword(kWindowsNT, "CurrentVersion", 6);
+  EXPECT_EQ(Activate(), "Invalid data type for 'CurrentVersion'");
+  EXPECT_TRUE(dlg_->VerListBuilt()) << "a pass ended by an error leaves the flag";
+  ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kWindowsNT, "CurrentVersion");
+  EXPECT_EQ(Activate(), "");
+  EXPECT_FALSE(dlg_->VerListBuilt()) << "a completed pass clears it";
 }
 
 TEST_F(ActivationPassTest, TheErrorBoxShowsTheMessageAndTheDialogStaysUsable) {
