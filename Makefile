@@ -4,7 +4,7 @@ BUILD := build
 CMAKE_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all setup build test run bench bench-dialog format clean
+.PHONY: all setup build test run bench bench-dialog soak format clean
 
 all: build
 
@@ -30,6 +30,10 @@ bench: build
 # The dialog benchmark alone, with its full breakdown; BENCH_ARGS="--rounds 20 --json" etc.
 bench-dialog: build
 	./scripts/with-display.sh wine $(BUILD)/dialog_bench.exe $(BENCH_ARGS)
+
+# 1000 Execute/close cycles, 200 scans, 1000 load/unload cycles; SOAK_ARGS="--cycles 100" etc.
+soak: build
+	./scripts/with-display.sh wine $(BUILD)/soak.exe $(SOAK_ARGS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

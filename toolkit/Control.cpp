@@ -1,6 +1,7 @@
 #include "toolkit/Control.h"
 
 #include <system_error>
+#include <unordered_map>
 
 #include "toolkit/ActCtx.h"
 #include "toolkit/Font.h"
@@ -10,7 +11,14 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 namespace toolkit {
 namespace {
 
-constexpr wchar_t kControlProperty[] = L"Zentrix.Toolkit.Control";
+// Window to control object. Looked up for every reflected message and every
+// message to a page: a window property would cost Wine a server request per
+// lookup, this map none. The toolkit's windows live on the one thread that
+// runs its forms, so it needs no lock.
+std::unordered_map<HWND, TControl*>& ControlsByWindow() {
+  static std::unordered_map<HWND, TControl*> controls;
+  return controls;
+}
 
 }  // namespace
 
@@ -20,7 +28,8 @@ TControl::~TControl() { DestroyHandle(); }
 
 void TControl::CreateHandle(const WindowArgs& args) {
   TActCtxScope context;
-  const RECT bounds = ScaleBounds(ScreenLayoutScale(), args.x, args.y, args.width, args.height);
+  const RECT bounds = args.scaled ? RECT{args.x, args.y, args.x + args.width, args.y + args.height}
+                                  : ScaleBounds(ScreenLayoutScale(), args.x, args.y, args.width, args.height);
   const std::wstring text = Widen(args.text, args.encoding);
   const DWORD style = WS_CHILD | args.style | (args.visible ? WS_VISIBLE : 0);
   handle_ =
@@ -30,31 +39,46 @@ void TControl::CreateHandle(const WindowArgs& args) {
   if (!handle_) {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "CreateWindowEx");
   }
-  ::SetPropW(handle_, kControlProperty, this);
+  ControlsByWindow()[handle_] = this;
   // Every control shows its form's font; parents hand it down on request.
   ::SendMessageW(handle_, WM_SETFONT, ::SendMessageW(args.parent, WM_GETFONT, 0, 0), FALSE);
 }
 
 void TControl::DestroyHandle() {
-  if (!handle_) return;
+  const HWND window = handle_;
+  if (!window) return;
+  ForgetHandle();
   // The parent may have gone first and taken this window with it.
-  if (::IsWindow(handle_) && ::GetPropW(handle_, kControlProperty) == this) {
-    ::RemovePropW(handle_, kControlProperty);
-    ::DestroyWindow(handle_);
-  }
+  if (::IsWindow(window)) ::DestroyWindow(window);
+}
+
+void TControl::ForgetHandle() {
+  if (handle_) ControlsByWindow().erase(handle_);
   handle_ = nullptr;
 }
 
 void TControl::SetVisible(bool visible) {
+  // Already so: not worth a server request.
+  if (Visible() == visible) return;
   ::SetWindowPos(
       handle_, nullptr, 0, 0, 0, 0,
       SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
 
-void TControl::SetText(const char* text, TextEncoding encoding) { toolkit::SetText(handle_, text, encoding); }
+void TControl::SetText(const char* text, TextEncoding encoding) { ReplaceText(text, encoding); }
+
+bool TControl::ReplaceText(const char* text, TextEncoding encoding) {
+  // Reading the text back costs nothing; setting the same text again would
+  // cost a server request and a repaint.
+  if (WindowTextW(handle_) == Widen(text, encoding)) return false;
+  toolkit::SetText(handle_, text, encoding);
+  return true;
+}
 
 TControl* TControl::FromHandle(HWND window) {
-  return window ? static_cast<TControl*>(::GetPropW(window, kControlProperty)) : nullptr;
+  const auto& controls = ControlsByWindow();
+  const auto found = controls.find(window);
+  return found == controls.end() ? nullptr : found->second;
 }
 
 bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -31,7 +31,13 @@ class TControl {
   // The text as the A functions read it back.
   std::string Text() const { return WindowTextA(handle_); }
 
+  // The control object of a window the toolkit made, or null.
   static TControl* FromHandle(HWND window);
+
+  // The window has gone with its parent (the form destroys its window, and
+  // so every control's, in one call): drops the handle, and those of any
+  // windows the control owns inside it, without a window call.
+  virtual void ForgetHandle();
 
   // A key pressed while the focus is on this control or inside it; true when
   // the control used it up. Called before the form's own Tab/Enter/Escape.
@@ -55,10 +61,14 @@ class TControl {
     const char* text = nullptr;
     TextEncoding encoding = TextEncoding::Ansi;
     int x = 0, y = 0, width = 0, height = 0;  // layout pixels, scaled here
+    bool scaled = false;                      // already screen pixels: not scaled again
     bool visible = true;
   };
   // Creates the window; throws std::system_error when it cannot.
   void CreateHandle(const WindowArgs& args);
+  // Sets the window text; false when the window already shows that text.
+  bool ReplaceText(const char* text, TextEncoding encoding);
+  // Destroys the window unless it has gone already.
   void DestroyHandle();
 
  private:

@@ -21,14 +21,18 @@ bool FaceInstalled(HDC dc, const char* face) {
   return found;
 }
 
+// Like the density, the installed faces are taken as fixed for the life of
+// the process: each form would otherwise take screen DCs (server requests)
+// and walk the fonts again.
 int ScreenDpi() {
-  ScopedWindowDC screen(nullptr);
-  return ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
+  static const int dpi = [] {
+    ScopedWindowDC screen(nullptr);
+    return ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
+  }();
+  return dpi;
 }
 
-}  // namespace
-
-std::string FormFontFace() {
+std::string LookUpFormFontFace() {
   ScopedWindowDC screen(nullptr);
   for (const char* face : {"MS Sans Serif", "Microsoft Sans Serif", "Tahoma"}) {
     if (FaceInstalled(screen.Get(), face)) return face;
@@ -36,6 +40,13 @@ std::string FormFontFace() {
   LOGFONTA stock{};
   ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof stock, &stock);
   return stock.lfFaceName;
+}
+
+}  // namespace
+
+std::string FormFontFace() {
+  static const std::string face = LookUpFormFontFace();
+  return face;
 }
 
 ScopedFont CreateFormFont() {

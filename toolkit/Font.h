@@ -13,7 +13,7 @@
 namespace toolkit {
 
 // First installed face of the preferred list, else the face of the stock GUI
-// font (which the font mapper can always satisfy).
+// font (which the font mapper can always satisfy). Looked up once.
 std::string FormFontFace();
 ScopedFont CreateFormFont();
 // Line height (tmHeight) of the form font on the screen.

@@ -15,6 +15,10 @@ constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDRE
 // or help box is asked for.
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
+POINT CentredOnScreen(SIZE outer) {
+  return CentredOrigin({::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, outer);
+}
+
 }  // namespace
 
 TForm::TForm(const Args& args) {
@@ -28,8 +32,11 @@ TForm::TForm(const Args& args) {
   const HWND owner = Application->Handle();
   Application->SetKeyFilter(HandleFormKey);
   const std::wstring caption = Widen(args.caption, args.encoding);
-  ::CreateWindowExW(kFormExStyle, kFormClass, caption.c_str(), kFormStyle, 0, 0, outer.right - outer.left,
-                    outer.bottom - outer.top, owner, nullptr, ToolkitModule(), this);
+  // Made where showing it will put it, so that it need not move then.
+  const SIZE size{outer.right - outer.left, outer.bottom - outer.top};
+  const POINT origin = CentredOnScreen(size);
+  ::CreateWindowExW(kFormExStyle, kFormClass, caption.c_str(), kFormStyle, origin.x, origin.y, size.cx,
+                    size.cy, owner, nullptr, ToolkitModule(), this);
   if (!handle_) {
     const DWORD error = ::GetLastError();
     UnregisterToolkitClass(kFormClass);
@@ -42,8 +49,10 @@ TForm::TForm(const Args& args) {
 
 TForm::~TForm() {
   if (Application && Application->ActiveForm() == this) Application->SetActiveForm(nullptr);
-  while (!controls_.empty()) controls_.pop_back();
+  // One call takes every control's window along (each alone would cost Wine
+  // several server requests); the controls then only forget their handles.
   if (handle_) ::DestroyWindow(handle_);
+  while (!controls_.empty()) controls_.pop_back();
   UnregisterToolkitClass(kPageClass);
   UnregisterToolkitClass(kFormClass);
 }
@@ -77,8 +86,9 @@ TForm* TForm::FromWindow(HWND window) {
 void TForm::Centre() {
   RECT outer;
   ::GetWindowRect(handle_, &outer);
-  const POINT origin = CentredOrigin({::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)},
-                                     {outer.right - outer.left, outer.bottom - outer.top});
+  const POINT origin = CentredOnScreen({outer.right - outer.left, outer.bottom - outer.top});
+  // Made centred, it moves only when it or the screen has changed since.
+  if (origin.x == outer.left && origin.y == outer.top) return;
   ::SetWindowPos(handle_, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -122,6 +132,9 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_NCDESTROY:
+      // The last message of the form's destruction: its controls' windows
+      // are gone already.
+      for (const auto& control : controls_) control->ForgetHandle();
       ::SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
       if (modal_) modalResult_ = kModalResultCancel;
       handle_ = nullptr;

@@ -38,8 +38,8 @@ class TForm {
   void SetCaption(const char* caption, TextEncoding encoding = TextEncoding::Ansi);
   std::string Caption() const { return WindowTextA(handle_); }
 
-  // Creates a control owned by the form; the form destroys its controls in
-  // the reverse order of their creation.
+  // Creates a control owned by the form. The form's window takes all the
+  // controls' windows with it; their objects then go, last made first.
   template <typename Control>
   Control& Add(const typename Control::Args& args) {
     auto control = std::make_unique<Control>(args);

@@ -7,28 +7,34 @@ namespace {
 
 bool Pressed(int key) { return ::GetKeyState(key) < 0; }
 
-void CollectTabStops(HWND parent, std::vector<HWND>& stops) {
+// True once it has the first stop, when that is all that is asked: each
+// step through the tree costs Wine a server request.
+bool CollectTabStops(HWND parent, std::vector<HWND>& stops, bool firstOnly) {
   for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     const LONG style = ::GetWindowLongW(child, GWL_STYLE);
     if (!(style & WS_VISIBLE) || (style & WS_DISABLED)) continue;
-    if (style & WS_TABSTOP) stops.push_back(child);
+    if (style & WS_TABSTOP) {
+      stops.push_back(child);
+      if (firstOnly) return true;
+    }
     // Into every container, not only WS_EX_CONTROLPARENT ones: a page sits
     // inside the tab strip, which is itself a tab stop.
-    CollectTabStops(child, stops);
+    if (CollectTabStops(child, stops, firstOnly)) return true;
   }
+  return false;
 }
 
 }  // namespace
 
 std::vector<HWND> TabStops(HWND root) {
   std::vector<HWND> stops;
-  CollectTabStops(root, stops);
+  CollectTabStops(root, stops, false);
   return stops;
 }
 
 void TForm::FocusFirst() {
-  const std::vector<HWND> stops = TabStops(handle_);
-  if (!stops.empty()) ::SetFocus(stops.front());
+  std::vector<HWND> stops;
+  if (CollectTabStops(handle_, stops, true)) ::SetFocus(stops.front());
 }
 
 void TForm::FocusNext(bool forward) {

@@ -1,5 +1,6 @@
 #include "toolkit/Label.h"
 
+#include "toolkit/Font.h"
 #include "toolkit/Scoped.h"
 
 namespace toolkit {
@@ -17,21 +18,51 @@ DWORD LabelStyle(const TLabel::Args& args) {
   return style;
 }
 
+// One memory DC measures every label: taking a label's own window DC costs
+// Wine two server requests each time.
+HDC MeasuringDC() {
+  static const ScopedDC dc(::CreateCompatibleDC(nullptr));
+  return dc.Get();
+}
+
+// The box the text needs in the font: one line, or lines broken within
+// `width` when wrapping. An empty text keeps the height of one line.
+SIZE TextBox(const std::wstring& text, HFONT font, bool wordWrap, int width) {
+  const std::wstring measured = text.empty() ? L" " : text;
+  RECT box{0, 0, wordWrap ? width : 0, 0};
+  const HDC dc = MeasuringDC();
+  ScopedSelect select(dc, font);
+  ::DrawTextW(dc, measured.c_str(), static_cast<int>(measured.size()), &box,
+              DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | (wordWrap ? DT_WORDBREAK : 0));
+  return {box.right - box.left, box.bottom - box.top};
+}
+
+HFONT FontOf(HWND window) { return reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)); }
+
 }  // namespace
 
 TLabel::TLabel(const Args& args) : autoSize_(args.autoSize), wordWrap_(args.wordWrap) {
+  RECT bounds = ScaleBounds(ScreenLayoutScale(), args.x, args.y, args.w, args.h);
+  if (autoSize_) {
+    // Measured in the font the parent hands down, so that the window is made
+    // at its final size rather than resized afterwards.
+    const SIZE size =
+        TextBox(Widen(args.text, args.encoding), FontOf(args.parent), wordWrap_, bounds.right - bounds.left);
+    bounds.right = bounds.left + size.cx;
+    bounds.bottom = bounds.top + size.cy;
+  }
   CreateHandle({.className = L"STATIC",
                 .style = LabelStyle(args),
                 .parent = args.parent,
                 .id = args.id,
                 .text = args.text,
                 .encoding = args.encoding,
-                .x = args.x,
-                .y = args.y,
-                .width = args.w,
-                .height = args.h,
+                .x = bounds.left,
+                .y = bounds.top,
+                .width = bounds.right - bounds.left,
+                .height = bounds.bottom - bounds.top,
+                .scaled = true,
                 .visible = args.visible});
-  if (autoSize_) AdjustBounds();
 }
 
 void TLabel::SetText(const char* text, TextEncoding encoding) {
@@ -40,22 +71,14 @@ void TLabel::SetText(const char* text, TextEncoding encoding) {
 }
 
 void TLabel::AdjustBounds() {
-  std::wstring text = WindowTextW(Handle());
-  // An empty label keeps the height of one line.
-  if (text.empty()) text = L" ";
-  RECT box{};
-  if (wordWrap_) {
-    ::GetClientRect(Handle(), &box);
-    box.bottom = 0;
-  }
-  {
-    ScopedWindowDC dc(Handle());
-    ScopedSelect font(dc.Get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(Handle(), WM_GETFONT, 0, 0)));
-    ::DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &box,
-                DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | (wordWrap_ ? DT_WORDBREAK : 0));
-  }
-  ::SetWindowPos(Handle(), nullptr, 0, 0, box.right - box.left, box.bottom - box.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT client;
+  ::GetClientRect(Handle(), &client);
+  const SIZE size = TextBox(WindowTextW(Handle()), FontOf(Handle()), wordWrap_, client.right);
+  // A label has no frame: its client area is its whole box. Unchanged, the
+  // box is not worth a server request.
+  if (size.cx == client.right && size.cy == client.bottom) return;
+  ::SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_DEFERERASE);
 }
 
 }  // namespace toolkit

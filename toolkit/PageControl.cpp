@@ -9,9 +9,11 @@ namespace toolkit {
 
 //--- TTabSheet
 
-TTabSheet::TTabSheet(TPageControl& owner, const Args& args) : owner_(owner), tabVisible_(args.tabVisible) {
+TTabSheet::TTabSheet(TPageControl& owner, const Args& args)
+    : owner_(owner), tabVisible_(args.tabVisible), bounds_(owner.DisplayRect()) {
   RegisterToolkitClass(kPageClass, Procedure);
-  // Hidden until it becomes the active page; bounds follow the strip.
+  // Made where the strip shows its pages, hidden unless it is to be the
+  // active page: moving or showing it afterwards would cost server requests.
   CreateHandle({.className = kPageClass,
                 .style = WS_CLIPSIBLINGS,
                 .exStyle = WS_EX_CONTROLPARENT,
@@ -19,12 +21,16 @@ TTabSheet::TTabSheet(TPageControl& owner, const Args& args) : owner_(owner), tab
                 .id = args.id,
                 .text = args.caption,
                 .encoding = args.encoding,
-                .visible = false});
+                .x = bounds_.left,
+                .y = bounds_.top,
+                .width = bounds_.right - bounds_.left,
+                .height = bounds_.bottom - bounds_.top,
+                .scaled = true,
+                .visible = owner.ActivePage() == nullptr});
 }
 
 void TTabSheet::SetText(const char* text, TextEncoding encoding) {
-  TControl::SetText(text, encoding);
-  owner_.UpdateTab(*this);
+  if (ReplaceText(text, encoding)) owner_.UpdateTab(*this);
 }
 
 LRESULT CALLBACK TTabSheet::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -62,9 +68,12 @@ TPageControl::TPageControl(const Args& args) {
                 .visible = args.visible});
 }
 
-TPageControl::~TPageControl() {
-  while (!pages_.empty()) pages_.pop_back();
-  DestroyHandle();
+// The strip's window takes its pages' windows with it.
+TPageControl::~TPageControl() { DestroyHandle(); }
+
+void TPageControl::ForgetHandle() {
+  for (const auto& page : pages_) page->ForgetHandle();
+  TControl::ForgetHandle();
 }
 
 TTabSheet& TPageControl::AddPage(const TTabSheet::Args& args) {
@@ -74,7 +83,6 @@ TTabSheet& TPageControl::AddPage(const TTabSheet::Args& args) {
     page.tabVisible_ = false;
     SetTabVisible(page, true);
   }
-  LayoutPages();
   if (active_ < 0) Activate(PageCount() - 1);
   return page;
 }
@@ -133,11 +141,20 @@ void TPageControl::UpdateTab(const TTabSheet& page) {
   LayoutPages();
 }
 
-void TPageControl::LayoutPages() {
+RECT TPageControl::DisplayRect() const {
   RECT display;
   ::GetClientRect(Handle(), &display);
   ::SendMessageW(Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  return display;
+}
+
+void TPageControl::LayoutPages() {
+  // Asking costs nothing, moving a page costs server requests: only the
+  // pages not yet where the strip now shows them move.
+  const RECT display = DisplayRect();
   for (const auto& page : pages_) {
+    if (::EqualRect(&page->bounds_, &display)) continue;
+    page->bounds_ = display;
     ::SetWindowPos(page->Handle(), nullptr, display.left, display.top, display.right - display.left,
                    display.bottom - display.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }

@@ -37,6 +37,7 @@ class TTabSheet : public TControl {
 
   TPageControl& owner_;
   bool tabVisible_;
+  RECT bounds_;  // as last placed, in the strip's client area
   HFONT font_ = nullptr;
 };
 
@@ -75,11 +76,14 @@ class TPageControl : public TControl {
 
   bool OnDialogKey(WPARAM key) override;
   bool OnReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  void ForgetHandle() override;
 
  private:
   friend class TTabSheet;
   void Activate(int pageIndex);
   void UpdateTab(const TTabSheet& page);
+  // Where the strip shows its pages, in its client area.
+  RECT DisplayRect() const;
   void LayoutPages();
   void SelectByUser(int pageIndex);
 

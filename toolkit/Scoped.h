@@ -37,6 +37,7 @@ inline void DeleteGdiObject(HGDIOBJ object) { ::DeleteObject(object); }
 inline void DestroyIconHandle(HICON icon) { ::DestroyIcon(icon); }
 inline void ReleaseActCtxHandle(HANDLE context) { ::ReleaseActCtx(context); }
 inline void CloseFindHandle(HANDLE find) { ::FindClose(find); }
+inline void DeleteDCHandle(HDC dc) { ::DeleteDC(dc); }
 
 using ScopedFont = Scoped<HFONT, DeleteGdiObject>;
 using ScopedIcon = Scoped<HICON, DestroyIconHandle>;
@@ -45,6 +46,8 @@ using ScopedIcon = Scoped<HICON, DestroyIconHandle>;
 using ScopedActCtx = Scoped<HANDLE, ReleaseActCtxHandle>;
 // A folder listing; likewise null, never INVALID_HANDLE_VALUE.
 using ScopedFindHandle = Scoped<HANDLE, CloseFindHandle>;
+// A DC of our own making (CreateCompatibleDC), not a window's.
+using ScopedDC = Scoped<HDC, DeleteDCHandle>;
 
 // A window's client DC, given back to that window.
 class ScopedWindowDC {

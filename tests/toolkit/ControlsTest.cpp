@@ -8,6 +8,7 @@
 
 #include "TestDialog.h"
 #include "toolkit/ActCtx.h"
+#include "toolkit/Font.h"
 #include "toolkit/Image.h"
 #include "toolkit/Scoped.h"
 
@@ -57,6 +58,52 @@ TEST(Label, AutoSizedLabelGrowsAndShrinksToTheRightOfItsLeftEdge) {
   EXPECT_EQ(before.bottom - before.top, empty.bottom - empty.top) << "an empty label keeps one line's height";
 }
 
+TEST(Label, AutoSizedLabelIsMadeAtItsTextsSizeWhateverTheStoredBox) {
+  TestDialog dialog;
+  TLabel& label = dialog.form.Add<TLabel>({.parent = dialog.winSheet.Handle(),
+                                           .id = 22,
+                                           .text = "Windows type:",
+                                           .x = 21,
+                                           .y = 99,
+                                           .w = 5,
+                                           .h = 3});
+  const RECT box = BoundsInParent(label.Handle());
+  const SIZE extent = TextExtent(dialog.form.Handle(), L"Windows type:");
+  EXPECT_EQ(ScreenLayoutScale().Apply(21), box.left);
+  EXPECT_EQ(ScreenLayoutScale().Apply(99), box.top);
+  EXPECT_EQ(extent.cx, box.right - box.left);
+  EXPECT_EQ(extent.cy, box.bottom - box.top);
+
+  label.SetText("Windows type:");
+  const RECT again = BoundsInParent(label.Handle());
+  EXPECT_TRUE(::EqualRect(&box, &again)) << "the same text keeps the box";
+}
+
+TEST(Label, AutoSizedWrappingLabelBreaksItsTextWithinTheStoredWidth) {
+  TestDialog dialog;
+  const char text[] = "A text long enough to need several lines in a box this narrow";
+  TLabel& label = dialog.form.Add<TLabel>({.parent = dialog.winSheet.Handle(),
+                                           .id = 22,
+                                           .text = text,
+                                           .x = 21,
+                                           .y = 99,
+                                           .w = 100,
+                                           .h = 13,
+                                           .wordWrap = true});
+  RECT expected{0, 0, ScreenLayoutScale().Apply(100), 0};
+  {
+    ScopedWindowDC dc(dialog.form.Handle());
+    ScopedSelect font(dc.Get(),
+                      reinterpret_cast<HGDIOBJ>(::SendMessageW(dialog.form.Handle(), WM_GETFONT, 0, 0)));
+    ::DrawTextA(dc.Get(), text, -1, &expected, DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | DT_WORDBREAK);
+  }
+  const RECT box = BoundsInParent(label.Handle());
+  EXPECT_EQ(expected.right, box.right - box.left);
+  EXPECT_EQ(expected.bottom, box.bottom - box.top);
+  EXPECT_GT(box.bottom - box.top, 2 * TextExtent(dialog.form.Handle(), L"A").cy);
+  EXPECT_LE(box.right - box.left, ScreenLayoutScale().Apply(100));
+}
+
 TEST(Label, FixedLabelsKeepTheirBoxAndAmpersandShows) {
   TestDialog dialog;
   TLabel& title = dialog.form.Add<TLabel>({.parent = dialog.winSheet.Handle(),
@@ -103,6 +150,32 @@ TEST(Text, AnsiAndUtf8PathsBothReachTheWindowIntact) {
 
   dialog.prompt.SetText("\xD0\xA1\xD0\xB5\xD1\x82\xD1\x8C", TextEncoding::Utf8);
   EXPECT_EQ(L"\x0421\x0435\x0442\x044C", WindowTextW(dialog.prompt.Handle()));
+}
+
+int setTextSeen = 0;
+
+LRESULT CALLBACK CountSetText(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_SETTEXT) ++setTextSeen;
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(Text, TheSameTextAgainIsNotSentToTheWindow) {
+  TestDialog dialog;
+  setTextSeen = 0;
+  const HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, CountSetText, nullptr, ::GetCurrentThreadId());
+  ASSERT_NE(nullptr, hook);
+  dialog.prompt.SetText("Product name:");  // as made
+  dialog.winSheet.SetText("Windows");
+  const int afterSame = setTextSeen;
+  dialog.prompt.SetText("Product name");
+  dialog.netSheet.SetText("\xD0\xA1\xD0\xB5\xD1\x82\xD1\x8C", TextEncoding::Utf8);
+  dialog.netSheet.SetText("\xD0\xA1\xD0\xB5\xD1\x82\xD1\x8C", TextEncoding::Utf8);
+  const int afterChanged = setTextSeen;
+  ::UnhookWindowsHookEx(hook);
+  EXPECT_EQ(0, afterSame);
+  EXPECT_EQ(2, afterChanged);
+  EXPECT_EQ("Product name", dialog.prompt.Text());
+  EXPECT_EQ(L"\x0421\x0435\x0442\x044C", WindowTextW(dialog.netSheet.Handle()));
 }
 
 TEST(Image, TakesTheSizeOfItsThirtyTwoPixelIcon) {

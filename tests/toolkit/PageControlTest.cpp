@@ -127,6 +127,37 @@ TEST_F(PageControlTest, ArrowKeysOnTheStripReachOnlyTabbedPages) {
   EXPECT_EQ((std::vector<int>{1, 2}), changes) << "the strip stops at its last tab";
 }
 
+TEST(PageControl, PagesFollowTheDisplayAreaAsTabsComeAndGo) {
+  TestDialog dialog;
+  TPageControl& pages = dialog.form.Add<TPageControl>(
+      {.parent = dialog.form.Handle(), .id = 30, .x = 8, .y = 8, .w = 200, .h = 150});
+  // The first page has no tab: the strip's display area moves down once the
+  // second page brings the first tab.
+  TTabSheet& untabbed = pages.AddPage({.id = 31, .caption = "Untabbed", .tabVisible = false});
+  TTabSheet& tabbed = pages.AddPage({.id = 32, .caption = "Tabbed"});
+  const auto expectAtDisplayArea = [&](const char* when) {
+    RECT display;
+    ::GetClientRect(pages.Handle(), &display);
+    ::SendMessageW(pages.Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    for (const TTabSheet* page : {&untabbed, &tabbed}) {
+      RECT box;
+      ::GetWindowRect(page->Handle(), &box);
+      ::MapWindowPoints(nullptr, pages.Handle(), reinterpret_cast<POINT*>(&box), 2);
+      EXPECT_TRUE(::EqualRect(&display, &box)) << when << ", page " << page->Id();
+    }
+    return display;
+  };
+  const RECT withTab = expectAtDisplayArea("built");
+  pages.SetTabVisible(tabbed, false);
+  const RECT withoutTab = expectAtDisplayArea("no tab left");
+  EXPECT_FALSE(::EqualRect(&withTab, &withoutTab)) << "the tab row takes room from the pages";
+  pages.SetTabVisible(untabbed, true);
+  tabbed.SetText("Renamed");
+  expectAtDisplayArea("tab back, caption changed");
+  EXPECT_TRUE(untabbed.Visible()) << "the first page added is the active one";
+  EXPECT_FALSE(tabbed.Visible());
+}
+
 TEST_F(PageControlTest, UnicodeCaptionReachesTheTab) {
   dialog.pages.SetTabVisible(dialog.netSheet, true);
   dialog.netSheet.SetText("\xD0\xA1\xD0\xB5\xD1\x82\xD1\x8C", TextEncoding::Utf8);  // "Сеть"

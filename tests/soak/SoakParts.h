@@ -1,0 +1,47 @@
+// The soak's three parts. Each prints its table and verdict lines.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "tests/soak/SoakTable.h"
+
+namespace soak {
+
+// Full-size counts, what `make soak` runs.
+constexpr int kFullCycles = 1000;
+constexpr int kFullScans = 200;
+constexpr int kFullLoads = 1000;
+
+struct Options {
+  int cycles = kFullCycles;
+  int scans = kFullScans;
+  int loads = kFullLoads;
+  std::string library;  // the built zentrix.pdl
+};
+
+// Execute/close cycles through the built library's Execute entry, as the
+// host calls it, over a host window; OK and the close box alternately.
+void RunExecutePart(const Options& options, Verdicts& verdicts);
+// The dialog in-process, its System libraries page selected through the
+// test seams: a full scan of the program's folder and the system folder.
+void RunScanPart(const Options& options, Verdicts& verdicts);
+// LoadLibrary, InitPlugInLib, request 1, FreeLibrary: the x87 control word,
+// the thread's COM state, windows, handles and memory.
+void RunLoadPart(const Options& options, Verdicts& verdicts);
+
+// A visible top-level window of this thread to own the dialogs.
+class HostWindow {
+ public:
+  HostWindow();
+  HostWindow(const HostWindow&) = delete;
+  HostWindow& operator=(const HostWindow&) = delete;
+  ~HostWindow();
+  HWND Handle() const { return window_; }
+
+ private:
+  HWND window_ = nullptr;
+};
+
+}  // namespace soak

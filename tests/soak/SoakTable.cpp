@@ -1,0 +1,182 @@
+#include "tests/soak/SoakTable.h"
+
+#include <windows.h>
+
+#include <malloc.h>
+
+#include <algorithm>
+
+namespace soak {
+
+namespace {
+
+long Kb(SIZE_T bytes) { return static_cast<long>(bytes / 1024); }
+
+std::string Signed(long value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%+ld", value);
+  return text;
+}
+
+long BusyKb(HANDLE heap) {
+  if (!heap || !::HeapLock(heap)) return -1;
+  unsigned long long busy = 0;
+  PROCESS_HEAP_ENTRY entry{};
+  while (::HeapWalk(heap, &entry)) {
+    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
+  }
+  ::HeapUnlock(heap);
+  return static_cast<long>(busy / 1024);
+}
+
+}  // namespace
+
+HeapUse SampleHeaps() {
+  return {BusyKb(reinterpret_cast<HANDLE>(::_get_heap_handle())), BusyKb(::GetProcessHeap())};
+}
+
+void Verdicts::Judge(bool pass, const std::string& text) {
+  ++(pass ? passed_ : failed_);
+  std::printf("%s %s\n", pass ? "PASS" : "FAIL", text.c_str());
+  std::fflush(stdout);
+}
+
+void Verdicts::Info(const std::string& text) {
+  std::printf("INFO %s\n", text.c_str());
+  std::fflush(stdout);
+}
+
+void Settle(unsigned quietMs) {
+  for (;;) {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        ::PostQuitMessage(static_cast<int>(message.wParam));
+        return;
+      }
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+    if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, quietMs, QS_ALLINPUT) == WAIT_TIMEOUT) return;
+  }
+}
+
+std::string Hex(unsigned long value, int digits) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%0*lX", digits, value);
+  return text;
+}
+
+SoakTable::SoakTable(std::string unit, int count, int fullCount, bool withRows)
+    : unit_(std::move(unit)),
+      count_(count),
+      fullCount_(fullCount),
+      step_(std::max(1, count / 10)),
+      withRows_(withRows),
+      start_(::GetTickCount64()) {
+  PrintHeader();
+}
+
+bool SoakTable::Due(int done) const { return done % step_ == 0 || done == count_; }
+
+void SoakTable::Take(int done, int rows) {
+  // Windows destroyed during the cycle may still have messages queued.
+  Settle(20);
+  Sample sample;
+  sample.done = done;
+  sample.rows = rows;
+  sample.counters = bench::SampleCounters();
+  sample.heaps = SampleHeaps();
+  sample.seconds = static_cast<double>(::GetTickCount64() - start_) / 1000.0;
+  samples_.push_back(sample);
+  PrintRow(sample);
+}
+
+void SoakTable::PrintHeader() const {
+  std::printf("%8s %9s %8s %8s %6s %12s %12s %11s %11s", unit_.c_str(), "top-level", "windows", "handles",
+              "GDI", "working-set", "pagefile", "crt-heap", "proc-heap");
+  if (withRows_) std::printf(" %6s", "rows");
+  std::printf(" %8s\n", "seconds");
+  std::fflush(stdout);
+}
+
+void SoakTable::PrintRow(const Sample& s) const {
+  const bench::ProcessCounters& c = s.counters;
+  std::printf("%8d %9ld %8ld %8ld %6ld %9ld KB %9ld KB %8ld KB %8ld KB", s.done, c.topLevelWindows,
+              c.allWindows, c.kernelHandles, c.gdiObjects, Kb(c.workingSet), Kb(c.pagefileUsage),
+              s.heaps.crtKb, s.heaps.processKb);
+  if (withRows_) std::printf(" %6d", s.rows);
+  std::printf(" %8.1f\n", s.seconds);
+  std::fflush(stdout);
+}
+
+void SoakTable::JudgeCounters(Verdicts& verdicts, const std::string& part) const {
+  if (samples_.size() < 2) {
+    verdicts.Judge(false, part + ": fewer than two samples, nothing to compare");
+    return;
+  }
+  const Sample& first = samples_.front();
+  const Sample& last = samples_.back();
+  const auto peak = [&](auto field) {
+    long value = field(first.counters);
+    for (const Sample& s : samples_) value = std::max(value, static_cast<long>(field(s.counters)));
+    return value;
+  };
+  const std::string span = " at " + unit_ + " 0, at most ";
+  const std::string through = " through " + unit_ + " " + std::to_string(last.done);
+
+  const long topPeak = peak([](const bench::ProcessCounters& c) { return c.topLevelWindows; });
+  const long allPeak = peak([](const bench::ProcessCounters& c) { return c.allWindows; });
+  verdicts.Judge(topPeak <= first.counters.topLevelWindows && allPeak <= first.counters.allWindows,
+                 part + " windows: " + std::to_string(first.counters.topLevelWindows) + " top-level / " +
+                     std::to_string(first.counters.allWindows) + " in all" + span + std::to_string(topPeak) +
+                     " / " + std::to_string(allPeak) + through + " (no growth allowed)");
+
+  if (first.counters.kernelHandles < 0) {
+    verdicts.Judge(false, part + " kernel handles: cannot be counted here");
+  } else {
+    const long handlePeak = peak([](const bench::ProcessCounters& c) { return c.kernelHandles; });
+    verdicts.Judge(handlePeak <= first.counters.kernelHandles,
+                   part + " kernel handles: " + std::to_string(first.counters.kernelHandles) + span +
+                       std::to_string(handlePeak) + through + " (no growth allowed)");
+  }
+
+  if (first.counters.gdiObjects >= 0) {
+    const long gdiPeak = peak([](const bench::ProcessCounters& c) { return c.gdiObjects; });
+    verdicts.Info(part + " GDI objects: " + std::to_string(first.counters.gdiObjects) + span +
+                  std::to_string(gdiPeak) + through + " (not a target)");
+  }
+
+  // The first tenth fills caches and heaps; growth after it is what leaks.
+  const Sample& base = samples_.size() > 2 ? samples_[1] : first;
+  long wsGrowth = 0, pfGrowth = 0;
+  for (size_t i = 1; i < samples_.size(); ++i) {
+    if (samples_[i].done < base.done) continue;
+    wsGrowth = std::max(wsGrowth, Kb(samples_[i].counters.workingSet) - Kb(base.counters.workingSet));
+    pfGrowth = std::max(pfGrowth, Kb(samples_[i].counters.pagefileUsage) - Kb(base.counters.pagefileUsage));
+  }
+  const std::string memory =
+      part + " memory after " + unit_ + " " + std::to_string(base.done) + ": working set at most " +
+      Signed(wsGrowth) + " KB, pagefile at most " + Signed(pfGrowth) + " KB (limit +" +
+      std::to_string(kMemoryToleranceKb) + " KB); over the whole run " +
+      Signed(Kb(last.counters.workingSet) - Kb(first.counters.workingSet)) + " / " +
+      Signed(Kb(last.counters.pagefileUsage) - Kb(first.counters.pagefileUsage)) + " KB";
+  if (count_ * 2 < fullCount_) {
+    verdicts.Info(memory + "; not judged: " + std::to_string(count_) + " " + unit_ +
+                  "s are too few to tell a leak from heap growth (judged from " +
+                  std::to_string((fullCount_ + 1) / 2) + ")");
+  } else {
+    verdicts.Judge(wsGrowth <= kMemoryToleranceKb && pfGrowth <= kMemoryToleranceKb, memory);
+  }
+  long crtGrowth = 0, processGrowth = 0;
+  for (const Sample& s : samples_) {
+    if (s.done < base.done) continue;
+    crtGrowth = std::max(crtGrowth, s.heaps.crtKb - base.heaps.crtKb);
+    processGrowth = std::max(processGrowth, s.heaps.processKb - base.heaps.processKb);
+  }
+  verdicts.Info(part + " heap bytes in use after " + unit_ + " " + std::to_string(base.done) +
+                ": C runtime heap at most " + Signed(crtGrowth) + " KB, process heap at most " +
+                Signed(processGrowth) + " KB (where growth comes from; not a target)");
+}
+
+}  // namespace soak
