@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "bench/BareDialog.h"
-#include "bench/Habits.h"
 #include "bench/Measure.h"
 #include "bench/ProcessCounters.h"
 #include "bench/Report.h"
@@ -31,9 +30,7 @@ namespace {
 using bench::Now;
 
 void DestroyWindowHandle(HWND window) { ::DestroyWindow(window); }
-void UnhookHandle(HHOOK hook) { ::UnhookWindowsHookEx(hook); }
 using ScopedWindow = toolkit::Scoped<HWND, DestroyWindowHandle>;
-using ScopedHook = toolkit::Scoped<HHOOK, UnhookHandle>;
 
 // The toolkit's application object, as the library has it while loaded.
 struct ApplicationScope {
@@ -42,9 +39,6 @@ struct ApplicationScope {
   ApplicationScope(const ApplicationScope&) = delete;
   ApplicationScope& operator=(const ApplicationScope&) = delete;
 };
-
-// Enough for stable medians of the habits, each timed alone.
-constexpr int kHabitRounds = 20;
 
 struct Options {
   int rounds = 50;
@@ -133,31 +127,6 @@ void WrapActivation() {
   };
 }
 
-// Counting messages to our pages (one untimed showing, hooks installed).
-struct PageCount {
-  bench::PageMessages counts;
-  long* phase = nullptr;
-};
-PageCount* pageCount = nullptr;
-
-void CountIfPage(HWND window) {
-  wchar_t name[32] = {};
-  if (pageCount && pageCount->phase && ::GetClassNameW(window, name, 32) &&
-      lstrcmpW(name, L"Zentrix.Toolkit.Page") == 0) {
-    ++*pageCount->phase;
-  }
-}
-
-LRESULT CALLBACK CountSent(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HC_ACTION) CountIfPage(reinterpret_cast<const CWPSTRUCT*>(lParam)->hwnd);
-  return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-LRESULT CALLBACK CountRetrieved(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HC_ACTION && wParam == PM_REMOVE) CountIfPage(reinterpret_cast<const MSG*>(lParam)->hwnd);
-  return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_ENABLE && wParam) {
     hostEnabledAt = Now();
@@ -165,7 +134,6 @@ LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
   } else if (message == WM_ENABLE) {
     hostDisabledAt = Now();
     Mark("execute:show");
-    if (pageCount) pageCount->phase = &pageCount->counts.showing;
     WrapActivation();
   }
   return ::DefWindowProcW(window, message, wParam, lParam);
@@ -294,24 +262,6 @@ bench::TreeCheck CompareTrees(HWND host) {
     }
   }
   return check;
-}
-
-bench::PageMessages CountPageMessages(HWND host) {
-  PageCount count;
-  count.phase = &count.counts.construction;
-  pageCount = &count;
-  {
-    // Hooks slow every message down: installed for this untimed run only.
-    const ScopedHook sent(::SetWindowsHookExW(WH_CALLWNDPROC, CountSent, nullptr, ::GetCurrentThreadId()));
-    const ScopedHook retrieved(
-        ::SetWindowsHookExW(WH_GETMESSAGE, CountRetrieved, nullptr, ::GetCurrentThreadId()));
-    Looks looks;
-    looks.atPaint = [&](HWND) { count.phase = &count.counts.closing; };
-    ShowOurs(host, looks);
-  }
-  pageCount = nullptr;
-  bench::Settle();
-  return count.counts;
 }
 
 // One of each, marked, after a few unmarked warm-up rounds.
@@ -469,8 +419,6 @@ int main(int argc, char** argv) {
     report.layout = bench::DescribeLayout();
     report.trees = CompareTrees(host);
     TimeRounds(host, options, report);
-    report.habits =
-        bench::MeasureHabits(host, std::min(options.rounds, kHabitRounds), CountPageMessages(host));
     report.oursCycles = CountCycles(host, options, true);
     // The same for the bare dialog: what Wine itself keeps per showing.
     report.bareCycles = CountCycles(host, options, false);

@@ -129,8 +129,6 @@ nlohmann::json CyclesJson(const CycleCounts& c, const CycleCounts* baseline, int
   return out;
 }
 
-double Median(const Report& r, bool ours, Figure f) { return Summarise(ours ? r.ours[f] : r.bare[f]).median; }
-
 constexpr FigureInfo kPhases[kPhaseCount] = {
     {"build", "call -> host disabled (dialog built)"},
     {"show", "-> end of activation (ours: its pass left out)"},
@@ -147,42 +145,6 @@ void PrintPhases(const Report& r) {
     const double ours = Summarise(r.oursPhases[p]).median, bare = Summarise(r.barePhases[p]).median;
     std::printf("%-50s %9.0f %9.0f %+9.0f %7.2f\n", kPhases[p].title, ours, bare, ours - bare,
                 bare > 0 ? ours / bare : 0);
-  }
-}
-
-void PrintHabits(const Report& r) {
-  std::printf(
-      "\nWhere ours spends its extra time: each toolkit habit that the bare dialog lacks, timed alone on\n");
-  std::printf("scratch windows (median of rounds), times how often one dialog incurs it\n");
-  struct PhaseInfo {
-    Phase phase;
-    const char* title;
-    double gap;
-    const char* gapText;
-  };
-  const double buildGap = Median(r, true, kBuilt) - Median(r, false, kBuilt);
-  const auto phaseGap = [&](std::initializer_list<ExecutePhase> phases) {
-    double gap = 0;
-    for (ExecutePhase p : phases)
-      gap += Summarise(r.oursPhases[p]).median - Summarise(r.barePhases[p]).median;
-    return gap;
-  };
-  const double showGap = phaseGap({kShowPhase, kPaintPhase});
-  const double destroyGap = Median(r, true, kDestroyed) - Median(r, false, kDestroyed);
-  const PhaseInfo phases[] = {
-      {Phase::Construction, "construction", buildGap, "construction gap (ours - bare, medians)"},
-      {Phase::Showing, "showing", showGap, "gap from host disabled to first complete paint (phases above)"},
-      {Phase::Destruction, "destruction", destroyGap, "destruction gap (ours - bare, medians)"},
-  };
-  for (const PhaseInfo& phase : phases) {
-    std::printf("  %-48s %9s   %s\n", phase.title, "us", "detail");
-    double sum = 0;
-    for (const HabitCost& habit : r.habits) {
-      if (habit.phase != phase.phase) continue;
-      std::printf("    %-46s %9.0f   %s\n", habit.name.c_str(), habit.micros, habit.detail.c_str());
-      sum += habit.micros;
-    }
-    std::printf("    %-46s %9.0f   against a %s of %.0f\n", "sum", sum, phase.gapText, phase.gap);
   }
 }
 
@@ -247,7 +209,6 @@ void PrintText(const Report& r) {
               "ours' activation pass", pass.median, pass.p90);
 
   PrintPhases(r);
-  if (!r.habits.empty()) PrintHabits(r);
 
   std::printf(
       "\nWineserver requests per phase (exact counts, free of timing noise): bench/server-calls.sh\n");
@@ -290,13 +251,6 @@ void PrintJson(const Report& r) {
                                        {"bare", {{"median", bare.median}, {"p90", bare.p90}}},
                                        {"ratio", Ratio(ours, bare)},
                                        {"within_target", Ratio(ours, bare) <= kTargetRatio}};
-  }
-  constexpr const char* kPhaseKeys[] = {"construction", "showing", "destruction"};
-  for (const HabitCost& habit : r.habits) {
-    out["habits"].push_back({{"phase", kPhaseKeys[static_cast<int>(habit.phase)]},
-                             {"name", habit.name},
-                             {"detail", habit.detail},
-                             {"per_dialog", habit.micros}});
   }
   out["leaks"] = {{"cycles", r.cycles},
                   {"warmup_cycles", r.warmupCycles},

@@ -49,17 +49,6 @@ struct LayoutInfo {
   double clockMHz = 0;
 };
 
-// One habit of the toolkit, timed alone on a scratch tree of windows: what it
-// adds to one dialog, with how often the dialog incurs it.
-enum class Phase { Construction, Showing, Destruction };
-
-struct HabitCost {
-  Phase phase;
-  std::string name;
-  std::string detail;
-  double micros = 0;
-};
-
 struct CycleCounts {
   ProcessCounters before;
   ProcessCounters halfway;
@@ -80,7 +69,6 @@ struct Report {
   std::vector<double> barePhases[kPhaseCount];
   int timeouts = 0;
   int maxStillInvalid = 0;
-  std::vector<HabitCost> habits;
   CycleCounts oursCycles;
   CycleCounts bareCycles;
 };
