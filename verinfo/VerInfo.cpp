@@ -59,10 +59,25 @@ void TVersionInfo::SetFilePath(const char* fileName) {
 
 void TVersionInfo::LoadInfo() {
   FHasInfo = false;
-  FInfoSize = ::GetFileVersionInfoSizeA(FFilePath.get(), &FInfoHandle);
-  if (FInfoSize == 0) return;
-  FInfoData.reset(new BYTE[FInfoSize]);
-  FHasInfo = ::GetFileVersionInfoA(FFilePath.get(), FInfoHandle, FInfoSize, FInfoData.get()) != FALSE;
+  const DWORD size = ::GetFileVersionInfoSizeA(FFilePath.get(), &FInfoHandle);
+  // Smaller than the root block's header: nothing to walk.
+  constexpr DWORD kHeader = 6;
+  if (size < kHeader) return;
+  // The query functions walk the tree by the lengths the file states and
+  // convert texts to ANSI in the space after the root block; a damaged file
+  // can state more than it holds. The buffer is zero-filled and large enough
+  // for the largest root block any file can state, twice over, so neither a
+  // walk nor a conversion ever leaves it and nothing of an earlier file
+  // shows through.
+  constexpr DWORD kLargestRoot = 0xFFFF;
+  const DWORD capacity = std::max<DWORD>(size, 2 * kLargestRoot + 64);
+  FInfoData.reset(new BYTE[capacity]());
+  if (!::GetFileVersionInfoA(FFilePath.get(), FInfoHandle, size, FInfoData.get())) return;
+  WORD rootLength;
+  std::memcpy(&rootLength, FInfoData.get(), sizeof rootLength);
+  if (rootLength < kHeader || rootLength > size) return;  // the root block must lie in what was read
+  FInfoSize = capacity;
+  FHasInfo = true;
 }
 
 bool TVersionInfo::QueryValue(const char* path, const BYTE*& value, UINT& length) const {
