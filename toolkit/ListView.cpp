@@ -1,5 +1,9 @@
 #include "toolkit/ListView.h"
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 #include <commctrl.h>
 
 #include <stdexcept>
@@ -65,13 +69,22 @@ int TListView::ImageIndex(int row) const {
 void TListView::Clear() { ::SendMessageW(Handle(), LVM_DELETEALLITEMS, 0, 0); }
 
 std::string TListView::ItemText(int row, int column) const {
-  char buffer[1024] = {};
-  LVITEMA item{};
-  item.iSubItem = column;
-  item.pszText = buffer;
-  item.cchTextMax = sizeof buffer;
-  ::SendMessageA(Handle(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-  return buffer;
+  // The list answers with the length it copied; a text longer than the
+  // buffer may come back without a terminator, so the buffer grows until the
+  // text fits with room to spare and only the copied length is taken.
+  std::vector<char> buffer(256);
+  for (;;) {
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(buffer.size());
+    const LRESULT copied = ::SendMessageA(Handle(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    const size_t length = copied < 0 ? 0 : static_cast<size_t>(copied);
+    if (length + 1 < buffer.size() || buffer.size() >= (1u << 20)) {
+      return std::string(buffer.data(), strnlen(buffer.data(), std::min(length, buffer.size())));
+    }
+    buffer.assign(buffer.size() * 4, '\0');
+  }
 }
 
 }  // namespace toolkit

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "shared/NumberText.h"
+#include "verinfo/ResourceCheck.h"
 
 namespace verinfo {
 
@@ -59,6 +60,9 @@ void TVersionInfo::SetFilePath(const char* fileName) {
 
 void TVersionInfo::LoadInfo() {
   FHasInfo = false;
+  // A resource table pointing past the file would fault inside the version
+  // library itself; such a file has no version data for us.
+  if (!VersionResourceInsideFile(FFilePath.get())) return;
   const DWORD size = ::GetFileVersionInfoSizeA(FFilePath.get(), &FInfoHandle);
   // Smaller than the root block's header: nothing to walk.
   constexpr DWORD kHeader = 6;
