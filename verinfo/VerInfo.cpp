@@ -51,7 +51,6 @@ void TVersionInfo::SetFilePath(const char* fileName) {
   // its previous file consistently instead of a name without data.
   std::unique_ptr<char[]> name = CopyName(fileName ? fileName : "");
   FHasInfo = false;
-  FInfoData.reset();
   FInfoSize = 0;
   FInfoHandle = 0;
   FFilePath = std::move(name);
@@ -60,8 +59,11 @@ void TVersionInfo::SetFilePath(const char* fileName) {
 
 void TVersionInfo::LoadInfo() {
   FHasInfo = false;
+  // Nothing of the previous file stays readable, whatever follows.
+  if (FInfoData) std::memset(FInfoData.get(), 0, FInfoCapacity);
   // A resource table pointing past the file would fault inside the version
-  // library itself; such a file has no version data for us.
+  // library itself (its size query as much as its copy); such a file has no
+  // version data for us.
   if (!VersionResourceInsideFile(FFilePath.get())) return;
   const DWORD size = ::GetFileVersionInfoSizeA(FFilePath.get(), &FInfoHandle);
   // Smaller than the root block's header: nothing to walk.
@@ -75,12 +77,16 @@ void TVersionInfo::LoadInfo() {
   // shows through.
   constexpr DWORD kLargestRoot = 0xFFFF;
   const DWORD capacity = std::max<DWORD>(size, 2 * kLargestRoot + 64);
-  FInfoData.reset(new BYTE[capacity]());
+  // One buffer serves file after file, cleared above for each.
+  if (capacity > FInfoCapacity) {
+    FInfoData.reset(new BYTE[capacity]());
+    FInfoCapacity = capacity;
+  }
   if (!::GetFileVersionInfoA(FFilePath.get(), FInfoHandle, size, FInfoData.get())) return;
   WORD rootLength;
   std::memcpy(&rootLength, FInfoData.get(), sizeof rootLength);
   if (rootLength < kHeader || rootLength > size) return;  // the root block must lie in what was read
-  FInfoSize = capacity;
+  FInfoSize = FInfoCapacity;
   FHasInfo = true;
 }
 

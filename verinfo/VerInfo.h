@@ -75,6 +75,7 @@ class TVersionInfo {
   bool FHasInfo = false;
   DWORD FInfoSize = 0;
   std::unique_ptr<BYTE[]> FInfoData;
+  DWORD FInfoCapacity = 0;  // bytes allocated; kept from file to file
   DWORD FInfoHandle = 0;
   // Reused by every string query: its storage grows once, not per file.
   mutable std::string FQueryPath;
