@@ -29,6 +29,8 @@ fi
 
 echo "== pdlhost $lib"
 if [ "${ZX_HEADLESS:-}" != 1 ]; then
+  # A real display: the host window; its Execute button shows the dialog.
+  echo "Press Execute (or Enter) in the host window to show the dialog."
   wine "$host" "$lib"
   exit $?
 fi
@@ -69,4 +71,16 @@ fi
 xdotool windowfocus --sync "$wid" 2>/dev/null
 xdotool key --window "$wid" Escape 2>/dev/null
 stop_host
+[ $status -eq 0 ] || exit $status
+
+# The plug-in itself: Execute over a host window, as the host's menu runs it;
+# nobody can look at it here, so it is reported and photographed page by page.
+shots=$top/build/screenshots
+mkdir -p "$shots"
+echo "== pdlhost --report $lib --screenshots $shots"
+wine "$host" --report "$lib" --screenshots "$(winepath -w "$shots" 2>/dev/null || echo "$shots")"
+status=$?
+for png in "$shots"/page-*.png; do
+  [ -f "$png" ] && echo "Dialog screenshot: $png"
+done
 exit $status
