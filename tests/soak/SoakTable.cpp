@@ -1,5 +1,7 @@
 #include "tests/soak/SoakTable.h"
 
+#include "bench/Measure.h"
+
 #include <windows.h>
 
 #include <malloc.h>
@@ -46,21 +48,6 @@ void Verdicts::Info(const std::string& text) {
   std::fflush(stdout);
 }
 
-void Settle(unsigned quietMs) {
-  for (;;) {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        ::PostQuitMessage(static_cast<int>(message.wParam));
-        return;
-      }
-      ::TranslateMessage(&message);
-      ::DispatchMessageW(&message);
-    }
-    if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, quietMs, QS_ALLINPUT) == WAIT_TIMEOUT) return;
-  }
-}
-
 std::string Hex(unsigned long value, int digits) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%0*lX", digits, value);
@@ -81,7 +68,7 @@ bool SoakTable::Due(int done) const { return done % step_ == 0 || done == count_
 
 void SoakTable::Take(int done, int rows) {
   // Windows destroyed during the cycle may still have messages queued.
-  Settle(20);
+  bench::Settle(20);
   Sample sample;
   sample.done = done;
   sample.rows = rows;

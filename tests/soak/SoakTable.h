@@ -73,9 +73,6 @@ class SoakTable {
   std::vector<Sample> samples_;
 };
 
-// Runs the thread's pending messages until none arrives for `quietMs`.
-void Settle(unsigned quietMs);
-
 std::string Hex(unsigned long value, int digits = 8);
 
 }  // namespace soak
