@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "plugin/ThreadRuntime.h"
 #include "shared/FpuControlWord.h"
 #include "shared/LangTable.h"
 #include "shared/ShellSupport.h"
@@ -36,15 +37,20 @@ void Unload(bool processExit) {
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
   shared::KeepFpuControlWord keepHostFpu;
   switch (reason) {
     case DLL_PROCESS_ATTACH:
-      DisableThreadLibraryCalls(instance);
       return Load() ? TRUE : FALSE;
+    case DLL_THREAD_DETACH:
+      // A thread of the host that ran the library's code may hold its
+      // runtime's thread-locals.
+      plugin::ReleaseThreadData();
+      break;
     case DLL_PROCESS_DETACH:
       // A non-null `reserved` means the process is ending, not a FreeLibrary.
       Unload(reserved != nullptr);
+      if (!reserved) plugin::ReleaseThreadRuntime();
       break;
   }
   return TRUE;

@@ -325,6 +325,43 @@ TEST_F(HostEntriesTest, AnOwnerDestroyedWhileTheDialogIsUpEndsItCleanly) {
   EXPECT_EQ(after.windowsLeft, 0);
 }
 
+// Threads of the host that call in and end: an Execute that fails throws
+// and catches inside the library, which gives the thread the C++ runtime's
+// per-thread exception record; the thread's end must take it away.
+TEST_F(HostEntriesTest, ThreadsThatCalledInAndEndedLeaveNothing) {
+  auto failingExecuteOnAThread = [this] {
+    uint32_t result = 0;
+    DWORD error = 0;
+    std::thread([&] {
+      const host::CallResult call = host::PlugInLibrary::Entry(execute_, reinterpret_cast<HWND>(0x1234));
+      error = ::GetLastError();
+      result = call.value;
+    }).join();
+    EXPECT_EQ(result, kExecuteFailed);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+  };
+  failingExecuteOnAThread();
+  const long long heap = badinput::HeapBusyBytes(badinput::CrtHeap());
+  const int handles = badinput::ProcessHandleCount();
+  const int tls = badinput::FreeTlsIndexes();
+  constexpr int kThreads = 100;
+  for (int i = 0; i < kThreads; ++i) failingExecuteOnAThread();
+  const long long heapAfter = badinput::HeapBusyBytes(badinput::CrtHeap());
+  std::printf(
+      "after %d threads that called Execute and ended: C runtime heap %lld -> %lld bytes, handles %d -> %d, "
+      "free TLS indexes %d -> %d\n",
+      kThreads, heap, heapAfter, handles, badinput::ProcessHandleCount(), tls, badinput::FreeTlsIndexes());
+  // A thread's record and its table are about 150 bytes: 15 KB if kept.
+  EXPECT_LT(heapAfter - heap, 4096) << "per-thread data of ended threads was kept";
+  EXPECT_EQ(badinput::FreeTlsIndexes(), tls);
+  if (handles >= 0) {
+    EXPECT_LE(badinput::ProcessHandleCount(), handles + 4);
+  }
+}
+
+// Loaded and unloaded the way a host does when it rescans its plug-ins:
+// nothing may be left per load, or a long-running host runs out of TLS
+// indexes, handles or memory.
 TEST(HostLoadTest, LoadingAndUnloadingWithTheDialogNeverOpenedLeavesNothing) {
   const std::string path = testing_paths::PlugInPath();
   auto cycle = [&] {
@@ -336,6 +373,9 @@ TEST(HostLoadTest, LoadingAndUnloadingWithTheDialogNeverOpenedLeavesNothing) {
     plugin::TPlugInInfo info{};
     host::PlugInLibrary::LibProc(libInfo, plugin::kRequestPlugInInfo, &info);
     for (uint32_t code : {0u, 1u, 2u, 3u, 4u, 17u, 0xFFFFFFFFu}) host::PlugInLibrary::FuncProc(info, code);
+    // An exception thrown and caught inside the library, on this thread.
+    const uint32_t execute = host::PlugInLibrary::FuncProc(info, plugin::kFuncExecute).value;
+    EXPECT_EQ(host::PlugInLibrary::Entry(execute, reinterpret_cast<HWND>(0x1234)).value, kExecuteFailed);
     lib.Unload();
     EXPECT_EQ(::GetModuleHandleA("zentrix.pdl"), nullptr) << "the library stayed loaded";
   };
@@ -343,18 +383,23 @@ TEST(HostLoadTest, LoadingAndUnloadingWithTheDialogNeverOpenedLeavesNothing) {
   const int windows = badinput::ThreadWindowCount();
   const int threads = ProcessThreadCount();
   const int handles = badinput::ProcessHandleCount();
-  for (int i = 0; i < 20; ++i) cycle();
-  std::printf("after 20 load/unload cycles: windows %d -> %d, threads %d -> %d, handles %d -> %d\n", windows,
-              badinput::ThreadWindowCount(), threads, ProcessThreadCount(), handles,
-              badinput::ProcessHandleCount());
+  const int tls = badinput::FreeTlsIndexes();
+  const long long heap = badinput::HeapBusyBytes(badinput::CrtHeap());
+  constexpr int kCycles = 100;
+  for (int i = 0; i < kCycles; ++i) cycle();
+  const long long heapAfter = badinput::HeapBusyBytes(badinput::CrtHeap());
+  std::printf(
+      "after %d load/unload cycles: windows %d -> %d, threads %d -> %d, handles %d -> %d, "
+      "free TLS indexes %d -> %d, C runtime heap %lld -> %lld bytes\n",
+      kCycles, windows, badinput::ThreadWindowCount(), threads, ProcessThreadCount(), handles,
+      badinput::ProcessHandleCount(), tls, badinput::FreeTlsIndexes(), heap, heapAfter);
   EXPECT_EQ(badinput::ThreadWindowCount(), windows);
   EXPECT_EQ(ProcessThreadCount(), threads);
-  // A handle per cycle would be 20; Wine's caches move a few. FAULT while it
-  // fails: each cycle leaves a thread handle and an event of the loading
-  // thread behind; a DLL of one try/catch built with the same static
-  // -posix runtime leaves the same two, so the runtime, not the library's
-  // own code, holds them.
+  EXPECT_EQ(badinput::FreeTlsIndexes(), tls) << "a TLS index per load";
+  // A handle per cycle would be 100; Wine's caches move a few.
   if (handles >= 0) {
-    EXPECT_LE(badinput::ProcessHandleCount(), handles + 4) << "FAULT: handles leak across load and unload";
+    EXPECT_LE(badinput::ProcessHandleCount(), handles + 4) << "handles leak across load and unload";
   }
+  // The runtime's reserve for exceptions alone is about 18 KB per load.
+  EXPECT_LT(heapAfter - heap, 16 * 1024) << "memory kept per load";
 }

@@ -1,9 +1,12 @@
 // What a leak would change: the process's kernel handles (registry keys
-// among them under Wine) and the calling thread's windows. Wine's own
+// among them under Wine), the calling thread's windows, TLS indexes and
+// heap bytes in use. Wine's own
 // counters for these are stubs; the system handle list is not.
 #pragma once
 
 #include <windows.h>
+
+#include <malloc.h>
 
 #include <vector>
 
@@ -53,5 +56,28 @@ inline int ThreadWindowCount() {
   ::EnumThreadWindows(::GetCurrentThreadId(), CountOneWindow, reinterpret_cast<LPARAM>(&count));
   return count;
 }
+
+// TLS indexes still free in this process; each is taken and given back.
+inline int FreeTlsIndexes() {
+  std::vector<DWORD> taken;
+  for (DWORD index; (index = ::TlsAlloc()) != TLS_OUT_OF_INDEXES;) taken.push_back(index);
+  for (DWORD index : taken) ::TlsFree(index);
+  return static_cast<int>(taken.size());
+}
+
+// Bytes in use in a heap; -1 when it cannot be walked.
+inline long long HeapBusyBytes(HANDLE heap) {
+  if (!heap || !::HeapLock(heap)) return -1;
+  long long busy = 0;
+  PROCESS_HEAP_ENTRY entry{};
+  while (::HeapWalk(heap, &entry)) {
+    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
+  }
+  ::HeapUnlock(heap);
+  return busy;
+}
+
+// The C runtime's heap: the library's allocations and this program's.
+inline HANDLE CrtHeap() { return reinterpret_cast<HANDLE>(::_get_heap_handle()); }
 
 }  // namespace badinput

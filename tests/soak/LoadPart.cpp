@@ -8,6 +8,7 @@
 
 #include "host/PlugInLibrary.h"
 #include "shared/FpuControlWord.h"
+#include "tests/badinput/ProcessCounts.h"
 #include "tests/soak/SoakParts.h"
 
 namespace soak {
@@ -45,14 +46,6 @@ Apartment CurrentApartment() {
   APTTYPEQUALIFIER qualifier;
   apartment.result = ::CoGetApartmentType(&apartment.type, &qualifier);
   return apartment;
-}
-
-// TLS indexes still free in this process; each is taken and given back.
-int FreeTlsIndexes() {
-  std::vector<DWORD> taken;
-  for (DWORD index; (index = ::TlsAlloc()) != TLS_OUT_OF_INDEXES;) taken.push_back(index);
-  for (DWORD index : taken) ::TlsFree(index);
-  return static_cast<int>(taken.size());
 }
 
 struct LoadTally {
@@ -120,7 +113,7 @@ void RunLoadPart(const Options& options, Verdicts& verdicts) {
               options.loads);
   const HRESULT comBefore = ProbeCom();
   const Apartment apartmentBefore = CurrentApartment();
-  const int tlsBefore = FreeTlsIndexes();
+  const int tlsBefore = badinput::FreeTlsIndexes();
   std::printf("COM before the loads: CoInitializeEx gives %s\n", ComText(comBefore).c_str());
   std::printf("x87 control word %s set before each load, compared after every step\n",
               Hex(kHostControlWord, 4).c_str());
@@ -135,7 +128,7 @@ void RunLoadPart(const Options& options, Verdicts& verdicts) {
     if (table.Due(cycle)) table.Take(cycle);
   }
   const HRESULT comAfter = ProbeCom();
-  const int tlsAfter = FreeTlsIndexes();
+  const int tlsAfter = badinput::FreeTlsIndexes();
 
   const int total = options.loads + 1;
   verdicts.Judge(tally.failures == 0 && tally.served == total,

@@ -1,6 +1,7 @@
 #include "tests/soak/SoakTable.h"
 
 #include "bench/Measure.h"
+#include "tests/badinput/ProcessCounts.h"
 
 #include <windows.h>
 
@@ -21,21 +22,13 @@ std::string Signed(long value) {
 }
 
 long BusyKb(HANDLE heap) {
-  if (!heap || !::HeapLock(heap)) return -1;
-  unsigned long long busy = 0;
-  PROCESS_HEAP_ENTRY entry{};
-  while (::HeapWalk(heap, &entry)) {
-    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
-  }
-  ::HeapUnlock(heap);
-  return static_cast<long>(busy / 1024);
+  const long long busy = badinput::HeapBusyBytes(heap);
+  return busy < 0 ? -1 : static_cast<long>(busy / 1024);
 }
 
 }  // namespace
 
-HeapUse SampleHeaps() {
-  return {BusyKb(reinterpret_cast<HANDLE>(::_get_heap_handle())), BusyKb(::GetProcessHeap())};
-}
+HeapUse SampleHeaps() { return {BusyKb(badinput::CrtHeap()), BusyKb(::GetProcessHeap())}; }
 
 void Verdicts::Judge(bool pass, const std::string& text) {
   ++(pass ? passed_ : failed_);
