@@ -2,32 +2,31 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 namespace verinfo {
 
 namespace {
 
-// A read-only view of a whole file, released on every path.
+// A file read in small pieces at given offsets, through one cached block:
+// mapping the whole file would cost the platform several more system
+// requests per file than the few reads the headers and the resource
+// directory need.
 class FileView {
  public:
   explicit FileView(const char* path) {
     file_ = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
     if (file_ == INVALID_HANDLE_VALUE) return;
     LARGE_INTEGER size;
-    if (!::GetFileSizeEx(file_, &size) || size.QuadPart == 0 || size.QuadPart > 0x7FFFFFFF) return;
-    mapping_ = ::CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (!mapping_) return;
-    data_ = static_cast<const uint8_t*>(::MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0));
-    if (data_) size_ = static_cast<size_t>(size.QuadPart);
+    if (::GetFileSizeEx(file_, &size) && size.QuadPart > 0 && size.QuadPart <= 0x7FFFFFFF) {
+      size_ = static_cast<size_t>(size.QuadPart);
+    }
   }
   ~FileView() {
-    if (data_) ::UnmapViewOfFile(data_);
-    if (mapping_) ::CloseHandle(mapping_);
     if (file_ != INVALID_HANDLE_VALUE) ::CloseHandle(file_);
   }
   FileView(const FileView&) = delete;
@@ -35,17 +34,38 @@ class FileView {
 
   template <typename T>
   bool At(size_t offset, T* out) const {
-    if (!data_ || offset > size_ || size_ - offset < sizeof(T)) return false;
-    std::memcpy(out, data_ + offset, sizeof(T));
+    static_assert(sizeof(T) <= kBlock);
+    if (offset > size_ || size_ - offset < sizeof(T)) return false;
+    if (offset < blockAt_ || offset - blockAt_ + sizeof(T) > blockLength_) {
+      if (!Fill(offset) || blockLength_ < sizeof(T)) return false;
+    }
+    std::memcpy(out, block_ + (offset - blockAt_), sizeof(T));
     return true;
   }
   size_t Size() const { return size_; }
 
  private:
+  static constexpr size_t kBlock = 4096;
+
+  // The block from `offset` on; a read that falls short (the file changed
+  // under us) leaves what it got.
+  bool Fill(size_t offset) const {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    DWORD read = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min(kBlock, size_ - offset));
+    blockAt_ = offset;
+    blockLength_ = 0;
+    if (!::ReadFile(file_, block_, wanted, &read, &at)) return false;
+    blockLength_ = read;
+    return true;
+  }
+
   HANDLE file_ = INVALID_HANDLE_VALUE;
-  HANDLE mapping_ = nullptr;
-  const uint8_t* data_ = nullptr;
   size_t size_ = 0;
+  mutable uint8_t block_[kBlock];
+  mutable size_t blockAt_ = 0;
+  mutable size_t blockLength_ = 0;
 };
 
 enum class Verdict { Inside, Outside, Unknown };
@@ -68,29 +88,45 @@ bool Locate(const ResourceSection& s, const FileView& file, uint32_t rva, uint32
   return true;
 }
 
-// The first entry of the directory at `directory` (an offset within the
-// resource section) with the given numeric id, or its first entry when
-// `id` is 0. Sets `entry` to the entry's target offset/flag word.
-Verdict FindEntry(const ResourceSection& s, const FileView& file, uint32_t directory, uint16_t id,
-                  uint32_t* target) {
-  size_t offset;
-  if (!Locate(s, file, s.rva + directory, sizeof(IMAGE_RESOURCE_DIRECTORY), &offset)) return Verdict::Outside;
+// The entries of the directory at `directory` (an offset within the
+// resource section): their file offset and count.
+bool Entries(const ResourceSection& s, const FileView& file, uint32_t directory, size_t* offset,
+             uint32_t* count) {
+  size_t at;
   IMAGE_RESOURCE_DIRECTORY dir;
-  file.At(offset, &dir);
-  const uint32_t count = uint32_t{dir.NumberOfNamedEntries} + dir.NumberOfIdEntries;
-  const uint32_t entries = directory + sizeof dir;
-  if (!Locate(s, file, s.rva + entries, count * sizeof(IMAGE_RESOURCE_DIRECTORY_ENTRY), &offset)) {
-    return Verdict::Outside;
-  }
-  for (uint32_t i = 0; i < count; ++i) {
-    IMAGE_RESOURCE_DIRECTORY_ENTRY entry;
-    file.At(offset + i * sizeof entry, &entry);
-    if (id == 0 || (!(entry.Name & 0x80000000u) && (entry.Name & 0xFFFF) == id)) {
-      *target = entry.OffsetToData;
-      return Verdict::Inside;
+  if (!Locate(s, file, s.rva + directory, sizeof dir, &at) || !file.At(at, &dir)) return false;
+  *count = uint32_t{dir.NumberOfNamedEntries} + dir.NumberOfIdEntries;
+  return Locate(s, file, s.rva + directory + sizeof dir, *count * sizeof(IMAGE_RESOURCE_DIRECTORY_ENTRY),
+                offset);
+}
+
+// A version type with more entries than this under it is no linker's work:
+// directories pointing back at each other could otherwise make the walk
+// take for ever.
+constexpr int kMaxVersionEntries = 4096;
+
+// The data of the entry `target` (a data entry, or a directory `levels`
+// deep at most) and of everything under it; `budget` counts entries down.
+Verdict CheckData(const ResourceSection& s, const FileView& file, uint32_t target, int levels, int& budget) {
+  if (--budget < 0) return Verdict::Outside;
+  if (target & 0x80000000u) {
+    if (levels == 0) return Verdict::Outside;  // deeper than a resource tree goes
+    size_t offset;
+    uint32_t count;
+    if (!Entries(s, file, target & 0x7FFFFFFFu, &offset, &count)) return Verdict::Outside;
+    for (uint32_t i = 0; i < count; ++i) {
+      IMAGE_RESOURCE_DIRECTORY_ENTRY entry;
+      if (!file.At(offset + i * sizeof entry, &entry)) return Verdict::Outside;
+      if (CheckData(s, file, entry.OffsetToData, levels - 1, budget) == Verdict::Outside)
+        return Verdict::Outside;
     }
+    return Verdict::Inside;
   }
-  return Verdict::Unknown;  // no such entry: nothing for the platform to trip on
+  size_t offset;
+  IMAGE_RESOURCE_DATA_ENTRY data;
+  if (!Locate(s, file, s.rva + target, sizeof data, &offset) || !file.At(offset, &data))
+    return Verdict::Outside;
+  return Locate(s, file, data.OffsetToData, data.Size, &offset) ? Verdict::Inside : Verdict::Outside;
 }
 
 Verdict CheckVersionResource(const FileView& file) {
@@ -127,22 +163,20 @@ Verdict CheckVersionResource(const FileView& file) {
   }
   if (!found) return Verdict::Outside;
 
-  // Type RT_VERSION, then its first name, then its first language.
-  uint32_t target = 0;
-  Verdict v = FindEntry(s, file, 0, 16, &target);
-  if (v != Verdict::Inside) return v;
-  for (int level = 0; level < 2; ++level) {
-    if (!(target & 0x80000000u)) break;  // a leaf earlier than usual
-    v = FindEntry(s, file, target & 0x7FFFFFFFu, 0, &target);
-    if (v != Verdict::Inside) return v;
-  }
-  if (target & 0x80000000u) return Verdict::Outside;  // deeper than a resource tree goes
+  // Every name and language of type RT_VERSION: the version library picks
+  // one by the user's language, which may be any of them.
   size_t offset;
-  if (!Locate(s, file, s.rva + target, sizeof(IMAGE_RESOURCE_DATA_ENTRY), &offset)) return Verdict::Outside;
-  IMAGE_RESOURCE_DATA_ENTRY data;
-  file.At(offset, &data);
-  size_t dataOffset;
-  return Locate(s, file, data.OffsetToData, data.Size, &dataOffset) ? Verdict::Inside : Verdict::Outside;
+  uint32_t count;
+  if (!Entries(s, file, 0, &offset, &count)) return Verdict::Outside;
+  for (uint32_t i = 0; i < count; ++i) {
+    IMAGE_RESOURCE_DIRECTORY_ENTRY entry;
+    if (!file.At(offset + i * sizeof entry, &entry)) return Verdict::Outside;
+    if (!(entry.Name & 0x80000000u) && (entry.Name & 0xFFFF) == 16) {
+      int budget = kMaxVersionEntries;
+      return CheckData(s, file, entry.OffsetToData, 2, budget);
+    }
+  }
+  return Verdict::Unknown;  // no version resource: nothing for the platform to trip on
 }
 
 }  // namespace

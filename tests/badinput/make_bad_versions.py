@@ -107,27 +107,37 @@ class Module:
 
 
 def resource_section(module, blob, *, type_id=RT_VERSION, data_size=None, data_rva=None, counts=None,
-                     leaf_offset=None):
+                     leaf_offset=None, second_language=None):
     """A .rsrc section with one resource: type, name 1, language 0x409.
 
     The overrides write lying fields: the data entry's size or address, the
-    root directory's entry counts, the language directory's leaf offset."""
+    root directory's entry counts, the language directory's leaf offset.
+    `second_language` = (language, data address) puts the resource under
+    language 0x407 first and adds that language, whose data is elsewhere."""
     section = bytearray()
 
     def directory(named, numbered):
         section.extend(struct.pack("<IIHHHH", 0, 0, 4, 0, named, numbered))
 
+    languages = 1 if second_language is None else 2
     named, numbered = counts if counts else (0, 1)
     directory(named, numbered)  # root at 0
     section.extend(struct.pack("<II", type_id, 0x80000000 | 24))
     directory(0, 1)  # type at 24
     section.extend(struct.pack("<II", 1, 0x80000000 | 48))
-    directory(0, 1)  # name at 48
-    section.extend(struct.pack("<II", 0x409, 72 if leaf_offset is None else leaf_offset))
-    start = 88
+    directory(0, languages)  # name at 48
+    first_leaf = 64 + 8 * languages
+    start = first_leaf + 16 * languages
+    if second_language is None:
+        section.extend(struct.pack("<II", 0x409, first_leaf if leaf_offset is None else leaf_offset))
+    else:
+        section.extend(struct.pack("<II", 0x407, first_leaf))
+        section.extend(struct.pack("<II", second_language[0], first_leaf + 16))
     rva = module.rsrc_rva + start if data_rva is None else data_rva
     size = len(blob) if data_size is None else data_size
-    section.extend(struct.pack("<IIII", rva, size, 0, 0))  # data entry at 72
+    section.extend(struct.pack("<IIII", rva, size, 0, 0))
+    if second_language is not None:
+        section.extend(struct.pack("<IIII", second_language[1], len(blob), 0, 0))
     assert len(section) == start
     section.extend(blob)
     return bytes(section)
@@ -248,7 +258,7 @@ class Case:
     def file(self, blob=None, **options):
         section_options = {
             k: options.pop(k) for k in list(options) if k in ("type_id", "data_size", "data_rva", "counts",
-                                                               "leaf_offset")
+                                                               "leaf_offset", "second_language")
         }
         blob = serialize32(self.tree) if blob is None else blob
         return self.module.build(resource_section(self.module, blob, **section_options), **options)
@@ -472,6 +482,13 @@ def leaf_past_end(c):
     return c.file(leaf_offset=c.rng.choice([0x1000, 0x7FFFFFF0, 0xFFFFFF00 & 0x7FFFFFFF])), "within"
 
 
+def second_language_past_end(c):
+    # The version library picks a language by the user's: the one whose data
+    # lies past the end may be the one it reads.
+    language = c.rng.choice([0x409, 0x809, 0x419])
+    return c.file(second_language=(language, c.rng.choice([0x7FFFFFF0, c.module.rsrc_rva + 0x100000]))), "norow"
+
+
 def not_a_module(c):
     kind = c.rng.randrange(3)
     if kind == 0:
@@ -487,7 +504,8 @@ DAMAGE = [
     string_claims_more, string_claims_zero, root_claims_more, root_claims_less, child_length_zero,
     child_length_huge, fixed_short, fixed_bad_signature, fixed_missing, fixed_claims_more, byte_flips,
     header_flips, random_blob, random_tail, keys_garbled, types_flipped, table_key_mismatch, sixteen_bit,
-    no_version_resource, no_resource_directory, directory_counts, leaf_past_end, not_a_module,
+    no_version_resource, no_resource_directory, directory_counts, leaf_past_end, second_language_past_end,
+    not_a_module,
 ]
 
 
