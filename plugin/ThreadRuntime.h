@@ -7,9 +7,9 @@ namespace plugin {
 // thread leaving the process, or the thread unloading the library).
 void ReleaseThreadData();
 
-// At FreeLibrary: the calling thread's data, then the TLS indexes. Threads
-// still running keep nothing of the library's: their data was released at
-// their own detach or was never made.
+// At FreeLibrary: the calling thread's data, the runtime's reserve for
+// exceptions, then the TLS indexes. Another thread that ran the library's
+// code and is still alive keeps its few bytes: it can no longer be reached.
 void ReleaseThreadRuntime();
 
 }  // namespace plugin

@@ -147,9 +147,10 @@ void RunLoadPart(const Options& options, Verdicts& verdicts) {
           " times" +
           (tally.firstApartmentChange.empty() ? "" : " (first: " + tally.firstApartmentChange + ")"));
   table.JudgeCounters(verdicts, "part 3");
-  // Not a target, but a load that finds none left cannot start.
-  verdicts.Info("part 3 TLS indexes free: " + std::to_string(tlsBefore) + " before the loads, " +
-                std::to_string(tlsAfter) + " after (" + std::to_string(tlsAfter - tlsBefore) + ")");
+  // A load that finds none left cannot start.
+  verdicts.Judge(tlsAfter >= tlsBefore, "part 3 TLS indexes free: " + std::to_string(tlsBefore) +
+                                            " before the loads, " + std::to_string(tlsAfter) + " after (" +
+                                            std::to_string(tlsAfter - tlsBefore) + "; no loss allowed)");
 }
 
 }  // namespace soak
