@@ -10,12 +10,13 @@
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
-exe=$top/build/dialog_bench.exe
+build=$(cd "${BUILD:-$top/build}" && pwd)
+exe=$build/dialog_bench.exe
 [ -f "$exe" ] || { echo "server-calls: build $exe first" >&2; exit 1; }
 
 work=$(mktemp -d)
 trap 'WINEPREFIX=$work/prefix wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-cp -a "$top/build/wineprefix" "$work/prefix"
+cp -a "$build/wineprefix" "$work/prefix"
 WINEPREFIX=$work/prefix WINEDEBUG=+server,+debugstr "$top/scripts/with-display.sh" wine "$exe" --marks \
   2>"$work/trace" >/dev/null
 
