@@ -161,6 +161,9 @@ void ReleaseThreadData() {
   }
 }
 
+// Runs at the end of the library's DllMain; what follows it (the static
+// destructors) neither throws nor asks about exceptions, so nothing needs
+// the keys again.
 void ReleaseThreadRuntime() {
   ReleaseThreadData();
   __gnu_cxx::__freeres();
