@@ -3,15 +3,7 @@
 namespace toolkit {
 
 TBevel::TBevel(const Args& args) {
-  CreateHandle({.className = L"STATIC",
-                .style = SS_OWNERDRAW,
-                .parent = args.parent,
-                .id = args.id,
-                .x = args.x,
-                .y = args.y,
-                .width = args.w,
-                .height = args.h,
-                .visible = args.visible});
+  CreateHandle(args, L"STATIC", SS_OWNERDRAW);
   ::SetWindowPos(Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 

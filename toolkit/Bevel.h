@@ -10,12 +10,7 @@ namespace toolkit {
 
 class TBevel : public TControl {
  public:
-  struct Args {
-    HWND parent = nullptr;
-    int id = 0;
-    int x = 0, y = 0, w = 0, h = 0;
-    bool visible = true;
-  };
+  using Args = TBoxArgs;
 
   explicit TBevel(const Args& args);
   bool OnReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

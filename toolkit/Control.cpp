@@ -44,6 +44,19 @@ void TControl::CreateHandle(const WindowArgs& args) {
   ::SendMessageW(handle_, WM_SETFONT, ::SendMessageW(args.parent, WM_GETFONT, 0, 0), FALSE);
 }
 
+void TControl::CreateHandle(const TBoxArgs& box, const wchar_t* className, DWORD style, DWORD exStyle) {
+  CreateHandle(WindowArgs{.className = className,
+                          .style = style,
+                          .exStyle = exStyle,
+                          .parent = box.parent,
+                          .id = box.id,
+                          .x = box.x,
+                          .y = box.y,
+                          .width = box.w,
+                          .height = box.h,
+                          .visible = box.visible});
+}
+
 void TControl::DestroyHandle() {
   const HWND window = handle_;
   if (!window) return;

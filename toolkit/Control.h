@@ -12,6 +12,14 @@
 
 namespace toolkit {
 
+// Where a control that shows no text of its own goes, in layout pixels.
+struct TBoxArgs {
+  HWND parent = nullptr;
+  int id = 0;
+  int x = 0, y = 0, w = 0, h = 0;
+  bool visible = true;
+};
+
 class TControl {
  public:
   TControl() = default;
@@ -66,6 +74,8 @@ class TControl {
   };
   // Creates the window; throws std::system_error when it cannot.
   void CreateHandle(const WindowArgs& args);
+  // The same for a window without text, placed by `box`.
+  void CreateHandle(const TBoxArgs& box, const wchar_t* className, DWORD style, DWORD exStyle = 0);
   // Sets the window text; false when the window already shows that text.
   bool ReplaceText(const char* text, TextEncoding encoding);
   // Destroys the window unless it has gone already.

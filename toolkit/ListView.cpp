@@ -11,16 +11,8 @@
 namespace toolkit {
 
 TListView::TListView(const Args& args) {
-  CreateHandle({.className = WC_LISTVIEWW,
-                .style = WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS,
-                .exStyle = WS_EX_CLIENTEDGE,
-                .parent = args.parent,
-                .id = args.id,
-                .x = args.x,
-                .y = args.y,
-                .width = args.w,
-                .height = args.h,
-                .visible = args.visible});
+  CreateHandle(args, WC_LISTVIEWW, WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS,
+               WS_EX_CLIENTEDGE);
   ::SendMessageW(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 }
 

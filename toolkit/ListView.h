@@ -11,12 +11,7 @@ namespace toolkit {
 
 class TListView : public TControl {
  public:
-  struct Args {
-    HWND parent = nullptr;
-    int id = 0;
-    int x = 0, y = 0, w = 0, h = 0;
-    bool visible = true;
-  };
+  using Args = TBoxArgs;
 
   explicit TListView(const Args& args);
 

@@ -56,16 +56,9 @@ LRESULT CALLBACK TTabSheet::Procedure(HWND window, UINT message, WPARAM wParam, 
 TPageControl::TPageControl(const Args& args) {
   // Clip children so that the strip never paints over its pages;
   // TCS_FOCUSONBUTTONDOWN: a click on a tab puts the focus on the strip.
-  CreateHandle({.className = WC_TABCONTROLW,
-                .style = WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_TABS | TCS_SINGLELINE |
-                         TCS_FOCUSONBUTTONDOWN,
-                .parent = args.parent,
-                .id = args.id,
-                .x = args.x,
-                .y = args.y,
-                .width = args.w,
-                .height = args.h,
-                .visible = args.visible});
+  CreateHandle(
+      args, WC_TABCONTROLW,
+      WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_TABS | TCS_SINGLELINE | TCS_FOCUSONBUTTONDOWN);
 }
 
 // The strip's window takes its pages' windows with it.

@@ -43,12 +43,7 @@ class TTabSheet : public TControl {
 
 class TPageControl : public TControl {
  public:
-  struct Args {
-    HWND parent = nullptr;
-    int id = 0;
-    int x = 0, y = 0, w = 0, h = 0;
-    bool visible = true;
-  };
+  using Args = TBoxArgs;
 
   explicit TPageControl(const Args& args);
   ~TPageControl() override;
