@@ -453,11 +453,3 @@ TEST_F(RegistryMatrixTest, AValueChangingBetweenSizeAndFetchGivesTheFetchError) 
   }
   EXPECT_GT(outcomes[fetchError], 0) << "the race was never hit: the fetch error path ran in no pass";
 }
-
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  toolkit::CreateApplication();
-  const int result = RUN_ALL_TESTS();
-  toolkit::DestroyApplication();
-  return result;
-}

@@ -1,3 +1,5 @@
+// The main of the test programs that need the toolkit's application object,
+// as the library creates it at load.
 #include <gtest/gtest.h>
 
 #include "toolkit/Application.h"
