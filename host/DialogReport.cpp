@@ -15,6 +15,7 @@
 #include "host/MessageBoxWatcher.h"
 #include "host/PlugInLibrary.h"
 #include "host/WindowCapture.h"
+#include "host/WindowList.h"
 
 namespace host {
 
@@ -126,27 +127,6 @@ bool MakeDirectories(const std::wstring& path) {
   CreateDirectoryW(path.c_str(), nullptr);
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM list) noexcept {
-  try {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-    return TRUE;
-  } catch (...) {
-    return FALSE;  // out of memory: the list ends here
-  }
-}
-
-std::vector<HWND> ThreadWindows(DWORD threadId) {
-  std::vector<HWND> windows;
-  EnumThreadWindows(threadId, &CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
-
-std::vector<HWND> Descendants(HWND window) {
-  std::vector<HWND> windows;
-  EnumChildWindows(window, &CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
 }
 
 std::vector<HWND> Children(HWND window) {

@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "host/WindowList.h"
+
 namespace {
 
 constexpr DWORD kAnswerTimeoutMs = 5000;
@@ -67,30 +69,15 @@ std::string ClassOf(HWND window) {
 
 const char* YesNo(bool value) { return value ? "yes" : "no"; }
 
-BOOL CALLBACK Collect(HWND window, LPARAM list) noexcept {
-  try {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-    return TRUE;
-  } catch (...) {
-    return FALSE;  // out of memory: the list ends here
-  }
-}
-
-std::vector<HWND> Descendants(HWND window) {
-  std::vector<HWND> windows;
-  EnumChildWindows(window, &Collect, reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
-
 HWND FindById(HWND root, int id) {
-  for (HWND window : Descendants(root)) {
+  for (HWND window : host::Descendants(root)) {
     if (GetDlgCtrlID(window) == id) return window;
   }
   return nullptr;
 }
 
 HWND FindByClass(HWND root, const char* cls) {
-  for (HWND window : Descendants(root)) {
+  for (HWND window : host::Descendants(root)) {
     if (lstrcmpiA(ClassOf(window).c_str(), cls) == 0) return window;
   }
   return nullptr;

@@ -1,5 +1,7 @@
 #include "tests/soak/ModalDriver.h"
 
+#include "host/WindowList.h"
+
 #include <algorithm>
 #include <exception>
 
@@ -11,11 +13,6 @@ namespace {
 constexpr UINT kTickMs = USER_TIMER_MINIMUM;
 // A close that has not taken effect after this many ticks is sent again.
 constexpr int kRetryTicks = 100;
-
-BOOL CALLBACK Collect(HWND window, LPARAM list) {
-  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  return TRUE;
-}
 
 struct IdSearch {
   int id;
@@ -37,11 +34,7 @@ bool IsMessageBox(HWND window) {
 
 }  // namespace
 
-std::vector<HWND> ThreadTopLevelWindows() {
-  std::vector<HWND> windows;
-  ::EnumThreadWindows(::GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
+std::vector<HWND> ThreadTopLevelWindows() { return host::ThreadWindows(::GetCurrentThreadId()); }
 
 ModalDriver::ModalDriver(CloseBy how, std::function<void(HWND dialog)> action)
     : how_(how), action_(std::move(action)), before_(ThreadTopLevelWindows()) {

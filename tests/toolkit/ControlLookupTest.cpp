@@ -8,27 +8,19 @@
 #include <vector>
 
 #include "TestDialog.h"
+#include "host/WindowList.h"
 
 namespace toolkit_test {
 namespace {
 
-BOOL CALLBACK CollectWindow(HWND window, LPARAM found) {
-  reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-  return TRUE;
-}
-
 // The root and every window inside it.
 std::vector<HWND> WindowsFrom(HWND root) {
-  std::vector<HWND> windows{root};
-  ::EnumChildWindows(root, CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  std::vector<HWND> windows = host::Descendants(root);
+  windows.insert(windows.begin(), root);
   return windows;
 }
 
-int ThreadWindowCount() {
-  std::vector<HWND> windows;
-  ::EnumThreadWindows(::GetCurrentThreadId(), CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  return static_cast<int>(windows.size());
-}
+int ThreadWindowCount() { return static_cast<int>(host::ThreadWindows(::GetCurrentThreadId()).size()); }
 
 // What a button sends its parent when clicked; the parent reflects it.
 void SendClicked(const TControl& button) {
