@@ -4,18 +4,11 @@
 
 #include <cstdio>
 
+#include "host/Utf8.h"
+
 namespace bench {
 
 namespace {
-
-std::string Utf8(const wchar_t* text, int length = -1) {
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return {};
-  std::string out(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
-  if (length < 0) out.resize(static_cast<size_t>(size - 1));
-  return out;
-}
 
 std::string Format(const char* format, auto... values) {
   char buffer[512];
@@ -30,13 +23,13 @@ std::string ClassRole(HWND window) {
   // Our own classes differ in name only.
   if (className == L"Zentrix.Toolkit.Form" || className == L"ZxBench.Bare.Form") return "<form>";
   if (className == L"Zentrix.Toolkit.Page" || className == L"ZxBench.Bare.Page") return "<page>";
-  return Utf8(name) + " (" + ProcedureModule(window) + ")";
+  return host::Utf8(name) + " (" + ProcedureModule(window) + ")";
 }
 
 std::string Text(HWND window) {
   wchar_t text[256] = {};
   ::GetWindowTextW(window, text, 256);
-  return Utf8(text);
+  return host::Utf8(text);
 }
 
 std::string FontOf(HWND window) {
@@ -45,7 +38,7 @@ std::string FontOf(HWND window) {
   const auto font = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
   LOGFONTW logFont{};
   if (!font || !::GetObjectW(font, sizeof logFont, &logFont)) return "-";
-  return Format("%s %ld", Utf8(logFont.lfFaceName).c_str(), logFont.lfHeight);
+  return Format("%s %ld", host::Utf8(logFont.lfFaceName).c_str(), logFont.lfHeight);
 }
 
 std::string Contents(HWND window) {
@@ -62,7 +55,7 @@ std::string Contents(HWND window) {
       item.pszText = text;
       item.cchTextMax = 64;
       ::SendMessageW(window, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
-      out += " [" + Utf8(text) + "]";
+      out += " [" + host::Utf8(text) + "]";
     }
   } else if (lstrcmpiW(name, WC_LISTVIEWW) == 0) {
     out = Format(" ext=%08lx",
@@ -74,7 +67,7 @@ std::string Contents(HWND window) {
       column.pszText = text;
       column.cchTextMax = 64;
       if (!::SendMessageW(window, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&column))) break;
-      out += Format(" [%s %d]", Utf8(text).c_str(), column.cx);
+      out += Format(" [%s %d]", host::Utf8(text).c_str(), column.cx);
     }
   } else if (lstrcmpiW(name, L"Static") == 0 &&
              (::GetWindowLongW(window, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
@@ -117,7 +110,7 @@ std::string ProcedureModule(HWND window) {
   const size_t last = full.find_last_of(L'\\');
   const size_t before =
       last == std::wstring::npos || last == 0 ? std::wstring::npos : full.find_last_of(L'\\', last - 1);
-  return Utf8(before == std::wstring::npos ? path : path + before + 1);
+  return host::Utf8(before == std::wstring::npos ? path : path + before + 1);
 }
 
 std::vector<std::string> DumpTree(HWND form) {

@@ -14,6 +14,7 @@
 
 #include "host/MessageBoxWatcher.h"
 #include "host/PlugInLibrary.h"
+#include "host/Utf8.h"
 #include "host/WindowCapture.h"
 #include "host/WindowList.h"
 
@@ -33,16 +34,6 @@ constexpr DWORD kAppearTimeoutMs = 30000;
 constexpr DWORD kAnswerTimeoutMs = 10000;
 constexpr DWORD kActivateTimeoutMs = 3000;
 constexpr DWORD kCloseTimeoutMs = 10000;
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr,
-                      nullptr);
-  return utf8;
-}
 
 std::wstring FromAnsi(const std::string& text) {
   if (text.empty()) return {};

@@ -25,21 +25,12 @@
 #include <string>
 #include <vector>
 
+#include "host/Utf8.h"
 #include "host/WindowList.h"
 
 namespace {
 
 constexpr DWORD kAnswerTimeoutMs = 5000;
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr,
-                      nullptr);
-  return utf8;
-}
 
 std::wstring Widen(const char* text) {
   const int size = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
@@ -54,7 +45,7 @@ std::string Quoted(HWND window) {
   wchar_t text[512] = {};
   GetWindowTextW(window, text, 512);
   std::string quoted = "\"";
-  for (char c : Utf8(text)) {
+  for (char c : host::Utf8(text)) {
     if (c == '"' || c == '\\') quoted += '\\';
     quoted += (c == '\n' || c == '\r') ? ' ' : c;
   }
@@ -64,7 +55,7 @@ std::string Quoted(HWND window) {
 std::string ClassOf(HWND window) {
   wchar_t name[256] = {};
   GetClassNameW(window, name, 256);
-  return Utf8(name);
+  return host::Utf8(name);
 }
 
 const char* YesNo(bool value) { return value ? "yes" : "no"; }
