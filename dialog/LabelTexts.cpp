@@ -1,7 +1,10 @@
 #include "dialog/LabelTexts.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 
 #include "shared/FpuControlWord.h"
 #include "shared/NumberText.h"
@@ -10,7 +13,9 @@ namespace dialog {
 
 namespace {
 
-std::string Kilobytes(uint64_t bytes) { return shared::DecimalText(static_cast<int64_t>(bytes / 1024)) + " KB"; }
+std::string Kilobytes(uint64_t bytes) {
+  return shared::DecimalText(static_cast<int64_t>(bytes / 1024)) + " KB";
+}
 
 std::string Percent(int64_t value) { return shared::DecimalText(value) + " %"; }
 
@@ -20,6 +25,31 @@ long long UsedPageFilePercent(uint64_t total, uint64_t available) {
   long double share = static_cast<long double>(available) / static_cast<long double>(total);
   share *= 100;
   return 100 - static_cast<long long>(share);
+}
+
+// The platform's date formatting starts on 1 January 1601.
+constexpr WORD kFirstFormattedYear = 1601;
+
+// Empty when the platform cannot format it (nor does any pattern give an
+// empty date).
+std::string PlatformDateText(const SYSTEMTIME& date, const std::string& pattern) {
+  char text[128];
+  const int length = ::GetDateFormatA(LOCALE_USER_DEFAULT, 0, &date, pattern.c_str(), text, sizeof text);
+  return length > 0 ? std::string(text) : std::string();
+}
+
+// A year as the pattern's run of 'y' asks: "y" the last two digits without a
+// leading zero, "yy" with one, longer runs the whole year in four digits.
+std::string YearText(unsigned year, size_t letters) {
+  char text[8];
+  if (letters == 1) {
+    std::snprintf(text, sizeof text, "%u", year % 100);
+  } else if (letters == 2) {
+    std::snprintf(text, sizeof text, "%02u", year % 100);
+  } else {
+    std::snprintf(text, sizeof text, "%04u", year);
+  }
+  return text;
 }
 
 }  // namespace
@@ -44,6 +74,16 @@ std::string WinVersionText(const OsVersion& version) {
 }
 
 std::string WinBuildText(const OsVersion& version) { return shared::DecimalText(version.build & 0xFFFFu); }
+
+std::optional<std::string> Windows11ProductName(const std::string& stored, const OsVersion& version) {
+  constexpr std::string_view kStoredFamily = "Windows 10";
+  constexpr uint32_t kFirstWindows11Build = 22000;
+  if ((version.build & 0xFFFFu) < kFirstWindows11Build) return std::nullopt;
+  if (stored.compare(0, kStoredFamily.size(), kStoredFamily) != 0) return std::nullopt;
+  // "Windows 10" as a whole word: "Windows 100" is no such name.
+  if (stored.size() > kStoredFamily.size() && stored[kStoredFamily.size()] != ' ') return std::nullopt;
+  return "Windows 11" + stored.substr(kStoredFamily.size());
+}
 
 ArchitectureTexts ArchitectureText(const ProcessorRecord& processor) {
   ArchitectureTexts texts;
@@ -152,9 +192,38 @@ std::string ShortDateText(const SYSTEMTIME& date) {
     const std::string fallback = std::string("M") + separator + "d" + separator + "yy";
     lstrcpynA(pattern, fallback.c_str(), sizeof pattern);
   }
-  char text[128];
-  const int length = ::GetDateFormatA(LOCALE_USER_DEFAULT, 0, &date, pattern, text, sizeof text);
-  return length > 0 ? std::string(text) : std::string();
+  return DatePatternText(date, pattern);
 }
 
+std::string DatePatternText(const SYSTEMTIME& date, const std::string& pattern) {
+  if (date.wYear >= kFirstFormattedYear) return PlatformDateText(date, pattern);
+  // The Gregorian calendar repeats every 400 years, weekdays included: the
+  // platform formats all but the year on the same day 2000 years later, and
+  // each run of 'y' outside quotes is written here.
+  SYSTEMTIME later = date;
+  later.wYear = static_cast<WORD>(date.wYear + 2000);
+  std::string text;
+  std::string piece;  // pattern text for the platform, quotes balanced
+  bool quoted = false;
+  auto flush = [&] {
+    if (piece.empty()) return true;
+    const std::string part = PlatformDateText(later, piece);
+    piece.clear();
+    text += part;
+    return !part.empty();
+  };
+  for (size_t i = 0; i < pattern.size();) {
+    if (pattern[i] == '\'') quoted = !quoted;
+    if (quoted || pattern[i] != 'y') {
+      piece += pattern[i++];
+      continue;
+    }
+    const size_t end = std::min(pattern.find_first_not_of('y', i), pattern.size());
+    if (!flush()) return {};
+    text += YearText(date.wYear, end - i);
+    i = end;
+  }
+  if (!flush()) return {};
+  return text;
+}
 }  // namespace dialog

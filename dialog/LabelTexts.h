@@ -26,6 +26,11 @@ std::string OrNoInformation(std::string text);
 std::optional<std::string> WindowsTypeText(uint32_t platformId);
 std::string WinVersionText(const OsVersion& version);  // "%d.%d"
 std::string WinBuildText(const OsVersion& version);    // low 16 bits, "%d"
+// Windows 11 keeps "Windows 10 ..." as its stored product name for old
+// programs' sake; only the version query's build (22000 and later) tells
+// it apart. The stored name with "Windows 11" in place of "Windows 10", or
+// nothing when the name stands as stored.
+std::optional<std::string> Windows11ProductName(const std::string& stored, const OsVersion& version);
 
 //--- Processor
 struct ArchitectureTexts {
@@ -55,5 +60,10 @@ std::string BiosBufferText(const unsigned char* buffer, size_t bytesRead);
 bool DateFromDateTime(uint64_t dateTimeBits, SYSTEMTIME* date);
 // The date in the user's short date format; empty when it cannot be shown.
 std::string ShortDateText(const SYSTEMTIME& date);
+// The date in a date pattern of the platform's date formatting (d, M, y, g
+// and quoted text), in the user's locale, for every year 1 to 9999: the
+// platform's own formatting refuses the years before 1601, so for those the
+// year is written here and the rest comes from the platform.
+std::string DatePatternText(const SYSTEMTIME& date, const std::string& pattern);
 
 }  // namespace dialog

@@ -59,6 +59,9 @@ class TRegistry {
   // signalling NaN, which an x87 load would trap on under the host's
   // exception masks, so no floating-point register carries it.
   uint64_t ReadDate(const std::string& name);
+  // True when the value exists as REG_SZ or REG_EXPAND_SZ: the NT family
+  // keeps its BIOS date as "MM/DD/YY" text rather than as a date-time.
+  bool IsTextValue(const std::string& name);
   bool HasSubKeys();
   // Subkey names in the platform's enumeration order.
   void GetKeyNames(std::vector<std::string>& names);

@@ -30,6 +30,7 @@ TSysInfoDlg::TSysInfoDlg()
   BindFields();
   onCreate = [this] { FormCreate(); };
   onActivate = [this] { FormActivate(); };
+  onCopy = [this] { FormCopy(); };
   SysPageControl->onChange = [this] { SysPageControlChange(); };
   OKBtn->onClick = [this] { OKBtnClick(); };
   DoCreate();

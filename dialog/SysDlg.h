@@ -3,6 +3,8 @@
 // handlers below.
 #pragma once
 
+#include <string>
+
 #include "dialog/SysDlgControls.h"
 #include "toolkit/Bevel.h"
 #include "toolkit/Button.h"
@@ -34,6 +36,12 @@ class TSysInfoDlg : public toolkit::TForm {
   void OKBtnClick();
   void SysPageControlChange();
   void FormCreate();
+  void FormCopy();  // SysDlgCopy.cpp
+
+  // The pages with a tab, as the copy keys put them on the clipboard: per
+  // page its caption, then "prompt<TAB>value" for each visible value label
+  // from top to bottom, an empty line between pages, CRLF line ends.
+  std::wstring CopyText() const;
 
   // Control by window ID (1..75), null outside that range.
   toolkit::TControl* Control(int id) const;

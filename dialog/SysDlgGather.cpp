@@ -99,6 +99,8 @@ void TSysInfoDlg::ReadWindowsVersion() {
   if (const auto type = WindowsTypeText(version.platformId)) Show(lblWindowsType, *type);
   Show(lblWinVersion, WinVersionText(version));
   Show(lblWinBuild, WinBuildText(version));
+  // The label holds the stored product name, read by the step before.
+  if (const auto name = Windows11ProductName(lblProductName->Text(), version)) Show(lblProductName, *name);
 }
 
 void TSysInfoDlg::ReadProcessorArchitecture() {
@@ -171,8 +173,13 @@ void TSysInfoDlg::ReadBIOSInfoNT() {
   Show(lblBIOSVer, readText("SystemBiosVersion"));
   std::string date;
   try {
-    SYSTEMTIME day;
-    if (DateFromDateTime(registry.ReadDate("SystemBiosDate"), &day)) date = ShortDateText(day);
+    if (registry.IsTextValue("SystemBiosDate")) {
+      // As the NT family stores it ("MM/DD/YY"), like the 9x family's date.
+      date = registry.ReadString("SystemBiosDate");
+    } else {
+      SYSTEMTIME day;
+      if (DateFromDateTime(registry.ReadDate("SystemBiosDate"), &day)) date = ShortDateText(day);
+    }
   } catch (const ERegistryException&) {
   }
   Show(lblBIOSDate, date);

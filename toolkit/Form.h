@@ -2,7 +2,7 @@
 // by the application window, button-face background, one font for all its
 // controls. Its keyboard behaves like a dialog's: Tab and Shift+Tab cycle the
 // tab stops, Enter presses a button only while that button has the focus,
-// Escape does nothing.
+// Escape does nothing, Ctrl+C and Ctrl+Insert raise onCopy when it is set.
 #pragma once
 
 #include <windows.h>
@@ -56,6 +56,8 @@ class TForm {
   // another form of the library.
   std::function<void()> onActivate;
   void DoCreate();
+  // Ctrl+C or Ctrl+Insert anywhere in the form; the key goes no further.
+  std::function<void()> onCopy;
 
   // Centres, shows, raises onActivate, runs the modal loop until a modal
   // result is set, hides; returns the modal result. The close box gives 2.
@@ -63,7 +65,8 @@ class TForm {
   int ModalResult() const { return modalResult_; }
   void SetModalResult(int result) { modalResult_ = result; }
 
-  // Tab, Enter and Escape for a key message aimed inside this form.
+  // Tab, Enter, Escape and the copy keys for a key message aimed inside
+  // this form.
   bool HandleDialogKey(const MSG& message);
   // The form owning a window, or null.
   static TForm* FromWindow(HWND window);

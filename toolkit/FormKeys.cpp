@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "toolkit/Application.h"
 #include "toolkit/Form.h"
 
 namespace toolkit {
@@ -54,9 +55,23 @@ void TForm::FocusNext(bool forward) {
   ::SetFocus(stops[static_cast<size_t>(next)]);
 }
 
+namespace {
+
+// Both copy keys of the system's edit controls; with Shift or Alt they are
+// other commands.
+bool IsCopyKey(WPARAM key) {
+  return (key == 'C' || key == VK_INSERT) && Pressed(VK_CONTROL) && !Pressed(VK_SHIFT) && !Pressed(VK_MENU);
+}
+
+}  // namespace
+
 bool TForm::HandleDialogKey(const MSG& message) {
   if (message.message != WM_KEYDOWN) return false;
   const WPARAM key = message.wParam;
+  if (onCopy && IsCopyKey(key)) {
+    Application->RunEvent(handle_, onCopy);
+    return true;
+  }
   if (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE) return false;
   // The focused control and its containers get the key first (the tab strip
   // takes Ctrl+Tab, a button Enter).

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "FakeQueries.h"
 #include "ScratchRegistry.h"
 #include "TestSupport.h"
 #include "dialog/LabelTexts.h"
@@ -26,31 +27,12 @@ constexpr char kWindowsNT[] = "Software\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr char kProcessor[] = "Hardware\\Description\\System\\CentralProcessor\\0";
 constexpr char kSystem[] = "Hardware\\description\\system";
 
-// Figures the fake queries answer; each test adjusts what it needs.
-struct Fake {
-  OsVersion version{10, 0, 0x12344A65, 2};
-  ProcessorRecord processor{0, 586};
-  MemoryCounts memory{200 * 1024 * 1024ull, 50 * 1024 * 1024ull, 400 * 1024 * 1024ull, 100 * 1024 * 1024ull};
-  bool nineX = false;
-  NameResult computer{true, "BUILDHOST"};
-  NameResult user{true, "tester"};
-};
-Fake g_fake;
-
-const dialog::SystemQueries kFakeQueries = {
-    [] { return g_fake.version; }, [] { return g_fake.processor; }, [] { return g_fake.memory; },
-    [] { return g_fake.nineX; },   [] { return g_fake.computer; },  [] { return g_fake.user; },
-};
-
 class ActivationPassTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(scratch_.valid());
-    g_fake = Fake{};
-    dialog::SetQueriesForTesting(&kFakeQueries);
     dlg_ = std::make_unique<dialog::TSysInfoDlg>();
   }
-  void TearDown() override { dialog::SetQueriesForTesting(nullptr); }
 
   // Runs the pass as the handler; returns the error it raised, or "".
   std::string Activate() {
@@ -64,6 +46,7 @@ class ActivationPassTest : public ::testing::Test {
   void SetDate(double days) { scratch_.Set(kSystem, "SystemBiosDate", REG_BINARY, &days, sizeof days); }
 
   ScratchRegistry scratch_;
+  gather_test::FakeQueries queries_;
   std::unique_ptr<dialog::TSysInfoDlg> dlg_;
 };
 
@@ -169,7 +152,11 @@ TEST_F(ActivationPassTest, TheErrorBoxShowsTheMessageAndTheDialogStaysUsable) {
   scratch_.SetDword(kWindowsNT, "CurrentVersion", 6);
   toolkit_test::MessageBoxSeen box;
   std::string afterBox;
-  toolkit_test::Script script({[&] { box = toolkit_test::ReadAndCloseMessageBox(); },
+  bool enabledUnderBox = true;
+  // Owned by the dialog, the box disables it: nothing in the dialog can be
+  // pressed or closed, nor brought above the box, while the box is up.
+  toolkit_test::Script script({[&] { enabledUnderBox = ::IsWindowEnabled(dlg_->Handle()); },
+                               [&] { box = toolkit_test::ReadAndCloseMessageBox(); },
                                [&] { afterBox = dlg_->lblCurrentBuild->Text(); },
                                [&] { ::PostMessageW(dlg_->OKBtn->Handle(), BM_CLICK, 0, 0); }});
   EXPECT_EQ(dlg_->ShowModal(), 2);
@@ -178,11 +165,13 @@ TEST_F(ActivationPassTest, TheErrorBoxShowsTheMessageAndTheDialogStaysUsable) {
   EXPECT_EQ(box.buttons, 1);
   EXPECT_EQ(box.icon, ::LoadIconA(nullptr, IDI_HAND));
   EXPECT_EQ(afterBox, "No information");
+  EXPECT_FALSE(enabledUnderBox) << "the dialog is disabled while its error box is up";
+  EXPECT_TRUE(::IsWindowEnabled(dlg_->Handle()));
 }
 
 TEST_F(ActivationPassTest, TheNineXFamilyReadsBiosValuesFromTheEnumerationKeys) {
-  g_fake.nineX = true;
-  g_fake.version = {4, 10, 0x040A08AE, 1};
+  gather_test::fake.nineX = true;
+  gather_test::fake.version = {4, 10, 0x040A08AE, 1};
   scratch_.SetText("Enum\\Root\\A\\0000", "BIOSVersion", "Version from A");
   scratch_.SetText("Enum\\Root\\A\\0000", "BIOSDate", "01/01/99");
   scratch_.AddKey("Enum\\Root\\B\\0000");
@@ -198,7 +187,7 @@ TEST_F(ActivationPassTest, TheNineXFamilyReadsBiosValuesFromTheEnumerationKeys) 
 }
 
 TEST_F(ActivationPassTest, TheNineXFamilyWithoutEnumerationKeysKeepsThePlaceholders) {
-  g_fake.nineX = true;
+  gather_test::fake.nineX = true;
   scratch_.AddKey("Enum\\Root");
   EXPECT_EQ(Activate(), "");
   EXPECT_EQ(dlg_->lblBIOSVer->Text(), "No information");
@@ -207,12 +196,34 @@ TEST_F(ActivationPassTest, TheNineXFamilyWithoutEnumerationKeysKeepsThePlacehold
 
 TEST_F(ActivationPassTest, EachNTBiosItemHasItsOwnErrorHandler) {
   scratch_.SetText(kSystem, "SystemBiosVersion", "text is unsuited");
-  scratch_.SetText(kSystem, "SystemBiosDate", "08/13/04");
+  scratch_.SetDword(kSystem, "SystemBiosDate", 20040813);
   scratch_.Set(kSystem, "VideoBiosVersion", REG_BINARY, "VGA BIOS", 8);  // no terminator
   EXPECT_EQ(Activate(), "");
   EXPECT_EQ(dlg_->lblBIOSVer->Text(), "");
-  EXPECT_EQ(dlg_->lblBIOSDate->Text(), "") << "a text date does not fit 8 bytes";
+  EXPECT_EQ(dlg_->lblBIOSDate->Text(), "") << "a number is no date";
   EXPECT_EQ(dlg_->lblVideoBIOSVer->Text(), "VGA BIOS") << "ends at the bytes read";
+}
+
+TEST_F(ActivationPassTest, TheNTFamilysTextDateShowsAsStored) {
+  scratch_.SetText(kSystem, "SystemBiosDate", "08/13/04");
+  EXPECT_EQ(Activate(), "");
+  EXPECT_EQ(dlg_->lblBIOSDate->Text(), "08/13/04");
+  scratch_.Set(kSystem, "SystemBiosDate", REG_SZ, "12/31/99-and-more", 8);  // no terminator
+  EXPECT_EQ(Activate(), "");
+  EXPECT_EQ(dlg_->lblBIOSDate->Text(), "12/31/99") << "ends at the bytes read";
+}
+
+TEST_F(ActivationPassTest, Windows11ShowsItsNameAndKeepsTheRawVersion) {
+  scratch_.SetText(kWindowsNT, "ProductName", "Windows 10 Pro");
+  scratch_.SetText(kWindowsNT, "CurrentVersion", "6.3");
+  gather_test::fake.version = {10, 0, 22631, 2};
+  EXPECT_EQ(Activate(), "");
+  EXPECT_EQ(dlg_->lblProductName->Text(), "Windows 11 Pro");
+  EXPECT_EQ(dlg_->lblCurrentVersion->Text(), "6.3") << "the registry's raw value";
+  EXPECT_EQ(dlg_->lblWinVersion->Text(), "10.0");
+  gather_test::fake.version = {10, 0, 19045, 2};
+  EXPECT_EQ(Activate(), "");
+  EXPECT_EQ(dlg_->lblProductName->Text(), "Windows 10 Pro") << "Windows 10 keeps its name";
 }
 
 TEST_F(ActivationPassTest, ADateThatIsNoNumberShowsEmptyText) {
@@ -223,19 +234,19 @@ TEST_F(ActivationPassTest, ADateThatIsNoNumberShowsEmptyText) {
 }
 
 TEST_F(ActivationPassTest, ArchitecturesWithoutIntelExtrasKeepTheTypeRowHidden) {
-  g_fake.processor = {9, 8664};
+  gather_test::fake.processor = {9, 8664};
   EXPECT_EQ(Activate(), "");
   EXPECT_EQ(dlg_->lblProcArchitecture->Text(), "No information");
   EXPECT_FALSE(dlg_->lblCPUType->Visible());
   EXPECT_FALSE(dlg_->Label7->Visible());
-  g_fake.processor = {0, 8664};
+  gather_test::fake.processor = {0, 8664};
   EXPECT_EQ(Activate(), "");
   EXPECT_TRUE(dlg_->lblCPUType->Visible());
   EXPECT_EQ(dlg_->lblCPUType->Text(), "No information");
 }
 
 TEST_F(ActivationPassTest, TinyMemoryEndsThePassWithDivisionByZero) {
-  g_fake.memory = {99, 50, 1024, 512};
+  gather_test::fake.memory = {99, 50, 1024, 512};
   EXPECT_EQ(Activate(), "Division by zero");
   EXPECT_EQ(dlg_->lblMemTotal->Text(), "0 KB");
   EXPECT_EQ(dlg_->lblMemAvailable->Text(), "0 KB");
@@ -244,8 +255,8 @@ TEST_F(ActivationPassTest, TinyMemoryEndsThePassWithDivisionByZero) {
 }
 
 TEST_F(ActivationPassTest, NamesThePlatformRefusesReadUnknown) {
-  g_fake.computer = {};
-  g_fake.user = {};
+  gather_test::fake.computer = {};
+  gather_test::fake.user = {};
   EXPECT_EQ(Activate(), "");
   EXPECT_EQ(dlg_->lblCompName->Text(), "Unknown");
   EXPECT_EQ(dlg_->lblUserName->Text(), "Unknown");

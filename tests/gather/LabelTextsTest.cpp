@@ -185,3 +185,37 @@ TEST(LabelTextsTest, ShortDateFollowsTheRegionalSettings) {
   EXPECT_EQ(ShortDateText(date), expected);
   EXPECT_NE(ShortDateText(date).find("13"), std::string::npos);
 }
+
+TEST(LabelTextsTest, Windows11IsToldApartByItsBuild) {
+  const OsVersion windows11{10, 0, 22631, 2};
+  EXPECT_EQ(Windows11ProductName("Windows 10 Pro", windows11), "Windows 11 Pro");
+  EXPECT_EQ(Windows11ProductName("Windows 10 Enterprise LTSC", {10, 0, 22000, 2}),
+            "Windows 11 Enterprise LTSC");
+  EXPECT_EQ(Windows11ProductName("Windows 10", windows11), "Windows 11");
+  EXPECT_FALSE(Windows11ProductName("Windows 10 Pro", {10, 0, 19045, 2})) << "Windows 10 itself";
+  EXPECT_FALSE(Windows11ProductName("Windows 10 Pro", {10, 0, 21999, 2}));
+  EXPECT_FALSE(Windows11ProductName("Windows Server 2022 Standard", {10, 0, 20348, 2}));
+  EXPECT_FALSE(Windows11ProductName("Windows 100", windows11)) << "a whole word only";
+  EXPECT_FALSE(Windows11ProductName("Windows 11 Pro", windows11)) << "a true name stands";
+  EXPECT_FALSE(Windows11ProductName("No information", windows11));
+}
+
+TEST(LabelTextsTest, YearsBeforeSixteenHundredOneKeepTheUsersPattern) {
+  SYSTEMTIME date{};
+  date.wYear = 5, date.wMonth = 8, date.wDay = 13;
+  EXPECT_EQ(DatePatternText(date, "M/d/yyyy"), "8/13/0005");
+  EXPECT_EQ(DatePatternText(date, "dd.MM.yy"), "13.08.05");
+  EXPECT_EQ(DatePatternText(date, "y-M-d"), "5-8-13");
+  EXPECT_EQ(DatePatternText(date, "'yy' yyyy"), "yy 0005") << "quoted letters stay text";
+  date.wYear = 1600, date.wMonth = 12, date.wDay = 31;
+  EXPECT_EQ(DatePatternText(date, "yyyy-MM-dd"), "1600-12-31");
+  // Day and month names come from the platform, for a day of the same
+  // weekday 2000 years on (the calendar repeats every 400 years).
+  SYSTEMTIME later = date;
+  later.wYear = 3600;
+  char names[64] = {};
+  ASSERT_GT(::GetDateFormatA(LOCALE_USER_DEFAULT, 0, &later, "dddd, MMMM d", names, sizeof names), 0);
+  EXPECT_EQ(DatePatternText(date, "dddd, MMMM d, yyyy"), std::string(names) + ", 1600");
+  date.wYear = 1601, date.wMonth = 1, date.wDay = 1;
+  EXPECT_EQ(DatePatternText(date, "yyyy-MM-dd"), "1601-01-01") << "the platform's own from here";
+}
