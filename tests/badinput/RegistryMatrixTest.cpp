@@ -186,6 +186,8 @@ Outcome Expected(const Value& value, const Case& c) {
       if (c.data.empty()) return {"", kInitial};
       return {"", UpToZero(c.data)};
     case Read::Date:
+      // The NT family's own form: text, shown as stored up to a zero.
+      if (!c.absent && isText) return {"", UpToZero(c.data)};
       if (c.absent || c.type != REG_BINARY || c.data.size() != 8) return {"", ""};
       return {"", c.holdsDate ? AugustThirteenth() : ""};
   }

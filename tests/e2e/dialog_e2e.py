@@ -9,7 +9,7 @@ and screenshots (ImageMagick's import), compared by size and pixel values.
 
     dialog_e2e.py CASE --build BUILD_DIR --out OUTPUT_DIR
 
-CASE is keys, clicks, close-box or screenshot. Needs DISPLAY and WINEPREFIX,
+CASE is keys, clicks, close-box, screenshot or copy. Needs DISPLAY and WINEPREFIX,
 as scripts/with-display.sh sets them.
 
 How input reaches Wine 8 under Xvfb without a window manager: with the
@@ -40,6 +40,15 @@ OK_ID = 75
 TABS = ["Windows", "System", "Memory"]
 PAGE_IDS = [2, 3, 33]
 CLIENT_SIZE = (360, 392)  # at 96 dpi
+# The reachable pages as the copy keys give them: per page its caption and
+# (prompt ID or None, value ID) from top to bottom, as the dialog shows them.
+COPY_PAGES = [
+    ("Windows", [(27, 20), (26, 19), (10, 7), (11, 8), (12, 9), (21, 14), (22, 15), (23, 16), (24, 17),
+                 (4, 5), (None, 6), (25, 18), (28, 13)]),
+    ("System", [(32, 31), (29, 30), (None, 54), (None, 53), (56, 55), (60, 57), (61, 58), (62, 59)]),
+    ("Memory", [(40, 34), (41, 35), (None, 36), (42, 37), (43, 38), (44, 39)]),
+]
+NETWORK_IDS = (46, 47, 48, 49)  # the hidden network page's names and prompts
 
 
 class Failure(Exception):
@@ -109,6 +118,16 @@ class Tools:
                         "text": match.group(8),
                     }
         return state
+
+    def clipboard(self):
+        """The clipboard's Unicode text as another program reads it, or None."""
+        result = subprocess.run(["wine", "winquery.exe", "--clipboard"], cwd=self.build, capture_output=True,
+                                timeout=30)
+        return result.stdout.decode("utf-8", "replace") if result.returncode == 0 else None
+
+    def set_clipboard(self, text):
+        if self.wine("winquery.exe", "--set-clipboard", text, timeout=30).returncode != 0:
+            raise Failure("winquery could not set the clipboard")
 
     def xdotool(self, *args, check_status=True):
         result = subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=30)
@@ -402,7 +421,71 @@ def case_screenshot(tools):
         session.wait_closed("a click on OK")
 
 
-CASES = {"keys": case_keys, "clicks": case_clicks, "close-box": case_close_box, "screenshot": case_screenshot}
+def case_copy(tools):
+    with Session(tools) as session:
+        session.execute()
+        # Each page's labels as shown, read while the page is up (another
+        # program sees a label on a page behind as hidden); the copy is
+        # made from the System page, so it does not depend on the page shown.
+        shown = {}
+        for index, (_, rows) in enumerate(COPY_PAGES):
+            if index:
+                tools.key("ctrl+Tab")
+                session.wait_tab(index, "Ctrl+Tab")
+            shown.update(session.dialog_state(*[i for pair in rows for i in pair if i])["controls"])
+        tools.key("ctrl+shift+Tab")
+        session.wait_tab(1, "Ctrl+Shift+Tab")
+        shown.update(session.dialog_state(*NETWORK_IDS)["controls"])
+        expected = ""
+        for caption, rows in COPY_PAGES:
+            expected += ("\r\n" if expected else "") + caption + "\r\n"
+            for prompt, value in rows:
+                if shown[value]["visible"]:
+                    label = shown[prompt]["text"] if prompt and shown[prompt]["visible"] else ""
+                    expected += label + "\t" + shown[value]["text"] + "\r\n"
+
+        tools.set_clipboard("before")
+        tools.key("ctrl+c")
+        copied = wait_for(lambda: (lambda c: c if c not in (None, "before") else None)(tools.clipboard()),
+                          "Ctrl+C to fill the clipboard")
+        with open(os.path.join(tools.out, "clipboard.txt"), "w", encoding="utf-8", newline="") as f:
+            f.write(copied)
+        check(copied == expected, "Ctrl+C puts the three pages on the clipboard as the dialog shows them "
+              "(got %r, expected %r)" % (copied, expected))
+        check("\n" not in copied.replace("\r\n", ""), "every line ends in CRLF")
+        hidden = [shown[i]["text"] for i in NETWORK_IDS if shown[i]["text"]]
+        fields = {field for line in copied.split("\r\n") for field in line.split("\t")}
+        check(not fields & set(hidden), "nothing of the hidden network page %s" % hidden)
+
+        tools.set_clipboard("between")
+        tools.key("ctrl+Insert")
+        again = wait_for(lambda: (lambda c: c if c not in (None, "between") else None)(tools.clipboard()),
+                         "Ctrl+Insert to fill the clipboard")
+        check(again == copied, "Ctrl+Insert copies the same")
+
+        # A clipboard that another program holds: nothing changes, no box.
+        tools.set_clipboard("held elsewhere")
+        holder = subprocess.Popen(["wine", "winquery.exe", "--hold-clipboard", "3000"], cwd=tools.build,
+                                  stdout=subprocess.PIPE, text=True)
+        try:
+            check(holder.stdout.readline().strip() == "held", "another program holds the clipboard open")
+            tools.key("ctrl+c")
+            time.sleep(1.0)
+            state = session.dialog_state()
+            check(state["enabled"] and state["active"], "no error box over the dialog (it stays enabled and active)")
+        finally:
+            holder.wait(timeout=30)
+        check(tools.clipboard() == "held elsewhere", "the clipboard keeps what it held")
+        check(session.dialog_state()["visible"], "the copy keys leave the dialog open")
+        tools.key("ctrl+c")
+        wait_for(lambda: tools.clipboard() == copied, "Ctrl+C to work again once the clipboard is free")
+        ok = session.dialog_state(OK_ID)["controls"][OK_ID]
+        tools.click(*centre(ok["rect"]))
+        session.wait_closed("a click on OK")
+
+
+CASES = {"keys": case_keys, "clicks": case_clicks, "close-box": case_close_box, "screenshot": case_screenshot,
+         "copy": case_copy}
 
 
 def main():

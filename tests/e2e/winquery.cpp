@@ -1,4 +1,9 @@
 // winquery TITLE [ID ...]: what the end-to-end tests cannot see through X.
+// winquery --clipboard: the clipboard's Unicode text as UTF-8 on stdout,
+// byte for byte (exit status 1 when there is none or it cannot be opened).
+// winquery --set-clipboard TEXT: puts TEXT there (as CF_UNICODETEXT).
+// winquery --hold-clipboard MS: keeps the clipboard open for MS
+// milliseconds, as a busy program would; prints "held" once it has it.
 // Finds the top-level window with that exact caption (in another process)
 // and prints its state, one `key values` line each, for the script to parse:
 //
@@ -19,9 +24,12 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -115,9 +123,53 @@ std::string FocusText(HWND window, HWND focus) {
   return std::to_string(GetDlgCtrlID(focus));
 }
 
+// Another program's view of the clipboard, as a user's next paste gets it.
+int PrintClipboard() {
+  if (!OpenClipboard(nullptr)) return 1;
+  std::string text;
+  bool found = false;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = host::Utf8(chars);
+      found = true;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  if (!found) return 1;
+  _setmode(_fileno(stdout), _O_BINARY);  // the CRLFs as they are
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  return 0;
+}
+
+int SetClipboard(const char* text) {
+  const std::wstring wide = Widen(text);
+  const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (!memory || !OpenClipboard(nullptr)) return 1;
+  std::memcpy(GlobalLock(memory), wide.c_str(), bytes);
+  GlobalUnlock(memory);
+  EmptyClipboard();
+  const bool set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  CloseClipboard();
+  return set ? 0 : 1;
+}
+
+int HoldClipboard(int milliseconds) {
+  if (!OpenClipboard(nullptr)) return 1;
+  std::printf("held\n");
+  std::fflush(stdout);
+  Sleep(static_cast<DWORD>(milliseconds));
+  CloseClipboard();
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--clipboard") == 0) return PrintClipboard();
+  if (argc == 3 && std::strcmp(argv[1], "--set-clipboard") == 0) return SetClipboard(argv[2]);
+  if (argc == 3 && std::strcmp(argv[1], "--hold-clipboard") == 0) return HoldClipboard(std::atoi(argv[2]));
   if (argc < 2) {
     std::fprintf(stderr, "usage: winquery TITLE [ID ...]\n");
     return 2;
