@@ -226,6 +226,15 @@ TEST_F(ActivationPassTest, Windows11ShowsItsNameAndKeepsTheRawVersion) {
   EXPECT_EQ(dlg_->lblProductName->Text(), "Windows 10 Pro") << "Windows 10 keeps its name";
 }
 
+TEST_F(ActivationPassTest, ADateBeforeSixteenHundredOneIsShownToo) {
+  SetDate(-328716.0);  // 1 January 1000
+  EXPECT_EQ(Activate(), "");
+  SYSTEMTIME day{};
+  day.wYear = 1000, day.wMonth = 1, day.wDay = 1;
+  EXPECT_NE(dlg_->lblBIOSDate->Text(), "");
+  EXPECT_EQ(dlg_->lblBIOSDate->Text(), dialog::ShortDateText(day));
+}
+
 TEST_F(ActivationPassTest, ADateThatIsNoNumberShowsEmptyText) {
   const uint64_t nan = 0x7FF0000000000001ull;
   scratch_.Set(kSystem, "SystemBiosDate", REG_BINARY, &nan, sizeof nan);

@@ -1,43 +1,18 @@
-// The copy keys: the reachable pages as text, through the dialog's own key
-// handling, and a clipboard that another thread holds.
+// What the copy keys put on the clipboard: the reachable pages as text. The
+// keys themselves, and a clipboard held by another program, are pressed and
+// read end to end (e2e_copy).
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "FakeQueries.h"
 #include "ScratchRegistry.h"
-#include "TestSupport.h"
 #include "dialog/SysDlg.h"
 
 using gather_test::ScratchRegistry;
 
 namespace {
-
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!::OpenClipboard(nullptr)) return L"<clipboard busy>";
-  if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
-      text = chars;
-      ::GlobalUnlock(data);
-    }
-  }
-  ::CloseClipboard();
-  return text;
-}
-
-void SetClipboard(const std::wstring& text) {
-  ASSERT_TRUE(::OpenClipboard(nullptr));
-  ::EmptyClipboard();
-  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-  std::memcpy(::GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-  ::GlobalUnlock(memory);
-  ::SetClipboardData(CF_UNICODETEXT, memory);
-  ::CloseClipboard();
-}
 
 class CopyTest : public ::testing::Test {
  protected:
@@ -107,53 +82,4 @@ TEST_F(CopyTest, TheReachablePagesInTabOrderWithPromptsAndValues) {
   EXPECT_EQ(text.find(L"Processor:"), std::wstring::npos);
   EXPECT_EQ(text.find(L"VisdeoBIOS"), std::wstring::npos);
   EXPECT_NE(text.find(L"\ttwo  lines\r\n"), std::wstring::npos);
-}
-
-TEST_F(CopyTest, CtrlCAndCtrlInsertPutItOnTheClipboardAndNothingOfTheHiddenPages) {
-  SetClipboard(L"before");
-  std::wstring afterCtrlC;
-  std::wstring afterCtrlInsert;
-  const HWND target = dlg_->SysPageControl->Handle();
-  toolkit_test::Script script({
-      [&] { toolkit_test::SetModifiers(true, false), toolkit_test::PostKey(target, 'C'); },
-      [&] { afterCtrlC = ClipboardText(), SetClipboard(L"between"); },
-      [&] { toolkit_test::PostKey(dlg_->OKBtn->Handle(), VK_INSERT); },
-      [&] { afterCtrlInsert = ClipboardText(), toolkit_test::SetModifiers(false, false); },
-      [&] { ::PostMessageW(dlg_->OKBtn->Handle(), BM_CLICK, 0, 0); },
-  });
-  EXPECT_EQ(dlg_->ShowModal(), 2);
-  const std::wstring expected = dlg_->CopyText();
-  EXPECT_EQ(afterCtrlC, expected);
-  EXPECT_EQ(afterCtrlInsert, expected);
-  EXPECT_EQ(expected.find(L"BUILDHOST"), std::wstring::npos) << "the network page's computer name";
-  EXPECT_EQ(expected.find(L"tester"), std::wstring::npos) << "the network page's user name";
-  EXPECT_EQ(expected.find(L"Net Conputer Name"), std::wstring::npos) << "the network page's prompts";
-  EXPECT_EQ(expected.find(L"\x0421\x0435\x0442\x044C"), std::wstring::npos) << "the network page's caption";
-}
-
-TEST_F(CopyTest, AClipboardHeldElsewhereStaysAsItWasWithoutAnErrorBox) {
-  SetClipboard(L"kept");
-  HANDLE opened = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  std::thread holder([&] {
-    const bool open = ::OpenClipboard(nullptr);
-    ::SetEvent(opened);
-    ::WaitForSingleObject(release, 10000);
-    if (open) ::CloseClipboard();
-  });
-  ::WaitForSingleObject(opened, 10000);
-  toolkit_test::MessageBoxSeen box;
-  toolkit_test::Script script({
-      [&] { toolkit_test::SetModifiers(true, false), toolkit_test::PostKey(dlg_->OKBtn->Handle(), 'C'); },
-      [&] { toolkit_test::SetModifiers(false, false); },
-      [&] { box = toolkit_test::ReadAndCloseMessageBox(); },
-      [&] { ::PostMessageW(dlg_->OKBtn->Handle(), BM_CLICK, 0, 0); },
-  });
-  EXPECT_EQ(dlg_->ShowModal(), 2);
-  ::SetEvent(release);
-  holder.join();
-  ::CloseHandle(opened);
-  ::CloseHandle(release);
-  EXPECT_EQ(box.box, nullptr) << "no error box";
-  EXPECT_EQ(ClipboardText(), L"kept");
 }
