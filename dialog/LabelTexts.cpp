@@ -1,7 +1,6 @@
 #include "dialog/LabelTexts.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <string_view>
@@ -41,15 +40,10 @@ std::string PlatformDateText(const SYSTEMTIME& date, const std::string& pattern)
 // A year as the pattern's run of 'y' asks: "y" the last two digits without a
 // leading zero, "yy" with one, longer runs the whole year in four digits.
 std::string YearText(unsigned year, size_t letters) {
-  char text[8];
-  if (letters == 1) {
-    std::snprintf(text, sizeof text, "%u", year % 100);
-  } else if (letters == 2) {
-    std::snprintf(text, sizeof text, "%02u", year % 100);
-  } else {
-    std::snprintf(text, sizeof text, "%04u", year);
-  }
-  return text;
+  const unsigned shown = letters <= 2 ? year % 100 : year;
+  const size_t width = letters == 1 ? 1 : letters == 2 ? 2 : 4;
+  const std::string digits = shared::DecimalText(shown);
+  return std::string(digits.size() < width ? width - digits.size() : 0, '0') + digits;
 }
 
 }  // namespace

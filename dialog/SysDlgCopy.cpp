@@ -38,6 +38,11 @@ int RowOverlap(const ControlLayout& a, const ControlLayout& b) {
   return std::min(a.top + a.height, b.top + b.height) - std::max(a.top, b.top);
 }
 
+// Later in reading order: further down, or on the same row further right.
+bool After(const ControlLayout& a, const ControlLayout& b) {
+  return a.top != b.top ? a.top > b.top : a.left > b.left;
+}
+
 // One line: a tab or line break inside a value would split it.
 std::wstring OneLine(std::wstring text) {
   std::replace_if(
@@ -56,12 +61,14 @@ std::wstring TSysInfoDlg::CopyText() const {
     std::vector<const ControlLayout*> prompts;
     for (const ControlLayout& row : kSysDlgLayout) {
       if (row.parent != pageId || !controls_[row.id]->Visible()) continue;
-      if (RoleOf(row) == Role::Value) values.push_back(&row);
       if (RoleOf(row) == Role::Prompt) prompts.push_back(&row);
+      if (RoleOf(row) != Role::Value) continue;
+      // Top to bottom, then left to right: a dozen rows, put in place as
+      // they come.
+      auto at = values.end();
+      while (at != values.begin() && After(**(at - 1), row)) --at;
+      values.insert(at, &row);
     }
-    std::stable_sort(values.begin(), values.end(), [](const ControlLayout* a, const ControlLayout* b) {
-      return a->top != b->top ? a->top < b->top : a->left < b->left;
-    });
     if (!text.empty()) text += L"\r\n";
     text += OneLine(toolkit::WindowTextW(page->Handle())) + L"\r\n";
     for (const ControlLayout* value : values) {
