@@ -59,8 +59,9 @@ class TSysInfoDlg : public toolkit::TForm {
 
   // Gathering steps of the activation pass (SysDlgGather.cpp), in pass order.
   void ReadProcessorIdentification(TRegistry& registry);
-  void ReadWindowsValues(TRegistry& registry);
-  void ReadWindowsVersion();
+  // Returns the product name as stored, for the version step.
+  std::string ReadWindowsValues(TRegistry& registry);
+  void ReadWindowsVersion(const std::string& storedProductName);
   void ReadProcessorArchitecture();
   void ReadMemoryFigures();
   void ReadNames();

@@ -58,13 +58,14 @@ void Show(toolkit::TLabel* label, const std::string& text) { label->SetText(text
 }  // namespace
 
 void TSysInfoDlg::FormActivate() {
+  std::string productName;
   {
     TRegistry registry;
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
     ReadProcessorIdentification(registry);
-    ReadWindowsValues(registry);
+    productName = ReadWindowsValues(registry);
   }
-  ReadWindowsVersion();
+  ReadWindowsVersion(productName);
   ReadProcessorArchitecture();
   ReadMemoryFigures();
   ReadNames();
@@ -78,13 +79,15 @@ void TSysInfoDlg::ReadProcessorIdentification(TRegistry& registry) {
     Show(this->*row.label, OrNoInformation(registry.ReadString(row.name)));
 }
 
-void TSysInfoDlg::ReadWindowsValues(TRegistry& registry) {
+std::string TSysInfoDlg::ReadWindowsValues(TRegistry& registry) {
   // When the open fails, the processor key of the step before stays current.
   registry.OpenKey(kWindowsKey);
   bool first = true;
+  std::string productName;
   for (const ValueRow& row : kWindowsValues) {
     const std::string text = registry.ReadString(row.name);
     Show(this->*row.label, row.fallback ? OrNoInformation(text) : text);
+    if (row.label == &TSysInfoDlg::lblProductName) productName = text;
     if (first && text.empty()) {
       // No product key here: the rest comes from the Windows NT key.
       registry.CloseKey();
@@ -92,15 +95,15 @@ void TSysInfoDlg::ReadWindowsValues(TRegistry& registry) {
     }
     first = false;
   }
+  return productName;
 }
 
-void TSysInfoDlg::ReadWindowsVersion() {
+void TSysInfoDlg::ReadWindowsVersion(const std::string& storedProductName) {
   const OsVersion version = Queries().osVersion();
   if (const auto type = WindowsTypeText(version.platformId)) Show(lblWindowsType, *type);
   Show(lblWinVersion, WinVersionText(version));
   Show(lblWinBuild, WinBuildText(version));
-  // The label holds the stored product name, read by the step before.
-  if (const auto name = Windows11ProductName(lblProductName->Text(), version)) Show(lblProductName, *name);
+  if (const auto name = Windows11ProductName(storedProductName, version)) Show(lblProductName, *name);
 }
 
 void TSysInfoDlg::ReadProcessorArchitecture() {
