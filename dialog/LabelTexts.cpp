@@ -220,4 +220,5 @@ std::string DatePatternText(const SYSTEMTIME& date, const std::string& pattern) 
   if (!flush()) return {};
   return text;
 }
+
 }  // namespace dialog
