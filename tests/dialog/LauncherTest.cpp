@@ -12,6 +12,7 @@
 #include "TestSupport.h"
 #include "dialog/SysDlg.h"
 #include "plugin/PlugInEntries.h"
+#include "tests/badinput/ProcessCounts.h"
 #include "tests/gather/ScratchRegistry.h"
 #include "toolkit/Application.h"
 #include "toolkit/WindowClass.h"
@@ -194,6 +195,7 @@ TEST_F(LauncherTest, CallsFromManyThreadsAtOnceShowOneDialogAndRefuseTheRest) {
   };
   constexpr int kThreads = 4, kRounds = 20;
   int refusals = 0;
+  const int handles = badinput::ProcessHandleCount();
   for (int round = 0; round < kRounds; ++round) {
     SCOPED_TRACE(round);
     const HANDLE go = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -222,6 +224,11 @@ TEST_F(LauncherTest, CallsFromManyThreadsAtOnceShowOneDialogAndRefuseTheRest) {
       }
       EXPECT_EQ(call.windowsLeft, 0) << "a window outlived its call";
     }
+  }
+  std::printf("%d of %d calls refused; kernel handles %d -> %d\n", refusals, kThreads * kRounds, handles,
+              badinput::ProcessHandleCount());
+  if (handles >= 0) {
+    EXPECT_LE(badinput::ProcessHandleCount(), handles + 4) << "kernel handles kept";
   }
   EXPECT_FALSE(g_twoDialogsSeen);
   EXPECT_GT(refusals, 0) << "the calls never overlapped";
