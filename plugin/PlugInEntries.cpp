@@ -1,33 +1,60 @@
 #include "plugin/PlugInEntries.h"
 
+#include <atomic>
 #include <new>
 #include <system_error>
 
-#include "dialog/SysDlg.h"
-#include "plugin/PlugInRecords.h"
 #include "plugin/PlugInTexts.h"
 #include "plugin/SysInfoLauncher.h"
+#include "toolkit/Application.h"
 
 namespace plugin {
+namespace {
+
+// One Execute call at a time, taken in one atomic step: a second call, nested
+// in the dialog's loop or made from another thread at the same moment, is
+// refused before it touches anything the running call uses (the application
+// window handle, the window classes, the dialog reference).
+std::atomic<bool> g_executeTaken{false};
+
+class ExecuteTurn {
+ public:
+  ExecuteTurn() : won_(!g_executeTaken.exchange(true, std::memory_order_acquire)) {}
+  ~ExecuteTurn() {
+    if (won_) g_executeTaken.store(false, std::memory_order_release);
+  }
+  ExecuteTurn(const ExecuteTurn&) = delete;
+  ExecuteTurn& operator=(const ExecuteTurn&) = delete;
+  bool Won() const { return won_; }
+
+ private:
+  bool won_;
+};
+
+}  // namespace
 
 uint32_t __stdcall NoOpProc(uint32_t, HWND) noexcept { return 0; }
 
-// A null window is accepted: the box then has no owner.
+// A null window is accepted: the box then has no owner. So is a window of
+// another thread, which the box does not take as its owner (see
+// OwnerOnThisThread).
 uint32_t __stdcall AboutProc(uint32_t, HWND wnd) noexcept {
-  MessageBoxA(wnd, kAboutText, kAboutCaption, MB_OK | MB_ICONINFORMATION);
+  MessageBoxA(toolkit::OwnerOnThisThread(wnd), kAboutText, kAboutCaption, MB_OK | MB_ICONINFORMATION);
   return 0;
 }
 
 uint32_t __stdcall ExecuteProc(uint32_t, HWND wnd) noexcept {
-  // One dialog at a time: the launcher keeps a single reference to it.
-  if (dialog::SysInfoDlg) {
+  // First, before anything else of the call: one dialog at a time.
+  const ExecuteTurn turn;
+  if (!turn.Won()) {
     SetLastError(ERROR_BUSY);
     return kExecuteFailed;
   }
   // No exception may reach the host: a failure becomes a result and an error code.
   DWORD error = ERROR_CAN_NOT_COMPLETE;
   try {
-    return ShowSystemInfoDlg(wnd) ? kResultServed : kExecuteClosed;
+    ShowSystemInfoDlg(wnd);
+    return kExecuteClosed;
   } catch (const std::bad_alloc&) {
     error = ERROR_NOT_ENOUGH_MEMORY;
   } catch (const std::system_error& e) {

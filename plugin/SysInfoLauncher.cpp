@@ -27,7 +27,7 @@ class LaunchScope {
 
 }  // namespace
 
-bool ShowSystemInfoDlg(HWND wnd) {
+void ShowSystemInfoDlg(HWND wnd) {
   LaunchScope scope;
   toolkit::Application->SetHandle(wnd);
   // Declared after the scope, so the dialog is destroyed before the handle
@@ -35,7 +35,6 @@ bool ShowSystemInfoDlg(HWND wnd) {
   auto dialog = std::make_unique<dialog::TSysInfoDlg>();
   dialog::SysInfoDlg = dialog.get();
   dialog->ShowModal();
-  return false;
 }
 
 }  // namespace plugin

@@ -7,8 +7,8 @@ namespace plugin {
 
 // Creates a fresh dialog, shows it until it is closed and destroys it; the
 // application window handle is pointed at `wnd` meanwhile and restored on
-// every way out. Reports false on every return. A failure to create or show
-// the dialog is thrown on to the caller after the clean-up.
-bool ShowSystemInfoDlg(HWND wnd);
+// every way out. A failure to create or show the dialog is thrown on to the
+// caller after the clean-up.
+void ShowSystemInfoDlg(HWND wnd);
 
 }  // namespace plugin

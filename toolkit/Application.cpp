@@ -1,5 +1,8 @@
 #include "toolkit/Application.h"
 
+#include "toolkit/Form.h"
+#include "toolkit/Text.h"
+
 namespace toolkit {
 
 TApplication* Application = nullptr;
@@ -19,12 +22,19 @@ std::string ErrorBoxText(std::string_view message) {
   return text;
 }
 
+bool IsWindowOfThisThread(HWND window) {
+  return window && ::IsWindow(window) &&
+         ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId();
+}
+
+HWND OwnerOnThisThread(HWND owner) {
+  if (!owner || !::IsWindow(owner)) return owner;
+  return IsWindowOfThisThread(owner) ? owner : nullptr;
+}
+
 std::string TApplication::Title() const {
+  if (handle_) return StoredWindowTextA(handle_);
   char buffer[MAX_PATH] = {};
-  if (handle_) {
-    ::GetWindowTextA(handle_, buffer, sizeof buffer);
-    return buffer;
-  }
   const DWORD length = ::GetModuleFileNameA(nullptr, buffer, sizeof buffer);
   std::string name(buffer, length < sizeof buffer ? length : 0);
   name.erase(0, name.find_last_of("\\/") + 1);
@@ -64,11 +74,14 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::ShowError(HWND owner, const char* message) noexcept {
+  HWND boxOwner = OwnerOnThisThread(owner);
+  if (owner && !boxOwner && activeForm_) boxOwner = activeForm_->Handle();
   try {
-    ::MessageBoxA(owner, ErrorBoxText(message ? message : "").c_str(), Title().c_str(), MB_OK | MB_ICONSTOP);
+    ::MessageBoxA(boxOwner, ErrorBoxText(message ? message : "").c_str(), Title().c_str(),
+                  MB_OK | MB_ICONSTOP);
   } catch (...) {
     // Out of memory for the text: show the bare message rather than nothing.
-    ::MessageBoxA(owner, message, nullptr, MB_OK | MB_ICONSTOP);
+    ::MessageBoxA(boxOwner, message, nullptr, MB_OK | MB_ICONSTOP);
   }
 }
 

@@ -17,13 +17,26 @@ class TForm;
 // character sorts after "." (bytes compared unsigned).
 std::string ErrorBoxText(std::string_view message);
 
+// True for a live window that the calling thread created.
+bool IsWindowOfThisThread(HWND window);
+
+// The window that may own a window this thread shows in place of `owner`:
+// `owner` itself, or 0 when it is a live window of another thread. Windows
+// joins the input queues of an owner's and an owned window's threads, and
+// from then on every activation and focus change between them, and the
+// disabling a message box does to its owner, waits on that other thread
+// without limit. A handle that names no window is kept as it is, so that
+// creating a window over it fails as before.
+HWND OwnerOnThisThread(HWND owner);
+
 class TApplication {
  public:
   HWND Handle() const { return handle_; }
   void SetHandle(HWND handle) { handle_ = handle; }
 
   // Caption of the error box: the owner window's caption while a handle is
-  // set, otherwise the program's file name without its extension.
+  // set (read without a message, the window may belong to another thread),
+  // otherwise the program's file name without its extension.
   std::string Title() const;
 
   // Application-wide mouse cursor; null means every window's own cursor.
@@ -42,7 +55,8 @@ class TApplication {
   using KeyFilter = bool (*)(const MSG& message);
   void SetKeyFilter(KeyFilter filter) { keyFilter_ = filter; }
 
-  // The error box: stop icon, one OK button, owned by `owner`.
+  // The error box: stop icon, one OK button, owned by `owner`, or by the
+  // active form when `owner` belongs to another thread (see OwnerOnThisThread).
   void ShowError(HWND owner, const char* message) noexcept;
   // Runs an event handler; an exception it throws ends the handler and is
   // shown in the error box instead of travelling on. True if it completed.

@@ -29,7 +29,9 @@ TForm::TForm(const Args& args) {
   const RECT client = ScaleBounds(ScreenLayoutScale(), 0, 0, args.clientWidth, args.clientHeight);
   RECT outer = client;
   ::AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle);
-  const HWND owner = Application->Handle();
+  // A window of another thread cannot own the form without tying this
+  // thread's input to that thread's (see OwnerOnThisThread).
+  const HWND owner = OwnerOnThisThread(Application->Handle());
   Application->SetKeyFilter(HandleFormKey);
   const std::wstring caption = Widen(args.caption, args.encoding);
   // Made where showing it will put it, so that it need not move then.

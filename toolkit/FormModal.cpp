@@ -75,7 +75,9 @@ int TForm::ShowModal() {
     stillActive = handle_ && ::GetActiveWindow() == handle_;
   }
   // Windows enabled again first: a disabled window cannot take the activation.
-  if (stillActive && previousActive && ::IsWindow(previousActive)) ::SetActiveWindow(previousActive);
+  // Only a window of this thread is activated: one of another thread (a host
+  // that joined its threads' input) would have to answer before this returns.
+  if (stillActive && IsWindowOfThisThread(previousActive)) ::SetActiveWindow(previousActive);
   if (handle_) {
     ::SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
                    SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -51,4 +51,10 @@ std::string WindowTextA(HWND window) {
   return std::string(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0));
 }
 
+std::string StoredWindowTextA(HWND window) {
+  wchar_t buffer[MAX_PATH] = {};
+  const int copied = ::InternalGetWindowText(window, buffer, MAX_PATH);
+  return NarrowToAnsi(std::wstring(buffer, static_cast<size_t>(copied > 0 ? copied : 0)));
+}
+
 }  // namespace toolkit

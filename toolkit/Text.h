@@ -20,5 +20,9 @@ void SetText(HWND window, const char* text, TextEncoding encoding);
 std::wstring WindowTextW(HWND window);
 // The text as the A functions give it (GetWindowTextA).
 std::string WindowTextA(HWND window);
+// The caption the window manager keeps for any window, in the ANSI code page,
+// at most MAX_PATH - 1 characters. Read without sending the window a message:
+// GetWindowText on a window of another thread waits until that thread answers.
+std::string StoredWindowTextA(HWND window);
 
 }  // namespace toolkit

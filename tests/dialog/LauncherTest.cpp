@@ -1,11 +1,21 @@
 // The Execute entry: a fresh dialog per call over the host's window, the
-// application window handle restored and the dialog gone on every way out.
+// application window handle restored and the dialog gone on every way out,
+// also over an owner of a thread that does not answer and when several
+// threads call at once.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
 
 #include "TestSupport.h"
 #include "dialog/SysDlg.h"
 #include "plugin/PlugInEntries.h"
+#include "tests/badinput/ProcessCounts.h"
+#include "tests/gather/ScratchRegistry.h"
 #include "toolkit/Application.h"
+#include "toolkit/WindowClass.h"
 
 using toolkit_test::Script;
 
@@ -79,8 +89,7 @@ TEST_F(LauncherTest, EveryCallStartsFromTheStoredLayout) {
                  },
                  [&] {},
                  [&] {
-                   secondShowing =
-                       dialog::SysInfoDlg ? dialog::SysInfoDlg->Label23->Text() : "no dialog";
+                   secondShowing = dialog::SysInfoDlg ? dialog::SysInfoDlg->Label23->Text() : "no dialog";
                    dialog::SysInfoDlg->SetModalResult(2);
                  }});
   const int windowsBefore = ThreadWindowCount();
@@ -123,4 +132,106 @@ TEST_F(LauncherTest, ACallWhileTheDialogIsUpIsRefused) {
   EXPECT_EQ(nested, plugin::kExecuteFailed);
   EXPECT_EQ(nestedError, static_cast<DWORD>(ERROR_BUSY));
   EXPECT_NE(showing, nullptr);
+}
+
+// An activation error over an owner whose thread handles no messages: the
+// box shows at once with that window's caption, and the call returns. The
+// owner's thread gives up after a while, so a call that waits on it fails
+// instead of hanging.
+TEST_F(LauncherTest, AnOwnerOnABlockedThreadHoldsUpNeitherTheErrorBoxNorTheCall) {
+  gather_test::ScratchRegistry scratch;
+  scratch.SetDword("Software\\Microsoft\\Windows NT\\CurrentVersion", "ProductName", 7);
+  const HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HWND owner = nullptr;
+  bool ownerGaveUp = false;
+  std::thread ownerThread([&] {
+    owner = toolkit_test::CreateTopWindow("Blocked host");
+    ::SetEvent(ready);
+    ownerGaveUp = ::WaitForSingleObject(release, 20000) == WAIT_TIMEOUT;
+    ::DestroyWindow(owner);
+  });
+  ::WaitForSingleObject(ready, INFINITE);
+  toolkit_test::MessageBoxSeen box;
+  HWND dialogWindow = nullptr, dialogOwner = host_;
+  Script script({[&] {
+                   dialogWindow = dialog::SysInfoDlg->Handle();
+                   dialogOwner = ::GetWindow(dialogWindow, GW_OWNER);
+                   box = toolkit_test::ReadAndCloseMessageBox();
+                 },
+                 [&] { dialog::SysInfoDlg->SetModalResult(2); }});
+  EXPECT_EQ(plugin::ExecuteProc(0, owner), plugin::kExecuteClosed);
+  ::SetEvent(release);
+  ownerThread.join();
+  ::CloseHandle(ready);
+  ::CloseHandle(release);
+  EXPECT_FALSE(ownerGaveUp) << "the call waited for the owner's thread";
+  EXPECT_EQ(box.caption, "Blocked host");
+  EXPECT_NE(box.text.find("ProductName"), std::string::npos) << box.text;
+  EXPECT_EQ(box.owner, dialogWindow);
+  EXPECT_EQ(dialogOwner, nullptr) << "a window of another thread owns no window of this one";
+}
+
+namespace {
+
+std::atomic<bool> g_twoDialogsSeen{false};
+
+// Runs in the dialog loop of a call that won: looks for a second dialog in
+// the process, then closes its own.
+void CALLBACK LookForASecondDialogAndClose(HWND, UINT, UINT_PTR, DWORD) {
+  const HWND first = ::FindWindowExW(nullptr, nullptr, toolkit::kFormClass, nullptr);
+  if (first && ::FindWindowExW(nullptr, first, toolkit::kFormClass, nullptr)) g_twoDialogsSeen = true;
+  if (dialog::SysInfoDlg && ::IsWindowVisible(dialog::SysInfoDlg->Handle()))
+    dialog::SysInfoDlg->SetModalResult(2);
+}
+
+}  // namespace
+
+TEST_F(LauncherTest, CallsFromManyThreadsAtOnceShowOneDialogAndRefuseTheRest) {
+  struct Call {
+    uint32_t result;
+    DWORD error;
+    int windowsLeft;
+  };
+  constexpr int kThreads = 4, kRounds = 20;
+  int refusals = 0;
+  const int handles = badinput::ProcessHandleCount();
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE(round);
+    const HANDLE go = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::vector<Call> calls(kThreads);
+    std::vector<std::thread> threads;
+    for (Call& call : calls) {
+      threads.emplace_back([&call, go] {
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, LookForASecondDialogAndClose);
+        ::WaitForSingleObject(go, INFINITE);
+        call.result = plugin::ExecuteProc(0, nullptr);
+        call.error = ::GetLastError();
+        ::KillTimer(nullptr, timer);
+        call.windowsLeft = ThreadWindowCount();
+      });
+    }
+    ::SetEvent(go);
+    for (std::thread& thread : threads) thread.join();
+    ::CloseHandle(go);
+    const auto refused = [](const Call& call) { return call.result != plugin::kExecuteClosed; };
+    EXPECT_LT(std::count_if(calls.begin(), calls.end(), refused), kThreads) << "no call won";
+    for (const Call& call : calls) {
+      if (refused(call)) {
+        ++refusals;
+        EXPECT_EQ(call.result, plugin::kExecuteFailed);
+        EXPECT_EQ(call.error, static_cast<DWORD>(ERROR_BUSY));
+      }
+      EXPECT_EQ(call.windowsLeft, 0) << "a window outlived its call";
+    }
+  }
+  std::printf("%d of %d calls refused; kernel handles %d -> %d\n", refusals, kThreads * kRounds, handles,
+              badinput::ProcessHandleCount());
+  if (handles >= 0) {
+    EXPECT_LE(badinput::ProcessHandleCount(), handles + 4) << "kernel handles kept";
+  }
+  EXPECT_FALSE(g_twoDialogsSeen);
+  EXPECT_GT(refusals, 0) << "the calls never overlapped";
+  EXPECT_EQ(dialog::SysInfoDlg, nullptr);
+  EXPECT_EQ(toolkit::Application->Handle(), nullptr);
 }
