@@ -15,16 +15,6 @@ std::wstring Widen(const char* text, TextEncoding encoding) {
   return wide;
 }
 
-std::string NarrowToAnsi(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 1) return {};
-  std::string narrow(static_cast<size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow.data(), length, nullptr, nullptr);
-  narrow.resize(static_cast<size_t>(length - 1));
-  return narrow;
-}
-
 void SetText(HWND window, const char* text, TextEncoding encoding) {
   if (encoding == TextEncoding::Ansi) {
     ::SetWindowTextA(window, text ? text : "");

@@ -14,7 +14,6 @@ namespace toolkit {
 enum class TextEncoding { Ansi, Utf8 };
 
 std::wstring Widen(const char* text, TextEncoding encoding);
-std::string NarrowToAnsi(const std::wstring& text);
 
 void SetText(HWND window, const char* text, TextEncoding encoding);
 std::wstring WindowTextW(HWND window);
