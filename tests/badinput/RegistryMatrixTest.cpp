@@ -17,11 +17,11 @@
 #include <thread>
 #include <vector>
 
-#include "ProcessCounts.h"
 #include "dialog/LabelTexts.h"
 #include "dialog/Registry.h"
 #include "dialog/SysDlg.h"
 #include "dialog/SystemQueries.h"
+#include "host/ProcessCounters.h"
 #include "tests/gather/ScratchRegistry.h"
 #include "tests/toolkit/TestSupport.h"
 #include "toolkit/Application.h"
@@ -365,8 +365,8 @@ TEST_F(RegistryMatrixTest, EveryValueTimesEveryCaseGivesTheOutcomeOfTheRules) {
   // process does not count as a leak.
   RunDirect(kValues[0], Cases()[0]);
   RunModal(kValues[0], Cases()[0]);
-  const int handlesBefore = badinput::ProcessHandleCount();
-  const int windowsBefore = badinput::ThreadWindowCount();
+  const int handlesBefore = host::KernelHandleCount();
+  const int windowsBefore = host::ThreadWindowCount();
 
   std::printf("%-22s %-33s %-5s %-5s %s\n", "value", "case", "path", "check", "outcome");
   int cells = 0, wrong = 0;
@@ -385,8 +385,8 @@ TEST_F(RegistryMatrixTest, EveryValueTimesEveryCaseGivesTheOutcomeOfTheRules) {
   }
   std::printf("%d cells, %d wrong\n", cells, wrong);
 
-  EXPECT_EQ(badinput::ThreadWindowCount(), windowsBefore) << "a dialog's windows outlived it";
-  const int handlesAfter = badinput::ProcessHandleCount();
+  EXPECT_EQ(host::ThreadWindowCount(), windowsBefore) << "a dialog's windows outlived it";
+  const int handlesAfter = host::KernelHandleCount();
   if (handlesBefore >= 0) {
     // A leak per cell would be hundreds; a few come and go with Wine's caches.
     EXPECT_LE(handlesAfter, handlesBefore + 8) << "handles before " << handlesBefore;
@@ -394,7 +394,7 @@ TEST_F(RegistryMatrixTest, EveryValueTimesEveryCaseGivesTheOutcomeOfTheRules) {
 }
 
 TEST_F(RegistryMatrixTest, TheModalSubsetShowsTheRealErrorBox) {
-  const int windowsBefore = badinput::ThreadWindowCount();
+  const int windowsBefore = host::ThreadWindowCount();
   int cells = 0;
   for (const Value& value : kValues) {
     for (const Case& c : Cases()) {
@@ -408,7 +408,7 @@ TEST_F(RegistryMatrixTest, TheModalSubsetShowsTheRealErrorBox) {
     }
   }
   std::printf("%d modal cells\n", cells);
-  EXPECT_EQ(badinput::ThreadWindowCount(), windowsBefore) << "a dialog or box outlived its cell";
+  EXPECT_EQ(host::ThreadWindowCount(), windowsBefore) << "a dialog or box outlived its cell";
 }
 
 // The one failure no fixed data gives: the value changes between the

@@ -4,23 +4,13 @@
 
 #include "TestSupport.h"
 #include "dialog/SysDlg.h"
+#include "host/ProcessCounters.h"
 #include "plugin/PlugInEntries.h"
 #include "toolkit/Application.h"
 
 using toolkit_test::Script;
 
 namespace {
-
-BOOL CALLBACK CountWindow(HWND, LPARAM count) {
-  ++*reinterpret_cast<int*>(count);
-  return TRUE;
-}
-
-int ThreadWindowCount() {
-  int count = 0;
-  ::EnumThreadWindows(::GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
-  return count;
-}
 
 class LauncherTest : public ::testing::Test {
  protected:
@@ -79,20 +69,19 @@ TEST_F(LauncherTest, EveryCallStartsFromTheStoredLayout) {
                  },
                  [&] {},
                  [&] {
-                   secondShowing =
-                       dialog::SysInfoDlg ? dialog::SysInfoDlg->Label23->Text() : "no dialog";
+                   secondShowing = dialog::SysInfoDlg ? dialog::SysInfoDlg->Label23->Text() : "no dialog";
                    dialog::SysInfoDlg->SetModalResult(2);
                  }});
-  const int windowsBefore = ThreadWindowCount();
+  const int windowsBefore = host::ThreadWindowCount();
   plugin::ExecuteProc(0, host_);
-  EXPECT_EQ(ThreadWindowCount(), windowsBefore) << "the first dialog's window is gone";
+  EXPECT_EQ(host::ThreadWindowCount(), windowsBefore) << "the first dialog's window is gone";
   plugin::ExecuteProc(0, host_);
   EXPECT_NE(first, nullptr);
   EXPECT_EQ(secondShowing, "Product name:");
 }
 
 TEST_F(LauncherTest, AFailedCreationCleansUpAndReportsIt) {
-  const int windowsBefore = ThreadWindowCount();
+  const int windowsBefore = host::ThreadWindowCount();
   toolkit::Application->SetHandle(nullptr);
   dialog::TSysInfoDlg::failAtControlForTesting = dialog::id_Label10;
   ::SetLastError(0);
@@ -100,7 +89,7 @@ TEST_F(LauncherTest, AFailedCreationCleansUpAndReportsIt) {
   EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_CAN_NOT_COMPLETE));
   EXPECT_EQ(toolkit::Application->Handle(), nullptr) << "application window handle restored";
   EXPECT_EQ(dialog::SysInfoDlg, nullptr);
-  EXPECT_EQ(ThreadWindowCount(), windowsBefore) << "the half-built dialog was destroyed";
+  EXPECT_EQ(host::ThreadWindowCount(), windowsBefore) << "the half-built dialog was destroyed";
   EXPECT_TRUE(::IsWindowEnabled(host_));
 
   // The next call is unaffected.

@@ -1,6 +1,6 @@
 #include "tests/soak/ModalDriver.h"
 
-#include "host/WindowList.h"
+#include "host/WindowRead.h"
 
 #include <algorithm>
 #include <exception>
@@ -14,23 +14,7 @@ constexpr UINT kTickMs = USER_TIMER_MINIMUM;
 // A close that has not taken effect after this many ticks is sent again.
 constexpr int kRetryTicks = 100;
 
-struct IdSearch {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK MatchId(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<IdSearch*>(context);
-  if (::GetDlgCtrlID(window) != search->id) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-bool IsMessageBox(HWND window) {
-  char name[16] = {};
-  ::GetClassNameA(window, name, sizeof name);
-  return lstrcmpA(name, "#32770") == 0;
-}
+bool IsMessageBox(HWND window) { return host::IsClass(window, L"#32770"); }
 
 }  // namespace
 
@@ -128,10 +112,8 @@ void ModalDriver::Close() {
   ticksSinceClose_ = 0;
   result_.closeSent = true;
   if (how_ == CloseBy::OkButton) {
-    IdSearch search{kOkButtonId, nullptr};
-    ::EnumChildWindows(dialog_, MatchId, reinterpret_cast<LPARAM>(&search));
-    if (search.found) {
-      ::PostMessageW(search.found, BM_CLICK, 0, 0);
+    if (const HWND ok = host::FindById(dialog_, kOkButtonId)) {
+      ::PostMessageW(ok, BM_CLICK, 0, 0);
       return;
     }
     result_.okMissing = true;
