@@ -32,7 +32,7 @@ struct Expected {
 };
 
 constexpr wchar_t kNo[] = L"No information";
-constexpr wchar_t kNoMem[] = L"No inormation";
+constexpr wchar_t kNoMem[] = L"No inormation";  // spelt so on purpose, like three prompts below
 
 // Pages: 2 Windows, 3 System, 33 Memory, 45 Network, 63 System libraries.
 const Expected kLayout[] = {
