@@ -44,7 +44,7 @@ class TRegistry {
   TRegistry& operator=(const TRegistry&) = delete;
 
   HKEY RootKey() const { return root_; }
-  // Closes the current key.
+  // Closes the current key first: it belonged to the old root.
   void SetRootKey(HKEY root);
 
   // A path starting with a backslash is opened below the root, any other
