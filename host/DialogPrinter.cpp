@@ -96,17 +96,12 @@ std::string DialogPrinter::PageText(HWND page) const {
 }
 
 void DialogPrinter::PrintDialog() {
-  RECT outer{};
-  RECT client{};
-  GetWindowRect(dialog_, &outer);
-  GetClientRect(dialog_, &client);
-  POINT origin{0, 0};
-  ClientToScreen(dialog_, &origin);
+  const ScreenPlacement at = PlacementOf(dialog_);
   Line("dialog " + Quoted(Utf8(TextOf(dialog_))) + " class " + ClassOf(dialog_));
   Line("dialog owner " + Describe(GetWindow(dialog_, GW_OWNER)));
-  Line("dialog client " + std::to_string(client.right) + "x" + std::to_string(client.bottom) + " at (" +
-       std::to_string(origin.x) + "," + std::to_string(origin.y) + ")");
-  Line("dialog window " + Box(outer));
+  Line("dialog client " + std::to_string(at.clientSize.cx) + "x" + std::to_string(at.clientSize.cy) +
+       " at (" + std::to_string(at.clientOrigin.x) + "," + std::to_string(at.clientOrigin.y) + ")");
+  Line("dialog window " + Box(at.outer));
   GUITHREADINFO gui{};
   gui.cbSize = sizeof gui;
   GetGUIThreadInfo(threadId_, &gui);

@@ -98,6 +98,16 @@ RECT RectInParent(HWND window) {
   return rect;
 }
 
+ScreenPlacement PlacementOf(HWND window) {
+  ScreenPlacement placement;
+  RECT client{};
+  ::GetWindowRect(window, &placement.outer);
+  ::GetClientRect(window, &client);
+  ::ClientToScreen(window, &placement.clientOrigin);
+  placement.clientSize = {client.right, client.bottom};
+  return placement;
+}
+
 std::wstring TabCaption(HWND tabs, int index) {
   wchar_t text[kItemTextChars] = {};
   TCITEMW item{};

@@ -36,6 +36,14 @@ std::wstring TextOf(HWND window);
 
 // The window's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND window);
+// Where a window is on the screen: its outer rectangle, and its client
+// area's origin and size.
+struct ScreenPlacement {
+  RECT outer{};
+  POINT clientOrigin{};
+  SIZE clientSize{};
+};
+ScreenPlacement PlacementOf(HWND window);
 
 // A tab control's items. Pointer messages: the tab control must live in this
 // process.

@@ -213,6 +213,10 @@ class Session:
         self.wait_x_focus(self.dialog, "the dialog")
         host = t.query(HOST_TITLE)
         check(not host["enabled"], "the host window is disabled while the dialog is up")
+        # The OK button is the dialog's one push button.
+        buttons = state["pushbuttons"]
+        check(len(buttons) == 1, "the dialog has one push button (got %s)" % buttons)
+        self.ok_id = buttons[0]
         return state
 
     def dialog_state(self, *ids):
@@ -224,12 +228,6 @@ class Session:
     def dialog_state_if(self, condition, *ids):
         state = self.tools.query(DIALOG_TITLE, *ids)
         return state if state and state["visible"] and condition(state) else None
-
-    def ok_button(self):
-        """The OK button's ID: the dialog's one push button, as winquery finds it."""
-        buttons = self.dialog_state()["pushbuttons"]
-        check(len(buttons) == 1, "the dialog has one push button, its OK button (got %s)" % buttons)
-        return buttons[0]
 
     def wait_tab(self, index, why):
         state = wait_for(lambda: self.dialog_state_if(lambda s: s["tabs"][1] == index),
@@ -314,15 +312,14 @@ def case_keys(tools):
         session.wait_tab(2, "Enter then Ctrl+Tab")
         check(session.dialog_state()["visible"], "Enter on the tab strip leaves the dialog open")
 
-        ok_id = session.ok_button()
         focus = session.dialog_state()["focus"]
         for _ in range(20):
-            if focus == ok_id:
+            if focus == session.ok_id:
                 break
             tools.key("Tab")
             focus = wait_for(lambda: (lambda s: s["focus"] if s["focus"] != focus else None)(
                 session.dialog_state()), "Tab to move the focus", 5)
-        check(focus == ok_id, "Tab reaches the OK button")
+        check(focus == session.ok_id, "Tab reaches the OK button")
         tools.key("Return")
         session.wait_closed("Enter on OK")
 
@@ -331,16 +328,16 @@ def case_clicks(tools):
     tabs = report_layout(tools)
     with Session(tools) as session:
         session.execute()
-        ok_id = session.ok_button()
-        state = session.dialog_state(TAB_CONTROL_ID, ok_id)
+        state = session.dialog_state(TAB_CONTROL_ID, session.ok_id)
         strip = state["controls"][TAB_CONTROL_ID]["rect"]
         for index in (1, 2, 0):
             x, y = centre(tabs[index])
             tools.click(strip[0] + x, strip[1] + y)
             state = session.wait_tab(index, "a click on its tab")
             check(state["focus"] == TAB_CONTROL_ID, "the click puts the focus on the tab strip")
-        ok = session.dialog_state(ok_id)["controls"][ok_id]
-        check(ok["class"].lower() == "button" and ok["text"] == "OK", "control %d is the OK button" % ok_id)
+        ok = session.dialog_state(session.ok_id)["controls"][session.ok_id]
+        check(ok["class"].lower() == "button" and ok["text"] == "OK",
+              "control %d is the OK button" % session.ok_id)
         tools.click(*centre(ok["rect"]))
         session.wait_closed("a click on OK")
 
@@ -363,8 +360,7 @@ def case_screenshot(tools):
     layout = report_layout(tools)
     with Session(tools) as session:
         session.execute()
-        ok_id = session.ok_button()
-        state = session.dialog_state(TAB_CONTROL_ID, ok_id)
+        state = session.dialog_state(TAB_CONTROL_ID, session.ok_id)
         outer = state["window"]
         client = state["client"]
         check(client[2:] == list(CLIENT_SIZE), "client area %dx%d (got %dx%d)" % (*CLIENT_SIZE, *client[2:]))
@@ -377,7 +373,7 @@ def case_screenshot(tools):
         check(before[:2] >= (outer[0] + outer[2], outer[1] + outer[3]), "the dialog lies inside the screen")
         face = state["colors"]["btnface"]
         strip = state["controls"][TAB_CONTROL_ID]["rect"]
-        ok = state["controls"][ok_id]["rect"]
+        ok = state["controls"][session.ok_id]["rect"]
         # Below the tab control, left of OK: plain dialog background.
         below = (client[0] + 4, (strip[1] + strip[3] + ok[1]) // 2)
         check(pixel(before, *below) == face, "button face %s at %s (got %s)" % (face, below, pixel(before, *below)))

@@ -115,15 +115,12 @@ int main(int argc, char** argv) {
     std::printf("window none\n");
     return 1;
   }
-  RECT outer{};
-  RECT client{};
-  GetWindowRect(window, &outer);
-  GetClientRect(window, &client);
-  POINT origin{0, 0};
-  ClientToScreen(window, &origin);
+  const host::ScreenPlacement at = host::PlacementOf(window);
+  const RECT& outer = at.outer;
   std::printf("window %ld %ld %ld %ld\n", outer.left, outer.top, outer.right - outer.left,
               outer.bottom - outer.top);
-  std::printf("client %ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
+  std::printf("client %ld %ld %ld %ld\n", at.clientOrigin.x, at.clientOrigin.y, at.clientSize.cx,
+              at.clientSize.cy);
   std::printf("visible %s\n", YesNo(IsWindowVisible(window)));
   std::printf("enabled %s\n", YesNo(IsWindowEnabled(window)));
   GUITHREADINFO gui{};
@@ -140,7 +137,7 @@ int main(int argc, char** argv) {
     }
   }
   PrintPushButtons(window);
-  PrintCloseBox(window, outer, origin);
+  PrintCloseBox(window, outer, at.clientOrigin);
   PrintColor("btnface", COLOR_BTNFACE);
   PrintColor("activecaption", COLOR_ACTIVECAPTION);
   PrintColor("inactivecaption", COLOR_INACTIVECAPTION);
