@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <thread>
 #include <utility>
 
@@ -111,7 +110,7 @@ class DialogWatcher {
         screenshotDir_(std::move(screenshotDir)),
         screenshotShown_(std::move(screenshotShown)),
         out_(out) {
-    for (HWND window : ThreadWindows(threadId_)) before_.insert(window);
+    before_ = ThreadWindows(threadId_);  // the owner among them
     watcher_ = std::thread([this] { Run(); });
   }
   DialogWatcher(const DialogWatcher&) = delete;
@@ -169,19 +168,6 @@ class DialogWatcher {
     Close();
   }
 
-  // A new visible top-level window of the main thread with a title bar,
-  // other than the owner and other than a message box (a tooltip or other
-  // helper window has no title bar).
-  HWND FindNewWindow() const {
-    for (HWND window : ThreadWindows(threadId_)) {
-      if (window == owner_ || before_.count(window) || !IsWindowVisible(window)) continue;
-      if ((GetWindowLongW(window, GWL_STYLE) & WS_CAPTION) != WS_CAPTION) continue;
-      if (IsClass(window, L"#32770")) continue;
-      return window;
-    }
-    return nullptr;
-  }
-
   // Records and dismisses every message box on the main thread; how many.
   int TakeMessageBoxes() {
     int taken = 0;
@@ -212,7 +198,7 @@ class DialogWatcher {
     const DWORD start = GetTickCount();
     while (!entryReturned_) {
       TakeMessageBoxes();
-      if ((dialog_ = FindNewWindow())) return true;
+      if ((dialog_ = NewWindowOf(threadId_, before_))) return true;
       if (GetTickCount() - start >= kAppearTimeoutMs) {
         Fail("no dialog appeared within " + std::to_string(kAppearTimeoutMs / 1000) + " s");
         GiveUp();
@@ -360,7 +346,7 @@ class DialogWatcher {
   std::wstring screenshotDir_;
   std::string screenshotShown_;
   FILE* out_;
-  std::set<HWND> before_;
+  std::vector<HWND> before_;
   std::atomic<bool> entryReturned_{false};
   HWND dialog_ = nullptr;
   std::unique_ptr<DialogPrinter> printer_;

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace host {
 
 namespace {
@@ -48,6 +50,17 @@ std::vector<HWND> Children(HWND window) {
     children.push_back(child);
   }
   return children;
+}
+
+HWND NewWindowOf(DWORD threadId, const std::vector<HWND>& before) {
+  for (HWND window : ThreadWindows(threadId)) {
+    if (std::find(before.begin(), before.end(), window) != before.end() || !::IsWindowVisible(window))
+      continue;
+    if ((::GetWindowLongW(window, GWL_STYLE) & WS_CAPTION) != WS_CAPTION || IsClass(window, L"#32770"))
+      continue;
+    return window;
+  }
+  return nullptr;
 }
 
 HWND FindById(HWND root, int id) {

@@ -20,6 +20,11 @@ std::vector<HWND> Descendants(HWND window);
 // The direct children only, in Z order.
 std::vector<HWND> Children(HWND window);
 
+// A visible top-level window of the thread with a title bar, not among
+// `before` and not a message box (a tooltip or other helper window has no
+// title bar): the window a call has just shown; 0 when none.
+HWND NewWindowOf(DWORD threadId, const std::vector<HWND>& before);
+
 // The first descendant with the control ID or of the class; 0 when none.
 HWND FindById(HWND root, int id);
 HWND FindByClass(HWND root, const wchar_t* className);

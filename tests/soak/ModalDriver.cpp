@@ -18,10 +18,8 @@ bool IsMessageBox(HWND window) { return host::IsClass(window, L"#32770"); }
 
 }  // namespace
 
-std::vector<HWND> ThreadTopLevelWindows() { return host::ThreadWindows(::GetCurrentThreadId()); }
-
 ModalDriver::ModalDriver(CloseBy how, std::function<void(HWND dialog)> action)
-    : how_(how), action_(std::move(action)), before_(ThreadTopLevelWindows()) {
+    : how_(how), action_(std::move(action)), before_(host::ThreadWindows(::GetCurrentThreadId())) {
   current_ = this;
   timer_ = ::SetTimer(nullptr, 0, kTickMs, Tick);
 }
@@ -62,18 +60,8 @@ void ModalDriver::NoteError(const char* text) noexcept {
   }
 }
 
-HWND ModalDriver::NewVisibleWindow() const {
-  for (HWND window : ThreadTopLevelWindows()) {
-    if (::IsWindowVisible(window) && !IsMessageBox(window) &&
-        std::find(before_.begin(), before_.end(), window) == before_.end()) {
-      return window;
-    }
-  }
-  return nullptr;
-}
-
 void ModalDriver::DismissMessageBoxes() {
-  for (HWND window : ThreadTopLevelWindows()) {
+  for (HWND window : host::ThreadWindows(::GetCurrentThreadId())) {
     if (!::IsWindowVisible(window) || !IsMessageBox(window)) continue;
     if (std::find(dismissed_.begin(), dismissed_.end(), window) != dismissed_.end()) continue;
     dismissed_.push_back(window);
@@ -92,7 +80,7 @@ void ModalDriver::Step() {
     }
     return;
   }
-  HWND window = NewVisibleWindow();
+  HWND window = host::NewWindowOf(::GetCurrentThreadId(), before_);
   if (!window) return;
   dialog_ = window;
   result_.found = true;

@@ -41,7 +41,6 @@ class ModalDriver {
  private:
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) noexcept;
   void Step();
-  HWND NewVisibleWindow() const;
   void Close();
   void DismissMessageBoxes();
   void NoteError(const char* text) noexcept;
@@ -57,8 +56,5 @@ class ModalDriver {
   UINT_PTR timer_ = 0;
   DriveResult result_;
 };
-
-// Top-level windows of the calling thread, visible or not.
-std::vector<HWND> ThreadTopLevelWindows();
 
 }  // namespace soak
