@@ -16,7 +16,6 @@
 
 #include "bench/BareDialog.h"
 #include "bench/Measure.h"
-#include "bench/ProcessCounters.h"
 #include "bench/Report.h"
 #include "bench/TreeDump.h"
 #include "dialog/SysDlg.h"

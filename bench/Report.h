@@ -5,9 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "bench/ProcessCounters.h"
+#include "host/ProcessCounters.h"
 
 namespace bench {
+
+using host::GdiCountingMethod;
+using host::ProcessCounters;
+using host::SampleCounters;
 
 // The *NoPass figures are ours with its activation event's own work (the
 // gathering pass, which the bare dialog has no counterpart for) taken out of

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "host/Utf8.h"
+#include "host/WindowRead.h"
 
 namespace bench {
 
@@ -17,19 +17,11 @@ std::string Format(const char* format, auto... values) {
 }
 
 std::string ClassRole(HWND window) {
-  wchar_t name[128] = {};
-  ::GetClassNameW(window, name, 128);
-  const std::wstring className = name;
+  const std::wstring className = host::ClassName(window);
   // Our own classes differ in name only.
   if (className == L"Zentrix.Toolkit.Form" || className == L"ZxBench.Bare.Form") return "<form>";
   if (className == L"Zentrix.Toolkit.Page" || className == L"ZxBench.Bare.Page") return "<page>";
-  return host::Utf8(name) + " (" + ProcedureModule(window) + ")";
-}
-
-std::string Text(HWND window) {
-  wchar_t text[256] = {};
-  ::GetWindowTextW(window, text, 256);
-  return host::Utf8(text);
+  return host::Utf8(className) + " (" + ProcedureModule(window) + ")";
 }
 
 std::string FontOf(HWND window) {
@@ -42,34 +34,18 @@ std::string FontOf(HWND window) {
 }
 
 std::string Contents(HWND window) {
-  wchar_t name[64] = {};
-  ::GetClassNameW(window, name, 64);
   std::string out;
-  if (lstrcmpiW(name, WC_TABCONTROLW) == 0) {
-    const int count = static_cast<int>(::SendMessageW(window, TCM_GETITEMCOUNT, 0, 0));
-    out = Format(" tabs=%d sel=%d", count, static_cast<int>(::SendMessageW(window, TCM_GETCURSEL, 0, 0)));
-    for (int i = 0; i < count; ++i) {
-      wchar_t text[64] = {};
-      TCITEMW item{};
-      item.mask = TCIF_TEXT;
-      item.pszText = text;
-      item.cchTextMax = 64;
-      ::SendMessageW(window, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
-      out += " [" + host::Utf8(text) + "]";
-    }
-  } else if (lstrcmpiW(name, WC_LISTVIEWW) == 0) {
+  if (host::IsClass(window, WC_TABCONTROLW)) {
+    const std::vector<host::TabItem> tabs = host::TabItems(window);
+    out = Format(" tabs=%d sel=%d", static_cast<int>(tabs.size()), host::SelectedTab(window));
+    for (const host::TabItem& tab : tabs) out += " [" + host::Utf8(tab.caption) + "]";
+  } else if (host::IsClass(window, WC_LISTVIEWW)) {
     out = Format(" ext=%08lx",
                  static_cast<unsigned long>(::SendMessageW(window, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0)));
-    for (int i = 0;; ++i) {
-      wchar_t text[64] = {};
-      LVCOLUMNW column{};
-      column.mask = LVCF_TEXT | LVCF_WIDTH;
-      column.pszText = text;
-      column.cchTextMax = 64;
-      if (!::SendMessageW(window, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&column))) break;
-      out += Format(" [%s %d]", host::Utf8(text).c_str(), column.cx);
+    for (const host::ListColumn& column : host::ListColumns(window)) {
+      out += Format(" [%s %d]", host::Utf8(column.caption).c_str(), column.width);
     }
-  } else if (lstrcmpiW(name, L"Static") == 0 &&
+  } else if (host::IsClass(window, L"Static") &&
              (::GetWindowLongW(window, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
     out = ::SendMessageW(window, STM_GETICON, 0, 0) ? " icon" : " no-icon";
   }
@@ -78,9 +54,11 @@ std::string Contents(HWND window) {
 
 void Dump(HWND window, HWND form, int depth, std::vector<std::string>& lines) {
   RECT bounds;
-  ::GetWindowRect(window, &bounds);
-  if (window != form)
-    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
+  if (window == form) {
+    ::GetWindowRect(window, &bounds);
+  } else {
+    bounds = host::RectInParent(window);
+  }
   lines.push_back(
       Format("%*s%s id=%d style=%08lx ex=%08lx (%ld,%ld %ldx%ld) %s%s \"%s\" font=%s%s", depth * 2, "",
              ClassRole(window).c_str(), window == form ? 0 : ::GetDlgCtrlID(window),
@@ -88,10 +66,8 @@ void Dump(HWND window, HWND form, int depth, std::vector<std::string>& lines) {
              static_cast<unsigned long>(::GetWindowLongW(window, GWL_EXSTYLE)), bounds.left, bounds.top,
              bounds.right - bounds.left, bounds.bottom - bounds.top,
              ::IsWindowVisible(window) ? "shown" : "hidden", ::GetFocus() == window ? " focus" : "",
-             Text(window).c_str(), FontOf(window).c_str(), Contents(window).c_str()));
-  for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    Dump(child, form, depth + 1, lines);
-  }
+             host::Utf8(host::TextOf(window)).c_str(), FontOf(window).c_str(), Contents(window).c_str()));
+  for (HWND child : host::Children(window)) Dump(child, form, depth + 1, lines);
 }
 
 }  // namespace

@@ -12,12 +12,12 @@ std::string Message(const char* pattern, const std::string& name) {
   return text;
 }
 
-[[noreturn]] void InvalidType(const std::string& name) {
-  throw ERegistryException(Message("Invalid data type for '%s'", name));
+[[noreturn]] void InvalidType(const std::string& name, LONG code = ERROR_DATATYPE_MISMATCH) {
+  throw ERegistryException(Message("Invalid data type for '%s'", name), code);
 }
 
-[[noreturn]] void FetchFailed(const std::string& name) {
-  throw ERegistryException(Message("Failed to get data for '%s'", name));
+[[noreturn]] void FetchFailed(const std::string& name, LONG status) {
+  throw ERegistryException(Message("Failed to get data for '%s'", name), status);
 }
 
 bool IsWow64() {
@@ -70,10 +70,9 @@ std::string TRegistry::ReadString(const std::string& name) {
   }
   std::vector<char> data(size);
   DWORD fetched = size;
-  if (::RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                         &fetched) != ERROR_SUCCESS) {
-    FetchFailed(name);
-  }
+  const LONG status = ::RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type,
+                                         reinterpret_cast<BYTE*>(data.data()), &fetched);
+  if (status != ERROR_SUCCESS) FetchFailed(name, status);
   if (type != REG_SZ && type != REG_EXPAND_SZ) InvalidType(name);
   // Stored texts need not end in a zero; never read past what came back.
   const size_t length = std::min<size_t>(fetched, data.size());
@@ -88,12 +87,12 @@ size_t TRegistry::ReadBinaryData(const std::string& name, void* buffer, size_t c
     return 0;
   }
   const bool suits = type != REG_SZ && type != REG_EXPAND_SZ && type != REG_DWORD;
-  if (!suits || size > capacity) InvalidType(name);
+  if (!suits) InvalidType(name);
+  if (size > capacity) InvalidType(name, ERROR_MORE_DATA);
   DWORD fetched = size;
-  if (::RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, static_cast<BYTE*>(buffer), &fetched) !=
-      ERROR_SUCCESS) {
-    FetchFailed(name);
-  }
+  const LONG status =
+      ::RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, static_cast<BYTE*>(buffer), &fetched);
+  if (status != ERROR_SUCCESS) FetchFailed(name, status);
   return fetched;
 }
 
@@ -101,9 +100,9 @@ uint64_t TRegistry::ReadDate(const std::string& name) {
   unsigned char data[8];
   DWORD type = 0;
   DWORD size = sizeof data;
-  if (!key_ || ::RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, data, &size) != ERROR_SUCCESS) {
-    FetchFailed(name);
-  }
+  const LONG status =
+      key_ ? ::RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, data, &size) : ERROR_INVALID_HANDLE;
+  if (status != ERROR_SUCCESS) FetchFailed(name, status);
   if (type != REG_BINARY || size != sizeof data) InvalidType(name);
   uint64_t bits;
   std::memcpy(&bits, data, sizeof bits);

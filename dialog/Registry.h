@@ -3,7 +3,8 @@
 // type and size rules the labels rely on. Missing data is never an error: a
 // key that cannot be opened keeps the current one, an absent value reads as
 // empty. A value that exists with an unsuited type, or whose data cannot be
-// fetched, raises ERegistryException naming the value.
+// fetched, raises ERegistryException naming the value and carrying the
+// system's status code.
 #pragma once
 
 #include <windows.h>
@@ -20,7 +21,13 @@ namespace dialog {
 
 class ERegistryException : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  ERegistryException(const std::string& message, LONG code) : std::runtime_error(message), code_(code) {}
+  // The system's status code: what a registry call returned, or
+  // ERROR_DATATYPE_MISMATCH / ERROR_MORE_DATA where the data does not suit.
+  LONG Code() const { return code_; }
+
+ private:
+  LONG code_;
 };
 
 // Rights asked for on every open: reading only, and on 64-bit Windows the
@@ -37,7 +44,7 @@ class TRegistry {
   TRegistry& operator=(const TRegistry&) = delete;
 
   HKEY RootKey() const { return root_; }
-  // Closes the current key.
+  // Closes the current key first: it belonged to the old root.
   void SetRootKey(HKEY root);
 
   // A path starting with a backslash is opened below the root, any other

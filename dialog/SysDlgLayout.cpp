@@ -6,8 +6,12 @@ namespace dialog {
 
 namespace {
 
+// The stored texts are the design's letter for letter. These are spelt so
+// on purpose and must not be corrected: "No inormation" (the Memory page's
+// values), "Processor arhitecture:", "Net Conputer Name:" and
+// "VisdeoBIOS Version:".
 constexpr const char kNoInfo[] = "No information";
-constexpr const char kNoInfoMemory[] = "No inormation";  // the Memory page's stored text, spelt so
+constexpr const char kNoInfoMemory[] = "No inormation";
 constexpr const char kNetCaption[] = "\xD0\xA1\xD0\xB5\xD1\x82\xD1\x8C";  // "Сеть"
 
 using K = ControlKind;

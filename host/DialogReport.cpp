@@ -6,17 +6,15 @@
 
 #include <atomic>
 #include <cstdint>
-#include <map>
-#include <set>
+#include <memory>
 #include <thread>
 #include <utility>
-#include <vector>
 
+#include "host/DialogPrinter.h"
 #include "host/MessageBoxWatcher.h"
 #include "host/PlugInLibrary.h"
-#include "host/Utf8.h"
 #include "host/WindowCapture.h"
-#include "host/WindowList.h"
+#include "host/WindowRead.h"
 
 namespace host {
 
@@ -26,9 +24,6 @@ constexpr wchar_t kOwnerClass[] = L"PdlHostReportOwner";
 // The host window's caption: the library may borrow its owner's caption (for
 // its error box), so it should see the same one as under the real host.
 constexpr wchar_t kOwnerTitle[] = L"Installed Plug-In's";
-constexpr int kFirstControlId = 1;
-constexpr int kLastControlId = 75;
-constexpr int kOkButtonId = 75;
 constexpr int32_t kEntryArgBytes = 8;
 constexpr DWORD kAppearTimeoutMs = 30000;
 constexpr DWORD kAnswerTimeoutMs = 10000;
@@ -42,62 +37,6 @@ std::wstring FromAnsi(const std::string& text) {
   MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
   return wide;
 }
-
-// In double quotes on one line, so every control stays one line of output.
-std::string Quoted(const std::string& text) {
-  std::string quoted = "\"";
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      quoted += '\\';
-      quoted += c;
-    } else if (c == '\n') {
-      quoted += "\\n";
-    } else if (c == '\r') {
-      quoted += "\\r";
-    } else if (c == '\t') {
-      quoted += "\\t";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      quoted += escaped;
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "\"";
-}
-
-// Through the W function: the A one turns what the ANSI code page lacks
-// (Cyrillic, say) into '?'.
-std::wstring TextOf(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
-  return text;
-}
-
-std::string ClassOf(HWND window) {
-  wchar_t name[256] = {};
-  GetClassNameW(window, name, 256);
-  return Utf8(name);
-}
-
-std::string Box(const RECT& r) {
-  char text[64];
-  std::snprintf(text, sizeof text, "(%ld,%ld %ldx%ld)", r.left, r.top, r.right - r.left, r.bottom - r.top);
-  return text;
-}
-
-// The window's rectangle in its parent's client coordinates.
-RECT RectInParent(HWND window) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
-std::string YesNo(bool value) { return value ? "yes" : "no"; }
 
 // Keeps the file name valid whatever the caption holds.
 std::wstring FileNamePart(const std::wstring& caption) {
@@ -118,14 +57,6 @@ bool MakeDirectories(const std::wstring& path) {
   CreateDirectoryW(path.c_str(), nullptr);
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::vector<HWND> Children(HWND window) {
-  std::vector<HWND> children;
-  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    children.push_back(child);
-  }
-  return children;
 }
 
 bool Answers(HWND window) {
@@ -179,7 +110,7 @@ class DialogWatcher {
         screenshotDir_(std::move(screenshotDir)),
         screenshotShown_(std::move(screenshotShown)),
         out_(out) {
-    for (HWND window : ThreadWindows(threadId_)) before_.insert(window);
+    before_ = ThreadWindows(threadId_);  // the owner among them
     watcher_ = std::thread([this] { Run(); });
   }
   DialogWatcher(const DialogWatcher&) = delete;
@@ -223,27 +154,18 @@ class DialogWatcher {
       CloseAnyway();
       return;
     }
-    FindControls();
-    PrintDialog();
-    PrintControls();
-    PrintTabs();
-    PrintLists();
+    printer_ = std::make_unique<DialogPrinter>(dialog_, owner_, threadId_,
+                                               [this](const std::string& line, bool failure) {
+                                                 Line(line);
+                                                 failures_ += failure;
+                                               });
+    printer_->PrintDialog();
+    printer_->PrintControls();
+    printer_->PrintTabs();
+    printer_->PrintLists();
     if (boxes_ == 0) Line("message box none");
     if (!screenshotDir_.empty()) TakeScreenshots();
     Close();
-  }
-
-  // A new visible top-level window of the main thread with a title bar,
-  // other than the owner and other than a message box (a tooltip or other
-  // helper window has no title bar).
-  HWND FindNewWindow() const {
-    for (HWND window : ThreadWindows(threadId_)) {
-      if (window == owner_ || before_.count(window) || !IsWindowVisible(window)) continue;
-      if ((GetWindowLongW(window, GWL_STYLE) & WS_CAPTION) != WS_CAPTION) continue;
-      if (ClassOf(window) == "#32770") continue;
-      return window;
-    }
-    return nullptr;
   }
 
   // Records and dismisses every message box on the main thread; how many.
@@ -276,7 +198,7 @@ class DialogWatcher {
     const DWORD start = GetTickCount();
     while (!entryReturned_) {
       TakeMessageBoxes();
-      if ((dialog_ = FindNewWindow())) return true;
+      if ((dialog_ = NewWindowOf(threadId_, before_))) return true;
       if (GetTickCount() - start >= kAppearTimeoutMs) {
         Fail("no dialog appeared within " + std::to_string(kAppearTimeoutMs / 1000) + " s");
         GiveUp();
@@ -316,154 +238,6 @@ class DialogWatcher {
     return GetGUIThreadInfo(threadId_, &gui) ? gui.hwndActive : nullptr;
   }
 
-  void FindControls() {
-    for (HWND window : Descendants(dialog_)) {
-      const int id = GetDlgCtrlID(window);
-      if (id < kFirstControlId || id > kLastControlId) continue;
-      ++idCount_[id];
-      if (!controls_.count(id)) controls_[id] = window;
-    }
-  }
-
-  int IdOf(HWND window) const {
-    for (const auto& [id, control] : controls_) {
-      if (control == window) return id;
-    }
-    return 0;
-  }
-
-  std::string Describe(HWND window) const {
-    if (!window) return "none";
-    if (window == dialog_) return "dialog";
-    if (window == owner_) return "host window";
-    if (const int id = IdOf(window)) return "control " + std::to_string(id);
-    return "window of class " + ClassOf(window);
-  }
-
-  void PrintDialog() {
-    RECT outer{};
-    RECT client{};
-    GetWindowRect(dialog_, &outer);
-    GetClientRect(dialog_, &client);
-    POINT origin{0, 0};
-    ClientToScreen(dialog_, &origin);
-    Line("dialog " + Quoted(Utf8(TextOf(dialog_))) + " class " + ClassOf(dialog_));
-    const HWND owner = GetWindow(dialog_, GW_OWNER);
-    Line("dialog owner " + Describe(owner));
-    Line("dialog client " + std::to_string(client.right) + "x" + std::to_string(client.bottom) + " at (" +
-         std::to_string(origin.x) + "," + std::to_string(origin.y) + ")");
-    Line("dialog window " + Box(outer));
-    GUITHREADINFO gui{};
-    gui.cbSize = sizeof gui;
-    GetGUIThreadInfo(threadId_, &gui);
-    Line("dialog active " + YesNo(gui.hwndActive == dialog_) + ", focus on " + Describe(gui.hwndFocus));
-    Line("host window enabled " + YesNo(IsWindowEnabled(owner_) != FALSE));
-  }
-
-  void PrintControls() {
-    for (int id = kFirstControlId; id <= kLastControlId; ++id) {
-      const auto found = controls_.find(id);
-      if (found == controls_.end()) {
-        Fail("control " + std::to_string(id) + " missing");
-        continue;
-      }
-      const HWND control = found->second;
-      const LONG style = GetWindowLongW(control, GWL_STYLE);
-      const std::string cls = ClassOf(control);
-      std::string line = "control " + std::to_string(id) + " " + cls + " " + Quoted(Utf8(TextOf(control))) +
-                         " " + Box(RectInParent(control)) + " in " + Describe(GetParent(control)) + " " +
-                         ((style & WS_VISIBLE) ? "visible" : "hidden");
-      if (style & WS_DISABLED) line += " disabled";
-      if (lstrcmpiA(cls.c_str(), "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
-        line += SendMessageW(control, STM_GETICON, 0, 0) ? " icon" : " no-icon";
-      }
-      Line(line);
-      if (idCount_[id] > 1)
-        Fail("control ID " + std::to_string(id) + " is used " + std::to_string(idCount_[id]) + " times");
-    }
-    // Anything else placed on the dialog or on a page is worth knowing about.
-    std::vector<HWND> containers{dialog_};
-    for (const auto& [id, control] : controls_) {
-      if (ClassOf(control) == WC_TABCONTROLA) {
-        for (HWND page : Children(control)) containers.push_back(page);
-      }
-    }
-    for (HWND container : containers) {
-      for (HWND child : Children(container)) {
-        if (IdOf(child)) continue;
-        Line("other window id " + std::to_string(GetDlgCtrlID(child)) + " " + ClassOf(child) + " " +
-             Quoted(Utf8(TextOf(child))) + " in " + Describe(container));
-      }
-    }
-  }
-
-  std::vector<HWND> TabControls() const {
-    std::vector<HWND> tabs;
-    for (const auto& [id, control] : controls_) {
-      if (ClassOf(control) == WC_TABCONTROLA) tabs.push_back(control);
-    }
-    return tabs;
-  }
-
-  static std::wstring TabCaption(HWND tabs, int index) {
-    wchar_t text[256] = {};
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = 256;
-    if (!SendMessageW(tabs, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(&item))) return {};
-    return item.pszText ? item.pszText : L"";
-  }
-
-  // The page windows are the tab control's children; the shown one is the
-  // page of the selected tab.
-  HWND ShownPage(HWND tabs) const {
-    HWND shown = nullptr;
-    for (HWND page : Children(tabs)) {
-      if (!(GetWindowLongW(page, GWL_STYLE) & WS_VISIBLE)) continue;
-      if (shown) return nullptr;  // two pages at once is no answer
-      shown = page;
-    }
-    return shown;
-  }
-
-  std::string PageText(HWND page) const {
-    return page ? Describe(page) + " " + Quoted(Utf8(TextOf(page))) : std::string("none");
-  }
-
-  void PrintTabs() {
-    for (HWND tabs : TabControls()) {
-      const std::string name = "tabs of control " + std::to_string(IdOf(tabs));
-      const int count = static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
-      const int selected = static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
-      Line(name + ": " + std::to_string(count) + ", selected " + std::to_string(selected + 1) +
-           ", page shown " + PageText(ShownPage(tabs)));
-      for (int i = 0; i < count; ++i) {
-        RECT rect{};
-        SendMessageW(tabs, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rect));
-        Line("tab " + std::to_string(i + 1) + " " + Quoted(Utf8(TabCaption(tabs, i))) + " " + Box(rect));
-      }
-    }
-  }
-
-  void PrintLists() {
-    for (const auto& [id, control] : controls_) {
-      if (ClassOf(control) != WC_LISTVIEWA) continue;
-      const std::string name = "list " + std::to_string(id);
-      for (int column = 0;; ++column) {
-        wchar_t text[256] = {};
-        LVCOLUMNW info{};
-        info.mask = LVCF_TEXT | LVCF_WIDTH;
-        info.pszText = text;
-        info.cchTextMax = 256;
-        if (!SendMessageW(control, LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&info))) break;
-        Line(name + " column " + std::to_string(column + 1) + " " +
-             Quoted(Utf8(info.pszText ? info.pszText : L"")) + " width " + std::to_string(info.cx));
-      }
-      Line(name + " rows " + std::to_string(SendMessageW(control, LVM_GETITEMCOUNT, 0, 0)));
-    }
-  }
-
   // A mouse click in the middle of the tab: the tab control handles it as
   // any click and notifies the dialog, whose page change then runs as for a
   // user (selecting from code would change the strip only, not the page).
@@ -496,7 +270,7 @@ class DialogWatcher {
       Fail("cannot create the folder " + screenshotShown_);
       return;
     }
-    const std::vector<HWND> strips = TabControls();
+    const std::vector<HWND> strips = printer_->TabControls();
     if (strips.empty()) {
       Fail("no tab control to take page screenshots of");
       return;
@@ -513,7 +287,8 @@ class DialogWatcher {
       TakeMessageBoxes();
       const HWND shown = ShownPage(tabs);
       const bool right = shown && TextOf(shown) == caption;
-      Line(page + ": tab selected, page shown " + PageText(shown) + ", focus on " + Focus());
+      Line(page + ": tab selected, page shown " + printer_->PageText(shown) + ", focus on " +
+           printer_->Focus());
       if (!right) Fail(page + ": the page shown is not the tab's page");
       Settle();
       const std::wstring file = L"page-" + std::to_wstring(i + 1) + L"-" + FileNamePart(caption) + L".png";
@@ -524,13 +299,6 @@ class DialogWatcher {
         Fail(page + ": screenshot not saved: " + error);
       }
     }
-  }
-
-  std::string Focus() const {
-    GUITHREADINFO gui{};
-    gui.cbSize = sizeof gui;
-    GetGUIThreadInfo(threadId_, &gui);
-    return Describe(gui.hwndFocus);
   }
 
   bool WaitForReturn(DWORD timeoutMs) {
@@ -544,15 +312,16 @@ class DialogWatcher {
   }
 
   void Close() {
-    const auto ok = controls_.find(kOkButtonId);
-    if (ok == controls_.end()) {
-      Fail("no OK button to close the dialog with");
+    // The dialog's one push button is its OK button.
+    const HWND ok = printer_->PushButton();
+    if (!ok) {
+      Fail("no single push button (the OK button) to close the dialog with");
       CloseAnyway();
       return;
     }
-    Line("closing with control " + std::to_string(kOkButtonId) + " " + Quoted(Utf8(TextOf(ok->second))));
+    Line("closing with control " + std::to_string(printer_->IdOf(ok)) + " " + Quoted(Utf8(TextOf(ok))));
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(ok->second, BM_CLICK, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &ignored);
+    SendMessageTimeoutW(ok, BM_CLICK, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &ignored);
     if (WaitForReturn(kCloseTimeoutMs)) return;
     Fail("the dialog did not close after its OK button was clicked");
     CloseAnyway();
@@ -577,11 +346,10 @@ class DialogWatcher {
   std::wstring screenshotDir_;
   std::string screenshotShown_;
   FILE* out_;
-  std::set<HWND> before_;
+  std::vector<HWND> before_;
   std::atomic<bool> entryReturned_{false};
   HWND dialog_ = nullptr;
-  std::map<int, HWND> controls_;
-  std::map<int, int> idCount_;
+  std::unique_ptr<DialogPrinter> printer_;
   int boxes_ = 0;
   int failures_ = 0;
   std::thread watcher_;

@@ -1,51 +1,33 @@
 #include "host/MessageBoxWatcher.h"
 
+#include "host/WindowRead.h"
+
 namespace host {
 
-namespace {
-
-BOOL CALLBACK TakeDialog(HWND wnd, LPARAM param) {
-  char cls[16] = {};
-  GetClassNameA(wnd, cls, sizeof cls);
-  if (lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(wnd)) return TRUE;
-  *reinterpret_cast<HWND*>(param) = wnd;
-  return FALSE;
-}
-
-std::string TextOf(HWND wnd) {
-  const int length = GetWindowTextLengthA(wnd);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(wnd, text.data(), length + 1)));
-  return text;
-}
-
-}  // namespace
-
 HWND FindMessageBox(DWORD threadId) {
-  HWND found = nullptr;
-  EnumThreadWindows(threadId, &TakeDialog, reinterpret_cast<LPARAM>(&found));
-  return found;
+  for (HWND window : ThreadWindows(threadId)) {
+    if (IsClass(window, L"#32770") && IsWindowVisible(window)) return window;
+  }
+  return nullptr;
 }
 
 SeenMessageBox RecordMessageBox(HWND box) {
   SeenMessageBox seen;
   seen.seen = true;
-  seen.caption = TextOf(box);
+  seen.caption = Utf8(TextOf(box));
   seen.owner = GetWindow(box, GW_OWNER);
   std::string otherStatic;
-  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    char cls[16] = {};
-    GetClassNameA(child, cls, sizeof cls);
+  for (HWND child : Children(box)) {
     const int id = GetDlgCtrlID(child);
-    if (lstrcmpiA(cls, "Button") == 0) {
+    if (IsClass(child, L"Button")) {
       if (IsWindowVisible(child)) seen.buttonIds.push_back(id);
-    } else if (lstrcmpiA(cls, "Static") == 0) {
-      if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-        seen.icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    } else if (IsClass(child, L"Static")) {
+      if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        seen.icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
       } else if (id == 0xFFFF) {
-        seen.text = TextOf(child);  // the message text's control ID on every system
+        seen.text = Utf8(TextOf(child));  // the message text's control ID on every system
       } else if (otherStatic.empty()) {
-        otherStatic = TextOf(child);
+        otherStatic = Utf8(TextOf(child));
       }
     }
   }

@@ -13,7 +13,7 @@ namespace host {
 
 struct SeenMessageBox {
   bool seen = false;
-  std::string caption;
+  std::string caption;  // UTF-8, as the texts below
   std::string text;
   HWND owner = nullptr;
   std::vector<int> buttonIds;  // IDOK, IDCANCEL, ... of its buttons

@@ -4,7 +4,6 @@
 // unload before the owner calls Clear.
 #pragma once
 
-#include <string>
 #include <string_view>
 
 namespace shared {
@@ -17,7 +16,6 @@ class LangText {
   LangText& operator=(const LangText&) = delete;
 
   const char* c_str() const { return text_; }
-  std::string str() const { return text_; }
   int position() const { return position_; }
   const char* defaultText() const { return default_; }
 

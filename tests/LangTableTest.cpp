@@ -54,7 +54,7 @@ TEST(LangTableTest, AssignedTextIsAnOwnedCopy) {
   source[0] = 'X';
   EXPECT_STREQ(entry.c_str(), "Systeminformation") << "the entry must not alias the caller's buffer";
   entry.Assign(std::string_view("abc\0def", 3));
-  EXPECT_EQ(entry.str(), "abc");
+  EXPECT_STREQ(entry.c_str(), "abc");
   EXPECT_STREQ(entry.defaultText(), "Default");
   entry.Clear();
   EXPECT_STREQ(entry.c_str(), "");
@@ -63,7 +63,7 @@ TEST(LangTableTest, AssignedTextIsAnOwnedCopy) {
 }
 
 TEST(LangTableTest, ReplacingAModuleEntryIsSeenByTheNextReader) {
-  const std::string before = shared::sWinSheet.str();  // what an open dialog copied
+  const std::string before = shared::sWinSheet.c_str();  // what an open dialog copied
   shared::sWinSheet.Assign("Fenster");
   EXPECT_STREQ(shared::sWinSheet.c_str(), "Fenster");
   EXPECT_EQ(before, "Windows");

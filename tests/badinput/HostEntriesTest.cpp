@@ -17,9 +17,10 @@
 #include <thread>
 #include <vector>
 
-#include "ProcessCounts.h"
 #include "host/MessageBoxWatcher.h"
 #include "host/PlugInLibrary.h"
+#include "host/ProcessCounters.h"
+#include "host/WindowRead.h"
 #include "plugin/PlugInRecords.h"
 #include "tests/TestPaths.h"
 
@@ -28,24 +29,18 @@ namespace {
 constexpr uint32_t kExecuteFailed = 0xFFFFFFFF;
 constexpr wchar_t kDialogCaption[] = L"System information";
 
-BOOL CALLBACK TakeDialog(HWND window, LPARAM found) {
-  char name[16] = {};
-  wchar_t caption[64] = {};
-  ::GetClassNameA(window, name, sizeof name);
-  // Read without a message: GetWindowText would wait on the window's thread,
-  // which may be waiting for this one.
-  ::InternalGetWindowText(window, caption, 64);
-  if (lstrcmpA(name, "#32770") != 0 && lstrcmpW(caption, kDialogCaption) == 0 && ::IsWindowVisible(window)) {
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
+// The dialog among the thread's windows. Its caption is read without a
+// message: GetWindowText would wait on the window's thread, which may be
+// waiting for this one.
 HWND FindDialog(DWORD thread) {
-  HWND found = nullptr;
-  ::EnumThreadWindows(thread, TakeDialog, reinterpret_cast<LPARAM>(&found));
-  return found;
+  for (HWND window : host::ThreadWindows(thread)) {
+    wchar_t caption[64] = {};
+    ::InternalGetWindowText(window, caption, 64);
+    if (!host::IsClass(window, L"#32770") && lstrcmpW(caption, kDialogCaption) == 0 &&
+        ::IsWindowVisible(window))
+      return window;
+  }
+  return nullptr;
 }
 
 struct Watched {
@@ -167,7 +162,7 @@ class HostEntriesTest : public ::testing::Test {
   // `closeAfterMs`: how long a dialog stays up before the watcher closes it.
   Call Run(uint32_t entry, HWND owner, DWORD closeAfterMs = 50) {
     Call call;
-    const int windowsBefore = badinput::ThreadWindowCount();
+    const int windowsBefore = host::ThreadWindowCount();
     Closer closer(closeAfterMs);
     ::SetLastError(0xDEADBEEF);
     const host::CallResult result = host::PlugInLibrary::Entry(entry, owner);
@@ -175,7 +170,7 @@ class HostEntriesTest : public ::testing::Test {
     call.result = result.value;
     call.bytesRemoved = result.bytesRemoved;
     call.seen = closer.Stop();
-    call.windowsLeft = badinput::ThreadWindowCount() - windowsBefore;
+    call.windowsLeft = host::ThreadWindowCount() - windowsBefore;
     return call;
   }
 
@@ -341,21 +336,21 @@ TEST_F(HostEntriesTest, ThreadsThatCalledInAndEndedLeaveNothing) {
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
   };
   failingExecuteOnAThread();
-  const long long heap = badinput::HeapBusyBytes(badinput::CrtHeap());
-  const int handles = badinput::ProcessHandleCount();
-  const int tls = badinput::FreeTlsIndexes();
+  const long long heap = host::HeapBusyBytes(host::CrtHeap());
+  const int handles = host::KernelHandleCount();
+  const int tls = host::FreeTlsIndexes();
   constexpr int kThreads = 100;
   for (int i = 0; i < kThreads; ++i) failingExecuteOnAThread();
-  const long long heapAfter = badinput::HeapBusyBytes(badinput::CrtHeap());
+  const long long heapAfter = host::HeapBusyBytes(host::CrtHeap());
   std::printf(
       "after %d threads that called Execute and ended: C runtime heap %lld -> %lld bytes, handles %d -> %d, "
       "free TLS indexes %d -> %d\n",
-      kThreads, heap, heapAfter, handles, badinput::ProcessHandleCount(), tls, badinput::FreeTlsIndexes());
+      kThreads, heap, heapAfter, handles, host::KernelHandleCount(), tls, host::FreeTlsIndexes());
   // A thread's record and its table are about 150 bytes: 15 KB if kept.
   EXPECT_LT(heapAfter - heap, 4096) << "per-thread data of ended threads was kept";
-  EXPECT_EQ(badinput::FreeTlsIndexes(), tls);
+  EXPECT_EQ(host::FreeTlsIndexes(), tls);
   if (handles >= 0) {
-    EXPECT_LE(badinput::ProcessHandleCount(), handles + 4);
+    EXPECT_LE(host::KernelHandleCount(), handles + 4);
   }
 }
 
@@ -380,25 +375,25 @@ TEST(HostLoadTest, LoadingAndUnloadingWithTheDialogNeverOpenedLeavesNothing) {
     EXPECT_EQ(::GetModuleHandleA("zentrix.pdl"), nullptr) << "the library stayed loaded";
   };
   cycle();  // what Wine sets up once per process is not a leak
-  const int windows = badinput::ThreadWindowCount();
+  const int windows = host::ThreadWindowCount();
   const int threads = ProcessThreadCount();
-  const int handles = badinput::ProcessHandleCount();
-  const int tls = badinput::FreeTlsIndexes();
-  const long long heap = badinput::HeapBusyBytes(badinput::CrtHeap());
+  const int handles = host::KernelHandleCount();
+  const int tls = host::FreeTlsIndexes();
+  const long long heap = host::HeapBusyBytes(host::CrtHeap());
   constexpr int kCycles = 100;
   for (int i = 0; i < kCycles; ++i) cycle();
-  const long long heapAfter = badinput::HeapBusyBytes(badinput::CrtHeap());
+  const long long heapAfter = host::HeapBusyBytes(host::CrtHeap());
   std::printf(
       "after %d load/unload cycles: windows %d -> %d, threads %d -> %d, handles %d -> %d, "
       "free TLS indexes %d -> %d, C runtime heap %lld -> %lld bytes\n",
-      kCycles, windows, badinput::ThreadWindowCount(), threads, ProcessThreadCount(), handles,
-      badinput::ProcessHandleCount(), tls, badinput::FreeTlsIndexes(), heap, heapAfter);
-  EXPECT_EQ(badinput::ThreadWindowCount(), windows);
+      kCycles, windows, host::ThreadWindowCount(), threads, ProcessThreadCount(), handles,
+      host::KernelHandleCount(), tls, host::FreeTlsIndexes(), heap, heapAfter);
+  EXPECT_EQ(host::ThreadWindowCount(), windows);
   EXPECT_EQ(ProcessThreadCount(), threads);
-  EXPECT_EQ(badinput::FreeTlsIndexes(), tls) << "a TLS index per load";
+  EXPECT_EQ(host::FreeTlsIndexes(), tls) << "a TLS index per load";
   // A handle per cycle would be 100; Wine's caches move a few.
   if (handles >= 0) {
-    EXPECT_LE(badinput::ProcessHandleCount(), handles + 4) << "handles leak across load and unload";
+    EXPECT_LE(host::KernelHandleCount(), handles + 4) << "handles leak across load and unload";
   }
   // The runtime's reserve for exceptions alone is about 18 KB per load.
   EXPECT_LT(heapAfter - heap, 16 * 1024) << "memory kept per load";

@@ -17,10 +17,11 @@
 #include <thread>
 #include <vector>
 
-#include "ProcessCounts.h"
 #include "dialog/LabelTexts.h"
+#include "dialog/Registry.h"
 #include "dialog/SysDlg.h"
 #include "dialog/SystemQueries.h"
+#include "host/ProcessCounters.h"
 #include "tests/gather/ScratchRegistry.h"
 #include "tests/toolkit/TestSupport.h"
 #include "toolkit/Application.h"
@@ -366,8 +367,8 @@ TEST_F(RegistryMatrixTest, EveryValueTimesEveryCaseGivesTheOutcomeOfTheRules) {
   // process does not count as a leak.
   RunDirect(kValues[0], Cases()[0]);
   RunModal(kValues[0], Cases()[0]);
-  const int handlesBefore = badinput::ProcessHandleCount();
-  const int windowsBefore = badinput::ThreadWindowCount();
+  const int handlesBefore = host::KernelHandleCount();
+  const int windowsBefore = host::ThreadWindowCount();
 
   std::printf("%-22s %-33s %-5s %-5s %s\n", "value", "case", "path", "check", "outcome");
   int cells = 0, wrong = 0;
@@ -386,8 +387,8 @@ TEST_F(RegistryMatrixTest, EveryValueTimesEveryCaseGivesTheOutcomeOfTheRules) {
   }
   std::printf("%d cells, %d wrong\n", cells, wrong);
 
-  EXPECT_EQ(badinput::ThreadWindowCount(), windowsBefore) << "a dialog's windows outlived it";
-  const int handlesAfter = badinput::ProcessHandleCount();
+  EXPECT_EQ(host::ThreadWindowCount(), windowsBefore) << "a dialog's windows outlived it";
+  const int handlesAfter = host::KernelHandleCount();
   if (handlesBefore >= 0) {
     // A leak per cell would be hundreds; a few come and go with Wine's caches.
     EXPECT_LE(handlesAfter, handlesBefore + 8) << "handles before " << handlesBefore;
@@ -395,7 +396,7 @@ TEST_F(RegistryMatrixTest, EveryValueTimesEveryCaseGivesTheOutcomeOfTheRules) {
 }
 
 TEST_F(RegistryMatrixTest, TheModalSubsetShowsTheRealErrorBox) {
-  const int windowsBefore = badinput::ThreadWindowCount();
+  const int windowsBefore = host::ThreadWindowCount();
   int cells = 0;
   for (const Value& value : kValues) {
     for (const Case& c : Cases()) {
@@ -409,7 +410,7 @@ TEST_F(RegistryMatrixTest, TheModalSubsetShowsTheRealErrorBox) {
     }
   }
   std::printf("%d modal cells\n", cells);
-  EXPECT_EQ(badinput::ThreadWindowCount(), windowsBefore) << "a dialog or box outlived its cell";
+  EXPECT_EQ(host::ThreadWindowCount(), windowsBefore) << "a dialog or box outlived its cell";
 }
 
 // The one failure no fixed data gives: the value changes between the
@@ -433,7 +434,8 @@ TEST_F(RegistryMatrixTest, AValueChangingBetweenSizeAndFetchGivesTheFetchError) 
     ::RegCloseKey(key);
   });
   std::map<std::string, int> outcomes;
-  const std::string fetchError = "Failed to get data for 'ProductName'";
+  // The value grew between the size query and the fetch.
+  const std::string fetchError = "status " + std::to_string(ERROR_MORE_DATA);
   for (int pass = 0; pass < 400 && outcomes[fetchError] < 3; ++pass) {
     TSysInfoDlg dlg;
     std::string outcome;
@@ -441,7 +443,8 @@ TEST_F(RegistryMatrixTest, AValueChangingBetweenSizeAndFetchGivesTheFetchError) 
       dlg.FormActivate();
       outcome = dlg.lblProductName->Text();
     } catch (const std::exception& e) {
-      outcome = e.what();
+      const auto* registry = dynamic_cast<const dialog::ERegistryException*>(&e);
+      outcome = registry ? "status " + std::to_string(registry->Code()) : e.what();
       EXPECT_EQ(dlg.lblProductName->Text(), kInitial) << "the label keeps its text on an error";
       EXPECT_EQ(dlg.lblWindowsType->Text(), kInitial) << "the pass ends at the error";
     }

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "DialogProbe.h"
 #include "dialog/SysDlg.h"
+#include "host/WindowRead.h"
 
 namespace {
 
@@ -100,17 +100,17 @@ TEST(DpiChild, ScaledLayout) {
   ::GetClientRect(dlg->Handle(), &client);
   EXPECT_EQ(client.right, scaled(360));
   EXPECT_EQ(client.bottom, scaled(392));
-  const RECT ok = dialog_test::RectInParent(dlg->OKBtn->Handle());
+  const RECT ok = host::RectInParent(dlg->OKBtn->Handle());
   EXPECT_EQ(ok.left, scaled(270));
   EXPECT_EQ(ok.top, scaled(362));
   EXPECT_EQ(ok.right - ok.left, scaled(81));
-  const RECT frame = dialog_test::RectInParent(dlg->Bevel3->Handle());
+  const RECT frame = host::RectInParent(dlg->Bevel3->Handle());
   EXPECT_EQ(frame.left, scaled(9));
   EXPECT_EQ(frame.right - frame.left, scaled(321));
-  const RECT title = dialog_test::RectInParent(dlg->lbWinTitle->Handle());
+  const RECT title = host::RectInParent(dlg->lbWinTitle->Handle());
   EXPECT_EQ(title.left, scaled(48));
   EXPECT_EQ(title.right - title.left, scaled(281));
-  const RECT value = dialog_test::RectInParent(dlg->lblProductName->Handle());
+  const RECT value = host::RectInParent(dlg->lblProductName->Handle());
   EXPECT_EQ(value.left, scaled(137));
   EXPECT_EQ(value.top, scaled(67));
 }

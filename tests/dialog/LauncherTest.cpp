@@ -11,8 +11,8 @@
 
 #include "TestSupport.h"
 #include "dialog/SysDlg.h"
+#include "host/ProcessCounters.h"
 #include "plugin/PlugInEntries.h"
-#include "tests/badinput/ProcessCounts.h"
 #include "tests/gather/ScratchRegistry.h"
 #include "toolkit/Application.h"
 #include "toolkit/WindowClass.h"
@@ -20,17 +20,6 @@
 using toolkit_test::Script;
 
 namespace {
-
-BOOL CALLBACK CountWindow(HWND, LPARAM count) {
-  ++*reinterpret_cast<int*>(count);
-  return TRUE;
-}
-
-int ThreadWindowCount() {
-  int count = 0;
-  ::EnumThreadWindows(::GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
-  return count;
-}
 
 class LauncherTest : public ::testing::Test {
  protected:
@@ -92,16 +81,16 @@ TEST_F(LauncherTest, EveryCallStartsFromTheStoredLayout) {
                    secondShowing = dialog::SysInfoDlg ? dialog::SysInfoDlg->Label23->Text() : "no dialog";
                    dialog::SysInfoDlg->SetModalResult(2);
                  }});
-  const int windowsBefore = ThreadWindowCount();
+  const int windowsBefore = host::ThreadWindowCount();
   plugin::ExecuteProc(0, host_);
-  EXPECT_EQ(ThreadWindowCount(), windowsBefore) << "the first dialog's window is gone";
+  EXPECT_EQ(host::ThreadWindowCount(), windowsBefore) << "the first dialog's window is gone";
   plugin::ExecuteProc(0, host_);
   EXPECT_NE(first, nullptr);
   EXPECT_EQ(secondShowing, "Product name:");
 }
 
 TEST_F(LauncherTest, AFailedCreationCleansUpAndReportsIt) {
-  const int windowsBefore = ThreadWindowCount();
+  const int windowsBefore = host::ThreadWindowCount();
   toolkit::Application->SetHandle(nullptr);
   dialog::TSysInfoDlg::failAtControlForTesting = dialog::id_Label10;
   ::SetLastError(0);
@@ -109,7 +98,7 @@ TEST_F(LauncherTest, AFailedCreationCleansUpAndReportsIt) {
   EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_CAN_NOT_COMPLETE));
   EXPECT_EQ(toolkit::Application->Handle(), nullptr) << "application window handle restored";
   EXPECT_EQ(dialog::SysInfoDlg, nullptr);
-  EXPECT_EQ(ThreadWindowCount(), windowsBefore) << "the half-built dialog was destroyed";
+  EXPECT_EQ(host::ThreadWindowCount(), windowsBefore) << "the half-built dialog was destroyed";
   EXPECT_TRUE(::IsWindowEnabled(host_));
 
   // The next call is unaffected.
@@ -195,7 +184,7 @@ TEST_F(LauncherTest, CallsFromManyThreadsAtOnceShowOneDialogAndRefuseTheRest) {
   };
   constexpr int kThreads = 4, kRounds = 20;
   int refusals = 0;
-  const int handles = badinput::ProcessHandleCount();
+  const int handles = host::KernelHandleCount();
   for (int round = 0; round < kRounds; ++round) {
     SCOPED_TRACE(round);
     const HANDLE go = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -208,7 +197,7 @@ TEST_F(LauncherTest, CallsFromManyThreadsAtOnceShowOneDialogAndRefuseTheRest) {
         call.result = plugin::ExecuteProc(0, nullptr);
         call.error = ::GetLastError();
         ::KillTimer(nullptr, timer);
-        call.windowsLeft = ThreadWindowCount();
+        call.windowsLeft = host::ThreadWindowCount();
       });
     }
     ::SetEvent(go);
@@ -226,9 +215,9 @@ TEST_F(LauncherTest, CallsFromManyThreadsAtOnceShowOneDialogAndRefuseTheRest) {
     }
   }
   std::printf("%d of %d calls refused; kernel handles %d -> %d\n", refusals, kThreads * kRounds, handles,
-              badinput::ProcessHandleCount());
+              host::KernelHandleCount());
   if (handles >= 0) {
-    EXPECT_LE(badinput::ProcessHandleCount(), handles + 4) << "kernel handles kept";
+    EXPECT_LE(host::KernelHandleCount(), handles + 4) << "kernel handles kept";
   }
   EXPECT_FALSE(g_twoDialogsSeen);
   EXPECT_GT(refusals, 0) << "the calls never overlapped";

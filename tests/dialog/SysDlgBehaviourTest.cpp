@@ -2,13 +2,17 @@
 // modal loop as a user would drive it.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "DialogProbe.h"
 #include "TestSupport.h"
 #include "dialog/SysDlg.h"
+#include "host/WindowRead.h"
 #include "shared/LangTable.h"
 
 using toolkit_test::PostKey;
@@ -112,7 +116,7 @@ TEST_F(SysDlgBehaviourTest, CaptionsComeFromTheLanguageTableAndTheNetTabKeepsIts
   EXPECT_EQ(dlg_->lbMemTitle->Text(), "Memory Information");
   EXPECT_EQ(dlg_->LibVerSheet->Text(), "System Libraries");
   EXPECT_EQ(dlg_->lbSysLibTitle->Text(), "System libraries version information.");
-  EXPECT_EQ(dialog_test::TextW(dlg_->NetTabSheet->Handle()), L"\x0421\x0435\x0442\x044C");
+  EXPECT_EQ(host::TextOf(dlg_->NetTabSheet->Handle()), L"\x0421\x0435\x0442\x044C");
 }
 
 TEST_F(SysDlgBehaviourTest, ANewTextReachesTheNextDialogOnly) {
@@ -124,14 +128,14 @@ TEST_F(SysDlgBehaviourTest, ANewTextReachesTheNextDialogOnly) {
 }
 
 TEST_F(SysDlgBehaviourTest, ALongValueWidensItsLabelToTheRight) {
-  const RECT before = dialog_test::RectInParent(dlg_->lblProductName->Handle());
+  const RECT before = host::RectInParent(dlg_->lblProductName->Handle());
   dlg_->lblProductName->SetText(std::string(60, 'W').c_str());
-  const RECT after = dialog_test::RectInParent(dlg_->lblProductName->Handle());
+  const RECT after = host::RectInParent(dlg_->lblProductName->Handle());
   EXPECT_EQ(after.left, before.left);
   EXPECT_EQ(after.top, before.top);
   EXPECT_GT(after.right - after.left, 321 - 137) << "wider than the page has room for";
   dlg_->lblVideoBIOSVer->SetText(std::string(200, 'x').append(" y").c_str());
-  const RECT box = dialog_test::RectInParent(dlg_->lblVideoBIOSVer->Handle());
+  const RECT box = host::RectInParent(dlg_->lblVideoBIOSVer->Handle());
   EXPECT_EQ(box.right - box.left, 184) << "the wrapping label keeps its box";
   EXPECT_EQ(box.bottom - box.top, 36);
 }

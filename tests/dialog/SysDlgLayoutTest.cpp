@@ -3,15 +3,19 @@
 // size, text and visibility.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <memory>
 
-#include "DialogProbe.h"
 #include "dialog/SysDlg.h"
+#include "host/WindowRead.h"
 
-using dialog_test::ClassOf;
-using dialog_test::FindById;
-using dialog_test::RectInParent;
-using dialog_test::TextW;
+using host::ClassOf;
+using host::FindById;
+using host::RectInParent;
+using host::TextOf;
 
 namespace {
 
@@ -28,7 +32,7 @@ struct Expected {
 };
 
 constexpr wchar_t kNo[] = L"No information";
-constexpr wchar_t kNoMem[] = L"No inormation";
+constexpr wchar_t kNoMem[] = L"No inormation";  // spelt so on purpose, like three prompts below
 
 // Pages: 2 Windows, 3 System, 33 Memory, 45 Network, 63 System libraries.
 const Expected kLayout[] = {
@@ -155,7 +159,7 @@ TEST_F(SysDlgLayoutTest, FormClientAreaAndFrame) {
   EXPECT_TRUE(style & WS_SYSMENU) << "close box";
   EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) << "fixed frame, close box only";
   EXPECT_FALSE(::GetWindowLongA(dlg_->Handle(), GWL_EXSTYLE) & WS_EX_CONTEXTHELP);
-  EXPECT_EQ(TextW(dlg_->Handle()), L"System information") << "the stored Russian caption is replaced";
+  EXPECT_EQ(TextOf(dlg_->Handle()), L"System information") << "the stored Russian caption is replaced";
 }
 
 TEST_F(SysDlgLayoutTest, EveryControlByIdMatchesTheStoredLayout) {
@@ -171,7 +175,7 @@ TEST_F(SysDlgLayoutTest, EveryControlByIdMatchesTheStoredLayout) {
     EXPECT_EQ((::GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) == 0, e.hidden == Hidden)
         << "visibility as stored (of pages, only the active one shows)";
     if (e.text) {
-      EXPECT_EQ(TextW(window), e.text);
+      EXPECT_EQ(TextOf(window), e.text);
     }
     if (e.kind == Page) continue;  // pages fill the strip's display area
     const RECT r = RectInParent(window);
@@ -198,18 +202,11 @@ TEST_F(SysDlgLayoutTest, LabelsKeepTheirKindOfBox) {
 
 TEST_F(SysDlgLayoutTest, ThreeTabsOpeningOnWindows) {
   const HWND tabs = FindById(dlg_->Handle(), dialog::id_SysPageControl);
-  ASSERT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
+  const std::vector<host::TabItem> items = host::TabItems(tabs);
+  ASSERT_EQ(items.size(), 3u);
   const wchar_t* expected[] = {L"Windows", L"System", L"Memory"};
-  for (int i = 0; i < 3; ++i) {
-    wchar_t text[64] = {};
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = 64;
-    ::SendMessageW(tabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
-    EXPECT_STREQ(text, expected[i]);
-  }
-  EXPECT_EQ(::SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 0);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(items[i].caption, expected[i]);
+  EXPECT_EQ(host::SelectedTab(tabs), 0);
   EXPECT_EQ(dlg_->SysPageControl->ActivePage(), dlg_->WinTabSheet);
 }
 
@@ -225,19 +222,12 @@ TEST_F(SysDlgLayoutTest, VersionListHasItsFiveColumns) {
                  {L"Copyright", 150},
                  {L"FileVersion", 70},
                  {L"ProductVersion", 70}};
+  const std::vector<host::ListColumn> read = host::ListColumns(list);
+  ASSERT_EQ(read.size(), 5u) << "five columns and no sixth";
   for (int i = 0; i < 5; ++i) {
-    wchar_t text[64] = {};
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = text;
-    column.cchTextMax = 64;
-    ASSERT_TRUE(::SendMessageW(list, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&column))) << i;
-    EXPECT_STREQ(text, columns[i].header);
-    EXPECT_EQ(column.cx, columns[i].width);
+    EXPECT_EQ(read[i].caption, columns[i].header);
+    EXPECT_EQ(read[i].width, columns[i].width);
   }
-  LVCOLUMNW none{};
-  none.mask = LVCF_WIDTH;
-  EXPECT_FALSE(::SendMessageW(list, LVM_GETCOLUMNW, 5, reinterpret_cast<LPARAM>(&none)));
   EXPECT_EQ(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0) << "the list starts empty";
 }
 

@@ -36,7 +36,6 @@ HOST_TITLE = "Installed Plug-In's"
 DIALOG_TITLE = "System information"
 HOST_RESULT_ID = 101  # the host window's "Last result: N" label
 TAB_CONTROL_ID = 1
-OK_ID = 75
 TABS = ["Windows", "System", "Memory"]
 PAGE_IDS = [2, 3, 33]
 CLIENT_SIZE = (360, 392)  # at 96 dpi
@@ -93,11 +92,13 @@ class Tools:
         result = self.wine("winquery.exe", title, *[str(i) for i in ids], timeout=30)
         if result.returncode != 0:
             return None
-        state = {"controls": {}, "colors": {}, "pages": []}
+        state = {"controls": {}, "colors": {}, "pages": [], "pushbuttons": []}
         for line in result.stdout.splitlines():
             key, _, rest = line.partition(" ")
             if key in ("window", "client", "tabs", "closebox"):
                 state[key] = [int(v) for v in rest.split()] if rest != "none" else None
+            elif key == "pushbuttons":
+                state[key] = [int(v) for v in rest.split()]
             elif key in ("visible", "enabled", "active"):
                 state[key] = rest == "yes"
             elif key == "focus":
@@ -231,6 +232,10 @@ class Session:
         self.wait_x_focus(self.dialog, "the dialog")
         host = t.query(HOST_TITLE)
         check(not host["enabled"], "the host window is disabled while the dialog is up")
+        # The OK button is the dialog's one push button.
+        buttons = state["pushbuttons"]
+        check(len(buttons) == 1, "the dialog has one push button (got %s)" % buttons)
+        self.ok_id = buttons[0]
         return state
 
     def dialog_state(self, *ids):
@@ -328,12 +333,12 @@ def case_keys(tools):
 
         focus = session.dialog_state()["focus"]
         for _ in range(20):
-            if focus == OK_ID:
+            if focus == session.ok_id:
                 break
             tools.key("Tab")
             focus = wait_for(lambda: (lambda s: s["focus"] if s["focus"] != focus else None)(
                 session.dialog_state()), "Tab to move the focus", 5)
-        check(focus == OK_ID, "Tab reaches the OK button")
+        check(focus == session.ok_id, "Tab reaches the OK button")
         tools.key("Return")
         session.wait_closed("Enter on OK")
 
@@ -342,15 +347,16 @@ def case_clicks(tools):
     tabs = report_layout(tools)
     with Session(tools) as session:
         session.execute()
-        state = session.dialog_state(TAB_CONTROL_ID, OK_ID)
+        state = session.dialog_state(TAB_CONTROL_ID, session.ok_id)
         strip = state["controls"][TAB_CONTROL_ID]["rect"]
         for index in (1, 2, 0):
             x, y = centre(tabs[index])
             tools.click(strip[0] + x, strip[1] + y)
             state = session.wait_tab(index, "a click on its tab")
             check(state["focus"] == TAB_CONTROL_ID, "the click puts the focus on the tab strip")
-        ok = session.dialog_state(OK_ID)["controls"][OK_ID]
-        check(ok["class"].lower() == "button" and ok["text"] == "OK", "control 75 is the OK button")
+        ok = session.dialog_state(session.ok_id)["controls"][session.ok_id]
+        check(ok["class"].lower() == "button" and ok["text"] == "OK",
+              "control %d is the OK button" % session.ok_id)
         tools.click(*centre(ok["rect"]))
         session.wait_closed("a click on OK")
 
@@ -373,7 +379,7 @@ def case_screenshot(tools):
     layout = report_layout(tools)
     with Session(tools) as session:
         session.execute()
-        state = session.dialog_state(TAB_CONTROL_ID, OK_ID)
+        state = session.dialog_state(TAB_CONTROL_ID, session.ok_id)
         outer = state["window"]
         client = state["client"]
         check(client[2:] == list(CLIENT_SIZE), "client area %dx%d (got %dx%d)" % (*CLIENT_SIZE, *client[2:]))
@@ -386,7 +392,7 @@ def case_screenshot(tools):
         check(before[:2] >= (outer[0] + outer[2], outer[1] + outer[3]), "the dialog lies inside the screen")
         face = state["colors"]["btnface"]
         strip = state["controls"][TAB_CONTROL_ID]["rect"]
-        ok = state["controls"][OK_ID]["rect"]
+        ok = state["controls"][session.ok_id]["rect"]
         # Below the tab control, left of OK: plain dialog background.
         below = (client[0] + 4, (strip[1] + strip[3] + ok[1]) // 2)
         check(pixel(before, *below) == face, "button face %s at %s (got %s)" % (face, below, pixel(before, *below)))
@@ -479,7 +485,7 @@ def case_copy(tools):
         check(session.dialog_state()["visible"], "the copy keys leave the dialog open")
         tools.key("ctrl+c")
         wait_for(lambda: tools.clipboard() == copied, "Ctrl+C to work again once the clipboard is free")
-        ok = session.dialog_state(OK_ID)["controls"][OK_ID]
+        ok = session.dialog_state(session.ok_id)["controls"][session.ok_id]
         tools.click(*centre(ok["rect"]))
         session.wait_closed("a click on OK")
 

@@ -22,6 +22,7 @@ import sys
 APP_KEY = r"HKCU\Software\Wine\AppDefaults\pdlhost.exe"
 NT_KEY = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion"
 CONTROL = re.compile(r'^control (\d+) (\S+) "((?:[^"\\]|\\.)*)" \(.*\) in .* (visible|hidden)')
+CONTROL_COUNT = re.compile(r"^controls (\d+), IDs up to (\d+)$")
 
 # Control IDs of the labels checked here.
 WINDOWS_TYPE, WIN_VERSION, WIN_BUILD = 7, 8, 9
@@ -41,12 +42,17 @@ def report(build):
     if run.returncode != 0:
         sys.exit(f"pdlhost --report failed ({run.returncode}):\n{run.stdout}\n{run.stderr}")
     controls = {}
+    count = None
     for line in run.stdout.splitlines():
         match = CONTROL.match(line)
         if match:
             controls[int(match[1])] = (match[3], match[4] == "visible")
-    if len(controls) != 75:
-        sys.exit(f"report lists {len(controls)} controls, not 75:\n{run.stdout}")
+        match = CONTROL_COUNT.match(line)
+        if match:
+            count = int(match[1])
+    # The report counts the controls the dialog has; each must be listed.
+    if count is None or len(controls) != count:
+        sys.exit(f"report lists {len(controls)} controls, but counts {count}:\n{run.stdout}")
     return controls
 
 

@@ -13,6 +13,7 @@
 //   focus ID|window|none|other   the focus of the window's thread
 //   tabs COUNT SELECTED     the first tab control inside (SELECTED from 0)
 //   page ID "CAPTION"       the tab control's shown page
+//   pushbuttons ID ...      the IDs of every push button inside, in Z order
 //   closebox X Y            a screen point where the close box is hit
 //   color NAME R G B        system colours the pictures are compared with
 //   control ID CLASS X Y W H visible|hidden "TEXT"   for each ID asked
@@ -33,8 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "host/Utf8.h"
-#include "host/WindowList.h"
+#include "host/WindowRead.h"
 
 namespace {
 
@@ -48,38 +48,26 @@ std::wstring Widen(const char* text) {
   return wide;
 }
 
-// Another process's window text comes from the system's copy, no message.
 std::string Quoted(HWND window) {
-  wchar_t text[512] = {};
-  GetWindowTextW(window, text, 512);
   std::string quoted = "\"";
-  for (char c : host::Utf8(text)) {
+  for (char c : host::Utf8(host::TextOf(window))) {
     if (c == '"' || c == '\\') quoted += '\\';
     quoted += (c == '\n' || c == '\r') ? ' ' : c;
   }
   return quoted + "\"";
 }
 
-std::string ClassOf(HWND window) {
-  wchar_t name[256] = {};
-  GetClassNameW(window, name, 256);
-  return host::Utf8(name);
-}
-
 const char* YesNo(bool value) { return value ? "yes" : "no"; }
 
-HWND FindById(HWND root, int id) {
+// Plain and default push buttons; check boxes and the like are buttons too.
+void PrintPushButtons(HWND root) {
+  std::string ids;
   for (HWND window : host::Descendants(root)) {
-    if (GetDlgCtrlID(window) == id) return window;
+    const LONG type = GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
+    if (!host::IsClass(window, L"Button") || (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON)) continue;
+    ids += " " + std::to_string(GetDlgCtrlID(window));
   }
-  return nullptr;
-}
-
-HWND FindByClass(HWND root, const char* cls) {
-  for (HWND window : host::Descendants(root)) {
-    if (lstrcmpiA(ClassOf(window).c_str(), cls) == 0) return window;
-  }
-  return nullptr;
+  std::printf("pushbuttons%s\n", ids.c_str());
 }
 
 void PrintColor(const char* name, int index) {
@@ -179,15 +167,12 @@ int main(int argc, char** argv) {
     std::printf("window none\n");
     return 1;
   }
-  RECT outer{};
-  RECT client{};
-  GetWindowRect(window, &outer);
-  GetClientRect(window, &client);
-  POINT origin{0, 0};
-  ClientToScreen(window, &origin);
+  const host::ScreenPlacement at = host::PlacementOf(window);
+  const RECT& outer = at.outer;
   std::printf("window %ld %ld %ld %ld\n", outer.left, outer.top, outer.right - outer.left,
               outer.bottom - outer.top);
-  std::printf("client %ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
+  std::printf("client %ld %ld %ld %ld\n", at.clientOrigin.x, at.clientOrigin.y, at.clientSize.cx,
+              at.clientSize.cy);
   std::printf("visible %s\n", YesNo(IsWindowVisible(window)));
   std::printf("enabled %s\n", YesNo(IsWindowEnabled(window)));
   GUITHREADINFO gui{};
@@ -196,29 +181,30 @@ int main(int argc, char** argv) {
   std::printf("active %s\n", YesNo(gui.hwndActive == window));
   std::printf("focus %s\n", FocusText(window, gui.hwndFocus).c_str());
 
-  if (HWND tabs = FindByClass(window, WC_TABCONTROLA)) {
+  if (HWND tabs = host::FindByClass(window, WC_TABCONTROLW)) {
     std::printf("tabs %d %d\n", static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0)),
-                static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)));
-    for (HWND page = GetWindow(tabs, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT)) {
+                host::SelectedTab(tabs));
+    for (HWND page : host::Children(tabs)) {
       if (IsWindowVisible(page)) std::printf("page %d %s\n", GetDlgCtrlID(page), Quoted(page).c_str());
     }
   }
-  PrintCloseBox(window, outer, origin);
+  PrintPushButtons(window);
+  PrintCloseBox(window, outer, at.clientOrigin);
   PrintColor("btnface", COLOR_BTNFACE);
   PrintColor("activecaption", COLOR_ACTIVECAPTION);
   PrintColor("inactivecaption", COLOR_INACTIVECAPTION);
 
   for (int i = 2; i < argc; ++i) {
     const int id = std::atoi(argv[i]);
-    const HWND control = FindById(window, id);
+    const HWND control = host::FindById(window, id);
     if (!control) {
       std::printf("control %d none\n", id);
       continue;
     }
     RECT rect{};
     GetWindowRect(control, &rect);
-    std::printf("control %d %s %ld %ld %ld %ld %s %s\n", id, ClassOf(control).c_str(), rect.left, rect.top,
-                rect.right - rect.left, rect.bottom - rect.top,
+    std::printf("control %d %s %ld %ld %ld %ld %s %s\n", id, host::ClassOf(control).c_str(), rect.left,
+                rect.top, rect.right - rect.left, rect.bottom - rect.top,
                 IsWindowVisible(control) ? "visible" : "hidden", Quoted(control).c_str());
   }
   return 0;

@@ -21,15 +21,16 @@ class RegistryTest : public ::testing::Test {
     ASSERT_TRUE(scratch_.valid());
     reg_.SetRootKey(HKEY_LOCAL_MACHINE);
   }
-  // The message of the error a read raises, or "" when it raises none.
+  // The status code of the error a read raises, or ERROR_SUCCESS when it
+  // raises none.
   template <typename Read>
-  static std::string ErrorOf(Read read) {
+  static LONG ErrorOf(Read read) {
     try {
       read();
     } catch (const ERegistryException& e) {
-      return e.what();
+      return e.Code();
     }
-    return {};
+    return ERROR_SUCCESS;
   }
   ScratchRegistry scratch_;
   TRegistry reg_;
@@ -74,8 +75,8 @@ TEST_F(RegistryTest, TextReadsFollowTheTypeAndSizeRules) {
   EXPECT_EQ(reg_.ReadString("EmptyDword"), "") << "no data: empty, whatever the type";
   EXPECT_EQ(reg_.ReadString("EmptyBinary"), "");
   EXPECT_EQ(reg_.ReadString("Absent"), "");
-  EXPECT_EQ(ErrorOf([&] { reg_.ReadString("Dword"); }), "Invalid data type for 'Dword'");
-  EXPECT_EQ(ErrorOf([&] { reg_.ReadString("Multi"); }), "Invalid data type for 'Multi'");
+  EXPECT_EQ(ErrorOf([&] { reg_.ReadString("Dword"); }), ERROR_DATATYPE_MISMATCH);
+  EXPECT_EQ(ErrorOf([&] { reg_.ReadString("Multi"); }), ERROR_DATATYPE_MISMATCH);
   reg_.CloseKey();
   EXPECT_EQ(reg_.ReadString("Plain"), "") << "no current key";
 }
@@ -87,7 +88,8 @@ TEST_F(RegistryTest, LargeValuesAreReadWhole) {
   EXPECT_EQ(reg_.ReadString("Big"), big);
   std::vector<unsigned char> buffer(1001, 0xCC);
   EXPECT_EQ(ErrorOf([&] { reg_.ReadBinaryData("Big", buffer.data(), buffer.size()); }),
-            "Invalid data type for 'Big'");
+            ERROR_DATATYPE_MISMATCH)
+      << "text is no binary data, however long";
 }
 
 TEST_F(RegistryTest, BinaryReadsTakeEveryTypeButTextAndNumber) {
@@ -107,9 +109,10 @@ TEST_F(RegistryTest, BinaryReadsTakeEveryTypeButTextAndNumber) {
   std::memset(buffer, 0xCC, sizeof buffer);
   EXPECT_EQ(reg_.ReadBinaryData("Absent", buffer, sizeof buffer), 0u);
   EXPECT_EQ(buffer[0], 0xCC) << "an absent value leaves the buffer alone";
-  for (const char* name : {"Long", "Text", "Dword"}) {
-    EXPECT_EQ(ErrorOf([&] { reg_.ReadBinaryData(name, buffer, sizeof buffer); }),
-              std::string("Invalid data type for '") + name + "'");
+  EXPECT_EQ(ErrorOf([&] { reg_.ReadBinaryData("Long", buffer, sizeof buffer); }), ERROR_MORE_DATA);
+  for (const char* name : {"Text", "Dword"}) {
+    EXPECT_EQ(ErrorOf([&] { reg_.ReadBinaryData(name, buffer, sizeof buffer); }), ERROR_DATATYPE_MISMATCH)
+        << name;
   }
 }
 
@@ -123,12 +126,12 @@ TEST_F(RegistryTest, DatesAreEightBytesOfBinary) {
   uint64_t bits;
   std::memcpy(&bits, &day, sizeof bits);
   EXPECT_EQ(reg_.ReadDate("Date"), bits);
-  EXPECT_EQ(ErrorOf([&] { reg_.ReadDate("TextDate"); }), "Failed to get data for 'TextDate'") << "9 bytes";
-  EXPECT_EQ(ErrorOf([&] { reg_.ReadDate("Short"); }), "Invalid data type for 'Short'");
-  EXPECT_EQ(ErrorOf([&] { reg_.ReadDate("Dword"); }), "Invalid data type for 'Dword'");
-  EXPECT_EQ(ErrorOf([&] { reg_.ReadDate("Absent"); }), "Failed to get data for 'Absent'");
+  EXPECT_EQ(ErrorOf([&] { reg_.ReadDate("TextDate"); }), ERROR_MORE_DATA) << "9 bytes";
+  EXPECT_EQ(ErrorOf([&] { reg_.ReadDate("Short"); }), ERROR_DATATYPE_MISMATCH);
+  EXPECT_EQ(ErrorOf([&] { reg_.ReadDate("Dword"); }), ERROR_DATATYPE_MISMATCH);
+  EXPECT_EQ(ErrorOf([&] { reg_.ReadDate("Absent"); }), ERROR_FILE_NOT_FOUND);
   reg_.CloseKey();
-  EXPECT_EQ(ErrorOf([&] { reg_.ReadDate("Date"); }), "Failed to get data for 'Date'") << "no current key";
+  EXPECT_EQ(ErrorOf([&] { reg_.ReadDate("Date"); }), ERROR_INVALID_HANDLE) << "no current key";
 }
 
 TEST_F(RegistryTest, SubkeysInEnumerationOrder) {

@@ -37,7 +37,7 @@ void RunCycle(uint32_t execute, HWND owner, CloseBy how, int cycle, CycleTally& 
   } else if (seen.errorBoxes > 0) {
     tally.Fail(cycle, std::to_string(seen.errorBoxes) + " message box(es) appeared");
   } else if (seen.okMissing) {
-    tally.Fail(cycle, "the dialog has no control 75");
+    tally.Fail(cycle, "the dialog has no control " + std::to_string(kOkButtonId));
   } else if (seen.closeRetries > 0) {
     tally.Fail(cycle, "the close had to be sent " + std::to_string(seen.closeRetries + 1) + " times");
   } else if (!seen.actionError.empty()) {

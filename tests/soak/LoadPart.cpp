@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "host/PlugInLibrary.h"
+#include "host/ProcessCounters.h"
 #include "shared/FpuControlWord.h"
-#include "tests/badinput/ProcessCounts.h"
 #include "tests/soak/SoakParts.h"
 
 namespace soak {
@@ -113,7 +113,7 @@ void RunLoadPart(const Options& options, Verdicts& verdicts) {
               options.loads);
   const HRESULT comBefore = ProbeCom();
   const Apartment apartmentBefore = CurrentApartment();
-  const int tlsBefore = badinput::FreeTlsIndexes();
+  const int tlsBefore = host::FreeTlsIndexes();
   std::printf("COM before the loads: CoInitializeEx gives %s\n", ComText(comBefore).c_str());
   std::printf("x87 control word %s set before each load, compared after every step\n",
               Hex(kHostControlWord, 4).c_str());
@@ -128,7 +128,7 @@ void RunLoadPart(const Options& options, Verdicts& verdicts) {
     if (table.Due(cycle)) table.Take(cycle);
   }
   const HRESULT comAfter = ProbeCom();
-  const int tlsAfter = badinput::FreeTlsIndexes();
+  const int tlsAfter = host::FreeTlsIndexes();
 
   const int total = options.loads + 1;
   verdicts.Judge(tally.failures == 0 && tally.served == total,

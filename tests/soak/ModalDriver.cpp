@@ -1,6 +1,6 @@
 #include "tests/soak/ModalDriver.h"
 
-#include "host/WindowList.h"
+#include "host/WindowRead.h"
 
 #include <algorithm>
 #include <exception>
@@ -14,30 +14,12 @@ constexpr UINT kTickMs = USER_TIMER_MINIMUM;
 // A close that has not taken effect after this many ticks is sent again.
 constexpr int kRetryTicks = 100;
 
-struct IdSearch {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK MatchId(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<IdSearch*>(context);
-  if (::GetDlgCtrlID(window) != search->id) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-bool IsMessageBox(HWND window) {
-  char name[16] = {};
-  ::GetClassNameA(window, name, sizeof name);
-  return lstrcmpA(name, "#32770") == 0;
-}
+bool IsMessageBox(HWND window) { return host::IsClass(window, L"#32770"); }
 
 }  // namespace
 
-std::vector<HWND> ThreadTopLevelWindows() { return host::ThreadWindows(::GetCurrentThreadId()); }
-
 ModalDriver::ModalDriver(CloseBy how, std::function<void(HWND dialog)> action)
-    : how_(how), action_(std::move(action)), before_(ThreadTopLevelWindows()) {
+    : how_(how), action_(std::move(action)), before_(host::ThreadWindows(::GetCurrentThreadId())) {
   current_ = this;
   timer_ = ::SetTimer(nullptr, 0, kTickMs, Tick);
 }
@@ -78,18 +60,8 @@ void ModalDriver::NoteError(const char* text) noexcept {
   }
 }
 
-HWND ModalDriver::NewVisibleWindow() const {
-  for (HWND window : ThreadTopLevelWindows()) {
-    if (::IsWindowVisible(window) && !IsMessageBox(window) &&
-        std::find(before_.begin(), before_.end(), window) == before_.end()) {
-      return window;
-    }
-  }
-  return nullptr;
-}
-
 void ModalDriver::DismissMessageBoxes() {
-  for (HWND window : ThreadTopLevelWindows()) {
+  for (HWND window : host::ThreadWindows(::GetCurrentThreadId())) {
     if (!::IsWindowVisible(window) || !IsMessageBox(window)) continue;
     if (std::find(dismissed_.begin(), dismissed_.end(), window) != dismissed_.end()) continue;
     dismissed_.push_back(window);
@@ -108,7 +80,7 @@ void ModalDriver::Step() {
     }
     return;
   }
-  HWND window = NewVisibleWindow();
+  HWND window = host::NewWindowOf(::GetCurrentThreadId(), before_);
   if (!window) return;
   dialog_ = window;
   result_.found = true;
@@ -128,10 +100,8 @@ void ModalDriver::Close() {
   ticksSinceClose_ = 0;
   result_.closeSent = true;
   if (how_ == CloseBy::OkButton) {
-    IdSearch search{kOkButtonId, nullptr};
-    ::EnumChildWindows(dialog_, MatchId, reinterpret_cast<LPARAM>(&search));
-    if (search.found) {
-      ::PostMessageW(search.found, BM_CLICK, 0, 0);
+    if (const HWND ok = host::FindById(dialog_, kOkButtonId)) {
+      ::PostMessageW(ok, BM_CLICK, 0, 0);
       return;
     }
     result_.okMissing = true;

@@ -9,17 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "dialog/SysDlgControls.h"
+
 namespace soak {
 
 enum class CloseBy { OkButton, CloseBox };
 
 // The dialog's OK button.
-constexpr int kOkButtonId = 75;
+constexpr int kOkButtonId = dialog::id_OKBtn;
 
 struct DriveResult {
   bool found = false;       // the dialog appeared
   bool closeSent = false;   // a click or close command went to it
-  bool okMissing = false;   // no control 75 under it; the close box was used
+  bool okMissing = false;   // no OK button under it; the close box was used
   int closeRetries = 0;     // closes sent again to a dialog still up a second later
   int errorBoxes = 0;       // message boxes met (and dismissed) instead of the dialog
   std::string actionError;  // what the action threw, if it did
@@ -39,7 +41,6 @@ class ModalDriver {
  private:
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) noexcept;
   void Step();
-  HWND NewVisibleWindow() const;
   void Close();
   void DismissMessageBoxes();
   void NoteError(const char* text) noexcept;
@@ -55,8 +56,5 @@ class ModalDriver {
   UINT_PTR timer_ = 0;
   DriveResult result_;
 };
-
-// Top-level windows of the calling thread, visible or not.
-std::vector<HWND> ThreadTopLevelWindows();
 
 }  // namespace soak

@@ -62,7 +62,7 @@ int Run(const Options& options) {
   std::printf(
       "counted: thread windows (EnumThreadWindows + EnumChildWindows), kernel handles of this process\n"
       "(NtQuerySystemInformation), working set and pagefile usage (GetProcessMemoryInfo)\n");
-  std::printf("GDI objects: %s\n", bench::GdiCountingMethod().c_str());
+  std::printf("GDI objects: %s\n", host::GdiCountingMethod().c_str());
   std::printf(
       "crt-heap, proc-heap: bytes in use in the C runtime's heap (the library's and this program's\n"
       "objects) and in the process heap (system libraries), to tell whose memory grows\n");

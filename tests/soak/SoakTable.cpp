@@ -1,7 +1,6 @@
 #include "tests/soak/SoakTable.h"
 
 #include "bench/Measure.h"
-#include "tests/badinput/ProcessCounts.h"
 
 #include <windows.h>
 
@@ -22,13 +21,13 @@ std::string Signed(long value) {
 }
 
 long BusyKb(HANDLE heap) {
-  const long long busy = badinput::HeapBusyBytes(heap);
+  const long long busy = host::HeapBusyBytes(heap);
   return busy < 0 ? -1 : static_cast<long>(busy / 1024);
 }
 
 }  // namespace
 
-HeapUse SampleHeaps() { return {BusyKb(badinput::CrtHeap()), BusyKb(::GetProcessHeap())}; }
+HeapUse SampleHeaps() { return {BusyKb(host::CrtHeap()), BusyKb(::GetProcessHeap())}; }
 
 void Verdicts::Judge(bool pass, const std::string& text) {
   ++(pass ? passed_ : failed_);
@@ -65,7 +64,7 @@ void SoakTable::Take(int done, int rows) {
   Sample sample;
   sample.done = done;
   sample.rows = rows;
-  sample.counters = bench::SampleCounters();
+  sample.counters = host::SampleCounters();
   sample.heaps = SampleHeaps();
   sample.seconds = static_cast<double>(::GetTickCount64() - start_) / 1000.0;
   samples_.push_back(sample);
@@ -81,7 +80,7 @@ void SoakTable::PrintHeader() const {
 }
 
 void SoakTable::PrintRow(const Sample& s) const {
-  const bench::ProcessCounters& c = s.counters;
+  const host::ProcessCounters& c = s.counters;
   std::printf("%8d %9ld %8ld %8ld %6ld %9ld KB %9ld KB %8ld KB %8ld KB", s.done, c.topLevelWindows,
               c.allWindows, c.kernelHandles, c.gdiObjects, Kb(c.workingSet), Kb(c.pagefileUsage),
               s.heaps.crtKb, s.heaps.processKb);
@@ -105,8 +104,8 @@ void SoakTable::JudgeCounters(Verdicts& verdicts, const std::string& part) const
   const std::string span = " at " + unit_ + " 0, at most ";
   const std::string through = " through " + unit_ + " " + std::to_string(last.done);
 
-  const long topPeak = peak([](const bench::ProcessCounters& c) { return c.topLevelWindows; });
-  const long allPeak = peak([](const bench::ProcessCounters& c) { return c.allWindows; });
+  const long topPeak = peak([](const host::ProcessCounters& c) { return c.topLevelWindows; });
+  const long allPeak = peak([](const host::ProcessCounters& c) { return c.allWindows; });
   verdicts.Judge(topPeak <= first.counters.topLevelWindows && allPeak <= first.counters.allWindows,
                  part + " windows: " + std::to_string(first.counters.topLevelWindows) + " top-level / " +
                      std::to_string(first.counters.allWindows) + " in all" + span + std::to_string(topPeak) +
@@ -115,14 +114,14 @@ void SoakTable::JudgeCounters(Verdicts& verdicts, const std::string& part) const
   if (first.counters.kernelHandles < 0) {
     verdicts.Judge(false, part + " kernel handles: cannot be counted here");
   } else {
-    const long handlePeak = peak([](const bench::ProcessCounters& c) { return c.kernelHandles; });
+    const long handlePeak = peak([](const host::ProcessCounters& c) { return c.kernelHandles; });
     verdicts.Judge(handlePeak <= first.counters.kernelHandles,
                    part + " kernel handles: " + std::to_string(first.counters.kernelHandles) + span +
                        std::to_string(handlePeak) + through + " (no growth allowed)");
   }
 
   if (first.counters.gdiObjects >= 0) {
-    const long gdiPeak = peak([](const bench::ProcessCounters& c) { return c.gdiObjects; });
+    const long gdiPeak = peak([](const host::ProcessCounters& c) { return c.gdiObjects; });
     verdicts.Info(part + " GDI objects: " + std::to_string(first.counters.gdiObjects) + span +
                   std::to_string(gdiPeak) + through + " (not a target)");
   }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/ProcessCounters.h"
+#include "host/ProcessCounters.h"
 
 namespace soak {
 
@@ -39,7 +39,7 @@ struct Sample {
   int done = 0;  // cycles completed when taken
   double seconds = 0;
   int rows = -1;  // list rows of the last scan, where there is one
-  bench::ProcessCounters counters;
+  host::ProcessCounters counters;
   HeapUse heaps;
 };
 

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "TestDialog.h"
-#include "host/WindowList.h"
+#include "host/ProcessCounters.h"
+#include "host/WindowRead.h"
 
 namespace toolkit_test {
 namespace {
@@ -19,8 +20,6 @@ std::vector<HWND> WindowsFrom(HWND root) {
   windows.insert(windows.begin(), root);
   return windows;
 }
-
-int ThreadWindowCount() { return static_cast<int>(host::ThreadWindows(::GetCurrentThreadId()).size()); }
 
 // What a button sends its parent when clicked; the parent reflects it.
 void SendClicked(const TControl& button) {
@@ -64,7 +63,7 @@ TEST(ControlLookup, EveryLiveControlIsFoundWhileManyComeAndGo) {
 }
 
 TEST(ControlLookup, DestroyingAFormTakesEveryWindowAndForgetsEveryControl) {
-  const int windowsBefore = ThreadWindowCount();
+  const int windowsBefore = host::ThreadWindowCount();
   auto dialog = std::make_unique<TestDialog>();
   const std::vector<HWND> windows = WindowsFrom(dialog->form.Handle());
   int controls = 0;
@@ -76,7 +75,7 @@ TEST(ControlLookup, DestroyingAFormTakesEveryWindowAndForgetsEveryControl) {
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_EQ(nullptr, TControl::FromHandle(window));
   }
-  EXPECT_EQ(windowsBefore, ThreadWindowCount());
+  EXPECT_EQ(windowsBefore, host::ThreadWindowCount());
 }
 
 TEST(ControlLookup, FormWindowDestroyedFromOutsideLeavesControlsWithoutHandles) {

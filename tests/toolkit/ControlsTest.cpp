@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "TestDialog.h"
+#include "host/WindowRead.h"
 #include "toolkit/ActCtx.h"
 #include "toolkit/Font.h"
 #include "toolkit/Image.h"
@@ -16,13 +17,6 @@ namespace toolkit_test {
 namespace {
 
 constexpr int kTestIconId = 101;
-
-RECT BoundsInParent(HWND control) {
-  RECT box;
-  ::GetWindowRect(control, &box);
-  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&box), 2);
-  return box;
-}
 
 // The text's extent in the form font, measured here without the toolkit.
 SIZE TextExtent(HWND form, const wchar_t* text) {
@@ -36,13 +30,13 @@ SIZE TextExtent(HWND form, const wchar_t* text) {
 TEST(Label, AutoSizedLabelGrowsAndShrinksToTheRightOfItsLeftEdge) {
   TestDialog dialog;
   const HWND label = dialog.prompt.Handle();
-  const RECT before = BoundsInParent(label);
+  const RECT before = host::RectInParent(label);
   const SIZE shortText = TextExtent(dialog.form.Handle(), L"Product name:");
   EXPECT_EQ(shortText.cx, before.right - before.left);
   EXPECT_EQ(shortText.cy, before.bottom - before.top);
 
   dialog.prompt.SetText("Microsoft Windows 7 Professional with a rather long product name");
-  const RECT grown = BoundsInParent(label);
+  const RECT grown = host::RectInParent(label);
   EXPECT_EQ(before.left, grown.left);
   EXPECT_EQ(before.top, grown.top);
   EXPECT_EQ(
@@ -52,7 +46,7 @@ TEST(Label, AutoSizedLabelGrowsAndShrinksToTheRightOfItsLeftEdge) {
   EXPECT_EQ(before.bottom - before.top, grown.bottom - grown.top);
 
   dialog.prompt.SetText("");
-  const RECT empty = BoundsInParent(label);
+  const RECT empty = host::RectInParent(label);
   EXPECT_EQ(before.left, empty.left);
   EXPECT_LT(empty.right - empty.left, before.right - before.left);
   EXPECT_EQ(before.bottom - before.top, empty.bottom - empty.top) << "an empty label keeps one line's height";
@@ -67,7 +61,7 @@ TEST(Label, AutoSizedLabelIsMadeAtItsTextsSizeWhateverTheStoredBox) {
                                            .y = 99,
                                            .w = 5,
                                            .h = 3});
-  const RECT box = BoundsInParent(label.Handle());
+  const RECT box = host::RectInParent(label.Handle());
   const SIZE extent = TextExtent(dialog.form.Handle(), L"Windows type:");
   EXPECT_EQ(ScreenLayoutScale().Apply(21), box.left);
   EXPECT_EQ(ScreenLayoutScale().Apply(99), box.top);
@@ -75,7 +69,7 @@ TEST(Label, AutoSizedLabelIsMadeAtItsTextsSizeWhateverTheStoredBox) {
   EXPECT_EQ(extent.cy, box.bottom - box.top);
 
   label.SetText("Windows type:");
-  const RECT again = BoundsInParent(label.Handle());
+  const RECT again = host::RectInParent(label.Handle());
   EXPECT_TRUE(::EqualRect(&box, &again)) << "the same text keeps the box";
 }
 
@@ -97,7 +91,7 @@ TEST(Label, AutoSizedWrappingLabelBreaksItsTextWithinTheStoredWidth) {
                       reinterpret_cast<HGDIOBJ>(::SendMessageW(dialog.form.Handle(), WM_GETFONT, 0, 0)));
     ::DrawTextA(dc.Get(), text, -1, &expected, DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | DT_WORDBREAK);
   }
-  const RECT box = BoundsInParent(label.Handle());
+  const RECT box = host::RectInParent(label.Handle());
   EXPECT_EQ(expected.right, box.right - box.left);
   EXPECT_EQ(expected.bottom, box.bottom - box.top);
   EXPECT_GT(box.bottom - box.top, 2 * TextExtent(dialog.form.Handle(), L"A").cy);
@@ -124,13 +118,13 @@ TEST(Label, FixedLabelsKeepTheirBoxAndAmpersandShows) {
                                               .h = 36,
                                               .autoSize = false,
                                               .wordWrap = true});
-  const RECT titleBox = BoundsInParent(title.Handle());
-  const RECT wrapBox = BoundsInParent(wrapping.Handle());
+  const RECT titleBox = host::RectInParent(title.Handle());
+  const RECT wrapBox = host::RectInParent(wrapping.Handle());
   title.SetText("Windows Information & more");
   wrapping.SetText(
       "A video BIOS text long enough to need more than one line in a box this narrow, and then some");
-  const RECT titleAfter = BoundsInParent(title.Handle());
-  const RECT wrapAfter = BoundsInParent(wrapping.Handle());
+  const RECT titleAfter = host::RectInParent(title.Handle());
+  const RECT wrapAfter = host::RectInParent(wrapping.Handle());
   EXPECT_TRUE(::EqualRect(&titleBox, &titleAfter));
   EXPECT_TRUE(::EqualRect(&wrapBox, &wrapAfter));
   EXPECT_EQ("Windows Information & more", title.Text());
@@ -186,7 +180,7 @@ TEST(Image, TakesTheSizeOfItsThirtyTwoPixelIcon) {
                                            .y = 11,
                                            .module = ::GetModuleHandleW(nullptr),
                                            .iconId = kTestIconId});
-  const RECT box = BoundsInParent(image.Handle());
+  const RECT box = host::RectInParent(image.Handle());
   EXPECT_EQ(32, box.right - box.left);
   EXPECT_EQ(32, box.bottom - box.top);
   EXPECT_NE(0, ::SendMessageW(image.Handle(), STM_GETICON, 0, 0));

@@ -8,20 +8,11 @@
 
 #include "TestDialog.h"
 #include "TestSupport.h"
+#include "host/WindowRead.h"
 #include "toolkit/Application.h"
 
 namespace toolkit_test {
 namespace {
-
-std::wstring TabText(HWND strip, int tab) {
-  wchar_t buffer[64] = {};
-  TCITEMW item{};
-  item.mask = TCIF_TEXT;
-  item.pszText = buffer;
-  item.cchTextMax = 64;
-  ::SendMessageW(strip, TCM_GETITEMW, tab, reinterpret_cast<LPARAM>(&item));
-  return buffer;
-}
 
 int ActiveIndex(const TPageControl& pages) { return pages.IndexOf(*pages.ActivePage()); }
 
@@ -55,8 +46,8 @@ class PageControlTest : public ::testing::Test {
 TEST_F(PageControlTest, HiddenPagesHaveNoTabButKeepTheirControls) {
   const HWND strip = dialog.pages.Handle();
   ASSERT_EQ(3, ::SendMessageW(strip, TCM_GETITEMCOUNT, 0, 0));
-  EXPECT_EQ(L"Windows", TabText(strip, 0));
-  EXPECT_EQ(L"Memory", TabText(strip, 2));
+  EXPECT_EQ(L"Windows", host::TabCaption(strip, 0));
+  EXPECT_EQ(L"Memory", host::TabCaption(strip, 2));
   EXPECT_EQ(0, ActiveIndex(dialog.pages));
   EXPECT_EQ(0, ::SendMessageW(strip, TCM_GETCURSEL, 0, 0));
 
@@ -115,7 +106,7 @@ TEST_F(PageControlTest, ClickOnATabSelectsThePageBehindItsTabIndex) {
   Pump();
   EXPECT_EQ(std::vector<int>{2}, changes);
   EXPECT_TRUE(::IsWindowVisible(dialog.memSheet.Handle()));
-  EXPECT_EQ(L"Memory", TabText(dialog.pages.Handle(), 1));
+  EXPECT_EQ(L"Memory", host::TabCaption(dialog.pages.Handle(), 1));
 }
 
 TEST_F(PageControlTest, ArrowKeysOnTheStripReachOnlyTabbedPages) {
@@ -161,9 +152,9 @@ TEST(PageControl, PagesFollowTheDisplayAreaAsTabsComeAndGo) {
 TEST_F(PageControlTest, UnicodeCaptionReachesTheTab) {
   dialog.pages.SetTabVisible(dialog.netSheet, true);
   dialog.netSheet.SetText("\xD0\xA1\xD0\xB5\xD1\x82\xD1\x8C", TextEncoding::Utf8);  // "Сеть"
-  EXPECT_EQ(L"\x0421\x0435\x0442\x044C", TabText(dialog.pages.Handle(), 3));
+  EXPECT_EQ(L"\x0421\x0435\x0442\x044C", host::TabCaption(dialog.pages.Handle(), 3));
   dialog.memSheet.SetText("Memory 2");
-  EXPECT_EQ(L"Memory 2", TabText(dialog.pages.Handle(), 2));
+  EXPECT_EQ(L"Memory 2", host::TabCaption(dialog.pages.Handle(), 2));
 }
 
 TEST_F(PageControlTest, ChangeHandlerErrorIsReportedAndSelectionStands) {

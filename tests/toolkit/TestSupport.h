@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "host/MessageBoxWatcher.h"
+
 namespace toolkit_test {
 
 class Script {
@@ -71,39 +73,18 @@ struct MessageBoxSeen {
   int firstButtonId = 0;
 };
 
-inline BOOL CALLBACK FindVisibleDialogBox(HWND window, LPARAM found) {
-  char name[16] = {};
-  ::GetClassNameA(window, name, sizeof name);
-  if (lstrcmpA(name, "#32770") == 0 && ::IsWindowVisible(window)) {
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // The thread's visible message box, read and then closed with its OK button.
 inline MessageBoxSeen ReadAndCloseMessageBox() {
   MessageBoxSeen seen;
-  ::EnumThreadWindows(::GetCurrentThreadId(), FindVisibleDialogBox, reinterpret_cast<LPARAM>(&seen.box));
+  seen.box = host::FindMessageBox(::GetCurrentThreadId());
   if (!seen.box) return seen;
-  seen.owner = ::GetWindow(seen.box, GW_OWNER);
-  char buffer[512];
-  ::GetWindowTextA(seen.box, buffer, sizeof buffer);
-  seen.caption = buffer;
-  for (HWND child = ::GetWindow(seen.box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    ::GetClassNameA(child, buffer, sizeof buffer);
-    const std::string kind = buffer;
-    const LONG style = ::GetWindowLongA(child, GWL_STYLE);
-    if (!(style & WS_VISIBLE)) continue;
-    if (kind == "Button") {
-      if (seen.buttons++ == 0) seen.firstButtonId = ::GetDlgCtrlID(child);
-    } else if (kind == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
-      seen.icon = reinterpret_cast<HICON>(::SendMessageA(child, STM_GETICON, 0, 0));
-    } else if (kind == "Static") {
-      ::GetWindowTextA(child, buffer, sizeof buffer);
-      seen.text += buffer;
-    }
-  }
+  const host::SeenMessageBox read = host::RecordMessageBox(seen.box);
+  seen.owner = read.owner;
+  seen.caption = read.caption;
+  seen.text = read.text;
+  seen.icon = read.icon;
+  seen.buttons = static_cast<int>(read.buttonIds.size());
+  seen.firstButtonId = read.buttonIds.empty() ? 0 : read.buttonIds.front();
   ::PostMessageW(seen.box, WM_COMMAND, IDOK, 0);
   return seen;
 }

@@ -1,5 +1,6 @@
-#include "bench/ProcessCounters.h"
+#include "host/ProcessCounters.h"
 
+#include <malloc.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -7,13 +8,16 @@
 #include <cstring>
 #include <vector>
 
-namespace bench {
+namespace host {
 
 namespace {
 
 // SystemHandleInformation (16) as the system hands it out. The first field is
-// a 16-bit process id plus a 16-bit trace index on Windows and a 32-bit id on
-// Wine: comparing its low 16 bits fits both.
+// a 16-bit process id plus a 16-bit back-trace index on Windows and a 32-bit
+// id on Wine. One rule for every counter: an entry is ours when the low 16
+// bits match our id. Comparing all 32 bits would miss, on Windows, every
+// handle whose back-trace index is not zero; the low word is all that
+// Windows records of the id in this list anyway.
 struct HandleEntry {
   ULONG owner;
   UCHAR objectType;
@@ -30,22 +34,41 @@ constexpr ULONG kSystemHandleInformation = 16;
 constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
 
+// The snapshot lives outside every heap, so counting handles never changes
+// the heap figures taken beside it; kept from call to call.
+class SnapshotBuffer {
+ public:
+  void* Data() const { return data_; }
+  ULONG Bytes() const { return bytes_; }
+  bool Grow(size_t atLeast) {
+    if (data_) ::VirtualFree(data_, 0, MEM_RELEASE);
+    bytes_ = static_cast<ULONG>(std::max<size_t>(atLeast, bytes_ * 2));
+    data_ = ::VirtualAlloc(nullptr, bytes_, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!data_) bytes_ = 0;
+    return data_ != nullptr;
+  }
+
+ private:
+  void* data_ = nullptr;
+  ULONG bytes_ = 0;
+};
+
 long CountKernelHandles() {
   static const auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(
       ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
   if (!query) return -1;
-  static std::vector<uint8_t> buffer(256 * 1024);
+  static SnapshotBuffer buffer;
+  if (!buffer.Data() && !buffer.Grow(256 * 1024)) return -1;
   for (int attempt = 0; attempt < 8; ++attempt) {
     ULONG needed = 0;
-    const LONG status =
-        query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    const LONG status = query(kSystemHandleInformation, buffer.Data(), buffer.Bytes(), &needed);
     if (status == kStatusInfoLengthMismatch) {
       // Grown beyond what was asked for: handles may be opened meanwhile.
-      buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 64 * 1024));
+      if (!buffer.Grow(static_cast<size_t>(needed) + 64 * 1024)) return -1;
       continue;
     }
     if (status < 0) return -1;
-    const auto* snapshot = reinterpret_cast<const HandleSnapshot*>(buffer.data());
+    const auto* snapshot = static_cast<const HandleSnapshot*>(buffer.Data());
     const ULONG self = ::GetCurrentProcessId() & 0xFFFF;
     long count = 0;
     for (ULONG i = 0; i < snapshot->count; ++i) count += (snapshot->entries[i].owner & 0xFFFF) == self;
@@ -225,7 +248,35 @@ ProcessCounters SampleCounters() {
   return counters;
 }
 
+int KernelHandleCount() { return static_cast<int>(CountKernelHandles()); }
+
+int ThreadWindowCount() {
+  long count = 0;
+  ::EnumThreadWindows(::GetCurrentThreadId(), CountOne, reinterpret_cast<LPARAM>(&count));
+  return static_cast<int>(count);
+}
+
+int FreeTlsIndexes() {
+  std::vector<DWORD> taken;
+  for (DWORD index; (index = ::TlsAlloc()) != TLS_OUT_OF_INDEXES;) taken.push_back(index);
+  for (DWORD index : taken) ::TlsFree(index);
+  return static_cast<int>(taken.size());
+}
+
+long long HeapBusyBytes(HANDLE heap) {
+  if (!heap || !::HeapLock(heap)) return -1;
+  long long busy = 0;
+  PROCESS_HEAP_ENTRY entry{};
+  while (::HeapWalk(heap, &entry)) {
+    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
+  }
+  ::HeapUnlock(heap);
+  return busy;
+}
+
+HANDLE CrtHeap() { return reinterpret_cast<HANDLE>(::_get_heap_handle()); }
+
 const std::string& GdiCountingMethod() { return Gdi().method; }
 bool GdiCountingWorks() { return Gdi().source != GdiSource::None; }
 
-}  // namespace bench
+}  // namespace host
