@@ -128,7 +128,7 @@ toolkit::TControl& TSysInfoDlg::Create(const ControlLayout& row) {
 }
 
 void TSysInfoDlg::BindFields() {
-#define ZX_BIND_FIELD(kind, name) name = static_cast<toolkit::T##kind*>(controls_[id_##name]);
+#define ZX_BIND_FIELD(kind, name, ...) name = static_cast<toolkit::T##kind*>(controls_[id_##name]);
   ZX_SYSDLG_CONTROLS(ZX_BIND_FIELD)
 #undef ZX_BIND_FIELD
 }

@@ -27,7 +27,7 @@ class TSysInfoDlg : public toolkit::TForm {
   TSysInfoDlg();
 
   // Published controls, in declaration order.
-#define ZX_CONTROL_FIELD(kind, name) toolkit::T##kind* name = nullptr;
+#define ZX_CONTROL_FIELD(kind, name, ...) toolkit::T##kind* name = nullptr;
   ZX_SYSDLG_CONTROLS(ZX_CONTROL_FIELD)
 #undef ZX_CONTROL_FIELD
 

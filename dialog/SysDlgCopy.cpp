@@ -24,7 +24,7 @@ constexpr Role RoleOf(std::string_view name) {
 }
 
 constexpr Role kRoles[] = {
-#define ZX_CONTROL_ROLE(kind, name) RoleOf(#name),
+#define ZX_CONTROL_ROLE(kind, name, ...) RoleOf(#name),
     ZX_SYSDLG_CONTROLS(ZX_CONTROL_ROLE)
 #undef ZX_CONTROL_ROLE
 };

@@ -1,6 +1,7 @@
 // The dialog's stored layout: every control's parent, position, size, stored
-// text and settings, as one table in declaration order. Positions are pixels
-// at 96 dpi relative to the parent's client area; the widget layer scales.
+// text and settings, as one table in declaration order, generated from the
+// control list (SysDlgControls.h). Positions are pixels at 96 dpi relative to
+// the parent's client area; the widget layer scales.
 #pragma once
 
 #include <cstdint>

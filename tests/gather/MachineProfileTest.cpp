@@ -31,7 +31,7 @@ const json& Profiles() {
 
 std::map<std::string, toolkit::TControl*> ControlsByName(const dialog::TSysInfoDlg& dlg) {
   std::map<std::string, toolkit::TControl*> controls;
-#define ZX_CONTROL_NAME(kind, name) controls[#name] = dlg.name;
+#define ZX_CONTROL_NAME(kind, name, ...) controls[#name] = dlg.name;
   ZX_SYSDLG_CONTROLS(ZX_CONTROL_NAME)
 #undef ZX_CONTROL_NAME
   return controls;
