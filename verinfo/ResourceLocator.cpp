@@ -27,33 +27,15 @@ static_assert(offsetof(IMAGE_OS2_HEADER, ne_rsrctab) == 0x24 &&
 // Bytes of the resource tree at an offset from its root.
 using TTreeReader = std::function<bool(uint32_t offset, void* out, uint32_t length)>;
 
-// How a walk treats what a well-formed tree never holds.
-struct TWalkRules {
-  // The loader: an entry must say "directory" above the last level and
-  // "data" on it, and the first entry of the right kind stands in for a
-  // missing language. The version library's own file reading, which it
-  // falls back to when the loader finds nothing, ignores the flag, takes
-  // the very first entry, and keeps every entry and offset inside the
-  // section it read (`treeSize`).
-  bool loader = true;
-  uint32_t treeSize = 0;
-};
-
 struct TDirectory {
   uint32_t offset;  // of its header, from the root
   int named, numbered;
 };
 
-std::optional<TDirectory> ReadDirectory(const TTreeReader& read, uint32_t offset, const TWalkRules& rules) {
+std::optional<TDirectory> ReadDirectory(const TTreeReader& read, uint32_t offset) {
   IMAGE_RESOURCE_DIRECTORY header;
   if (!read(offset, &header, sizeof header)) return std::nullopt;
-  TDirectory directory{offset, header.NumberOfNamedEntries, header.NumberOfIdEntries};
-  if (!rules.loader) {
-    const uint64_t entriesEnd =
-        uint64_t{offset} + sizeof header + uint64_t{8} * (directory.named + directory.numbered);
-    if (entriesEnd > rules.treeSize) return std::nullopt;
-  }
-  return directory;
+  return TDirectory{offset, header.NumberOfNamedEntries, header.NumberOfIdEntries};
 }
 
 bool ReadEntry(const TTreeReader& read, const TDirectory& directory, int index,
@@ -61,30 +43,25 @@ bool ReadEntry(const TTreeReader& read, const TDirectory& directory, int index,
   return read(directory.offset + sizeof(IMAGE_RESOURCE_DIRECTORY) + 8u * index, &entry, sizeof entry);
 }
 
-// What an entry leads to, if it may lead anywhere from here.
-std::optional<uint32_t> Target(const IMAGE_RESOURCE_DIRECTORY_ENTRY& entry, bool wantDirectory,
-                               const TWalkRules& rules) {
-  const uint32_t target = entry.OffsetToData & ~kIsDirectory;
-  if (rules.loader && ((entry.OffsetToData & kIsDirectory) != 0) != wantDirectory) return std::nullopt;
-  if (!rules.loader && (rules.treeSize < sizeof(IMAGE_RESOURCE_DIRECTORY) ||
-                        target > rules.treeSize - sizeof(IMAGE_RESOURCE_DIRECTORY))) {
-    return std::nullopt;
-  }
-  return target;
+// What an entry leads to: above the last level it must say "directory",
+// on it "data", or the loader takes it for no entry at all.
+std::optional<uint32_t> Target(const IMAGE_RESOURCE_DIRECTORY_ENTRY& entry, bool wantDirectory) {
+  if (((entry.OffsetToData & kIsDirectory) != 0) != wantDirectory) return std::nullopt;
+  return entry.OffsetToData & ~kIsDirectory;
 }
 
 // The numbered entries are sorted by number, so a binary search finds one
 // in at most 17 reads whatever the directory claims to hold. Like the
 // loader, it compares the entry's low word and stops at the first match.
 std::optional<uint32_t> FindNumbered(const TTreeReader& read, const TDirectory& directory, WORD id,
-                                     bool wantDirectory, const TWalkRules& rules) {
+                                     bool wantDirectory) {
   int low = directory.named, high = directory.named + directory.numbered - 1;
   while (low <= high) {
     const int middle = (low + high) / 2;
     IMAGE_RESOURCE_DIRECTORY_ENTRY entry;
     if (!ReadEntry(read, directory, middle, entry)) return std::nullopt;
     const WORD number = LOWORD(entry.Name);
-    if (number == id) return Target(entry, wantDirectory, rules);
+    if (number == id) return Target(entry, wantDirectory);
     if (number > id)
       high = middle - 1;
     else
@@ -93,15 +70,10 @@ std::optional<uint32_t> FindNumbered(const TTreeReader& read, const TDirectory& 
   return std::nullopt;
 }
 
-std::optional<uint32_t> FirstEntry(const TTreeReader& read, const TDirectory& directory,
-                                   const TWalkRules& rules) {
+// The first data entry, named or numbered, stands in for a missing
+// language: at most 131070 entries of 8 bytes, read through one cached block.
+std::optional<uint32_t> FirstEntry(const TTreeReader& read, const TDirectory& directory) {
   const int count = directory.named + directory.numbered;
-  if (!rules.loader) {
-    IMAGE_RESOURCE_DIRECTORY_ENTRY entry;
-    if (count == 0 || !ReadEntry(read, directory, 0, entry)) return std::nullopt;
-    return Target(entry, false, rules);
-  }
-  // At most 131070 entries of 8 bytes, read through one cached block.
   for (int i = 0; i < count; ++i) {
     IMAGE_RESOURCE_DIRECTORY_ENTRY entry;
     if (!ReadEntry(read, directory, i, entry)) return std::nullopt;
@@ -111,20 +83,20 @@ std::optional<uint32_t> FirstEntry(const TTreeReader& read, const TDirectory& di
 }
 
 // Type, name, then language: the offset of the version data's entry.
-std::optional<IMAGE_RESOURCE_DATA_ENTRY> FindVersionEntry(const TTreeReader& read, const TWalkRules& rules) {
-  std::optional<TDirectory> directory = ReadDirectory(read, 0, rules);
+std::optional<IMAGE_RESOURCE_DATA_ENTRY> FindVersionEntry(const TTreeReader& read) {
+  std::optional<TDirectory> directory = ReadDirectory(read, 0);
   std::optional<uint32_t> next;
-  if (!directory || !(next = FindNumbered(read, *directory, kVersionType, true, rules))) return std::nullopt;
-  if (!(directory = ReadDirectory(read, *next, rules)) ||
-      !(next = FindNumbered(read, *directory, kVersionName, true, rules)) ||
-      !(directory = ReadDirectory(read, *next, rules))) {
+  if (!directory || !(next = FindNumbered(read, *directory, kVersionType, true))) return std::nullopt;
+  if (!(directory = ReadDirectory(read, *next)) ||
+      !(next = FindNumbered(read, *directory, kVersionName, true)) ||
+      !(directory = ReadDirectory(read, *next))) {
     return std::nullopt;
   }
   WORD languages[kMaxResourceLanguages];
   const int count = ResourceLanguageOrder(languages);
   std::optional<uint32_t> leaf;
-  for (int i = 0; i < count && !leaf; ++i) leaf = FindNumbered(read, *directory, languages[i], false, rules);
-  if (!leaf) leaf = FirstEntry(read, *directory, rules);
+  for (int i = 0; i < count && !leaf; ++i) leaf = FindNumbered(read, *directory, languages[i], false);
+  if (!leaf) leaf = FirstEntry(read, *directory);
   IMAGE_RESOURCE_DATA_ENTRY data;
   if (!leaf || !read(*leaf, &data, sizeof data)) return std::nullopt;
   return data;
@@ -150,50 +122,15 @@ void TVersionResource::LocateInPe(uint32_t ntOffset) {
   const TPeImage& image = image_.emplace(file_, ntOffset);
   if (!image.HasResources()) return;
   const uint32_t root = image.ResourceRva();
-  // The loader's view first: the image as it maps it.
-  if (image.Mappable()) {
-    const TTreeReader inImage = [&](uint32_t offset, void* out, uint32_t length) {
-      return uint64_t{root} + offset <= 0xFFFFFFFFu && image.ReadImage(root + offset, out, length);
-    };
-    if (const auto entry = FindVersionEntry(inImage, TWalkRules{})) {
-      found_ = inImage_ = true;
-      at_ = entry->OffsetToData;
-      size_ = entry->Size;
-      return;
-    }
-  }
-  // Then the version library's own reading of the file: the section whose
-  // raw data holds the directory, read from its unrounded raw pointer and
-  // zero-filled up to its virtual size.
-  for (int i = 0; i < image.SectionCount(); ++i) {
-    const TPeSection& s = image.Section(i);
-    if (root < s.rva || root - s.rva >= s.rawSize) continue;
-    const uint32_t sectionSize = std::max(s.rawSize, s.virtualSize);
-    TWalkRules rules;
-    rules.loader = false;
-    rules.treeSize = sectionSize - (root - s.rva);
-    const uint64_t treeStart = uint64_t{s.rawPointer} + (root - s.rva);
-    const uint32_t inFile = s.rawSize - (root - s.rva);
-    if (uint64_t{s.rawPointer} + s.rawSize > file_.Size()) return;  // it reads the whole section or nothing
-    const TTreeReader inSection = [&](uint32_t offset, void* out, uint32_t length) {
-      if (offset > rules.treeSize || rules.treeSize - offset < length) return false;
-      auto* to = static_cast<uint8_t*>(out);
-      const uint32_t fromFile = offset < inFile ? std::min(length, inFile - offset) : 0;
-      std::memset(to + fromFile, 0, length - fromFile);
-      return file_.Read(treeStart + offset, to, fromFile);
-    };
-    const auto entry = FindVersionEntry(inSection, rules);
-    if (!entry) return;
-    // The data lies in whichever section's raw data holds its address.
-    for (int j = 0; j < image.SectionCount(); ++j) {
-      const TPeSection& d = image.Section(j);
-      if (entry->OffsetToData < d.rva || entry->OffsetToData - d.rva >= d.rawSize) continue;
-      found_ = true;
-      at_ = uint64_t{d.rawPointer} + (entry->OffsetToData - d.rva);
-      size_ = entry->Size;
-      return;
-    }
-    return;
+  // The tree as the loader sees it, in the image it maps.
+  if (!image.Mappable()) return;
+  const TTreeReader inImage = [&](uint32_t offset, void* out, uint32_t length) {
+    return uint64_t{root} + offset <= 0xFFFFFFFFu && image.ReadImage(root + offset, out, length);
+  };
+  if (const auto entry = FindVersionEntry(inImage)) {
+    found_ = inImage_ = true;
+    at_ = entry->OffsetToData;
+    size_ = entry->Size;
   }
 }
 

@@ -80,12 +80,30 @@ void TVersionInfo::LoadInfo() {
   if (!resource.Read(0, head, std::min<uint32_t>(copied, sizeof head))) return;
   const uint32_t rootLength = head[0] | head[1] << 8;
   if (rootLength < kHeader || rootLength > buffer) return;  // the root block must fit what is read
-  // Only the root block's own bytes, whatever the entry claims.
-  const uint32_t size = std::min(copied, rootLength);
-  FInfoData.reset(new BYTE[size]);
-  FInfoSize = size;
-  if (!resource.Read(0, FInfoData.get(), size)) return;
+  // What the library copies, up to one 64 KB block whatever the entry
+  // claims: a value may run past the root block's end, and the library
+  // reads it there. Where the file or image does not hold that much, the
+  // root block alone.
+  // A module's data gets the library's four-byte mark right after the root
+  // block when its buffer has room for it.
+  const bool marked = !resource.InSixteenBitModule() && buffer - 4 >= rootLength;
+  if (!ReadData(resource, std::min<uint32_t>(copied, 0x10000), rootLength, marked) &&
+      !ReadData(resource, std::min(copied, rootLength), rootLength, marked)) {
+    return;
+  }
   FHasInfo = true;
+}
+
+bool TVersionInfo::ReadData(const TVersionResource& resource, uint32_t held, uint32_t rootLength,
+                            bool marked) {
+  // A value running past the root block reads the mark there.
+  static constexpr BYTE kMark[4] = {'F', 'E', '2', 'X'};
+  const uint32_t size = marked ? std::max<uint32_t>(held, rootLength + sizeof kMark) : held;
+  FInfoData.reset(new BYTE[size]());
+  FInfoSize = size;
+  if (!resource.Read(0, FInfoData.get(), held)) return false;
+  if (marked) std::memcpy(FInfoData.get() + rootLength, kMark, sizeof kMark);
+  return true;
 }
 
 bool TVersionInfo::QueryValue(const char* path) const {

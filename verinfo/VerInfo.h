@@ -31,6 +31,8 @@ void FormatVersionPair(const TVersionPair& pair, std::string& text);
 // "040904E4", the name of that translation's string table.
 std::string FormatTranslationKey(WORD language, WORD codePage);
 
+class TVersionResource;
+
 class TVersionInfo {
  public:
   // A null name counts as an empty one. Throws only when memory runs out.
@@ -64,6 +66,9 @@ class TVersionInfo {
 
  private:
   void LoadInfo();
+  // `held` bytes of the resource into a new FInfoData, as the library's
+  // buffer holds them.
+  bool ReadData(const TVersionResource& resource, uint32_t held, uint32_t rootLength, bool marked);
   // The value at `path` of the loaded data into FQueryValue.
   bool QueryValue(const char* path) const;
   std::optional<DWORD> QueryTranslation() const;
