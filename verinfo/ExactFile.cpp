@@ -14,7 +14,7 @@ bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
 }
 
 std::wstring FullPathOf(const std::wstring& name) {
-  DWORD size = ::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+  DWORD size = MAX_PATH;
   while (size != 0) {
     std::wstring full(size, L'\0');
     const DWORD length = ::GetFullPathNameW(name.c_str(), size, full.data(), nullptr);
@@ -82,10 +82,13 @@ TExactFile::TExactFile(const char* name) {
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   // What was opened is judged again: the name may have changed in between.
-  BY_HANDLE_FILE_INFORMATION info;
+  // (The basic record, not GetFileInformationByHandle, which also asks the
+  // volume for its serial number.)
+  FILE_BASIC_INFO info;
   LARGE_INTEGER size;
-  if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info) ||
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) ||
+  if (::GetFileType(file) != FILE_TYPE_DISK ||
+      !::GetFileInformationByHandleEx(file, FileBasicInfo, &info, sizeof info) ||
+      (info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) ||
       !::GetFileSizeEx(file, &size) || size.QuadPart <= 0) {
     ::CloseHandle(file);
     return;
