@@ -261,8 +261,9 @@ int main(int argc, char** argv) {
               Lowest(toolRuns) / Lowest(bare));
   std::printf("ratio pass+reader/bare: median %.3f, lowest %.3f\n", Median(passOnly) / bareMs,
               Lowest(passOnly) / Lowest(bare));
-  std::printf("scan allocations: %ld for %d files (%.2f per file; name copy + version buffer is at most 2)\n",
-              scanAllocations, files, files ? static_cast<double>(scanAllocations) / files : 0.0);
+  std::printf(
+      "scan allocations: %ld for %d files (%.2f per file: name copy, version block, path and query texts)\n",
+      scanAllocations, files, files ? static_cast<double>(scanAllocations) / files : 0.0);
   std::printf("peak working set: %zu KB\n", PeakWorkingSetKb());
   std::printf("verinfo.exe peak working set: %zu KB\n", toolPeakKb);
   std::fflush(stdout);
