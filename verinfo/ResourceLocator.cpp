@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
-#include <functional>
 
 #include "verinfo/LanguageOrder.h"
 
@@ -24,8 +23,15 @@ static_assert(sizeof(IMAGE_DOS_HEADER) == 64 && offsetof(IMAGE_DOS_HEADER, e_lfa
 static_assert(offsetof(IMAGE_OS2_HEADER, ne_rsrctab) == 0x24 &&
               offsetof(IMAGE_OS2_HEADER, ne_restab) == 0x26);
 
-// Bytes of the resource tree at an offset from its root.
-using TTreeReader = std::function<bool(uint32_t offset, void* out, uint32_t length)>;
+// Bytes of the resource tree at an offset from its root, in the image as
+// the loader maps it.
+struct TTreeReader {
+  const TPeImage& image;
+  uint32_t root;
+  bool operator()(uint32_t offset, void* out, uint32_t length) const {
+    return uint64_t{root} + offset <= 0xFFFFFFFFu && image.ReadImage(root + offset, out, length);
+  }
+};
 
 struct TDirectory {
   uint32_t offset;  // of its header, from the root
@@ -124,10 +130,7 @@ void TVersionResource::LocateInPe(uint32_t ntOffset) {
   const uint32_t root = image.ResourceRva();
   // The tree as the loader sees it, in the image it maps.
   if (!image.Mappable()) return;
-  const TTreeReader inImage = [&](uint32_t offset, void* out, uint32_t length) {
-    return uint64_t{root} + offset <= 0xFFFFFFFFu && image.ReadImage(root + offset, out, length);
-  };
-  if (const auto entry = FindVersionEntry(inImage)) {
+  if (const auto entry = FindVersionEntry(TTreeReader{image, root})) {
     found_ = inImage_ = true;
     at_ = entry->OffsetToData;
     size_ = entry->Size;

@@ -83,9 +83,8 @@ void TVersionInfo::LoadInfo() {
   // What the library copies, up to one 64 KB block whatever the entry
   // claims: a value may run past the root block's end, and the library
   // reads it there. Where the file or image does not hold that much, the
-  // root block alone.
-  // A module's data gets the library's four-byte mark right after the root
-  // block when its buffer has room for it.
+  // root block alone. A module's data gets the library's four-byte mark
+  // right after the root block when its buffer has room for it.
   const bool marked = !resource.InSixteenBitModule() && buffer - 4 >= rootLength;
   if (!ReadData(resource, std::min<uint32_t>(copied, 0x10000), rootLength, marked) &&
       !ReadData(resource, std::min(copied, rootLength), rootLength, marked)) {
