@@ -61,7 +61,6 @@ TPeImage::TPeImage(const TExactFile& file, uint32_t ntOffset) : file_(file) {
   imageSize_ = layout[6];
   headerBytes_ = layout[7];
   resourceRva_ = resources.VirtualAddress;
-  resourceSize_ = resources.Size;
 
   const uint64_t table = optional + header.SizeOfOptionalHeader;
   sectionCount_ = std::min<int>(header.NumberOfSections, kMaxSections);
@@ -83,9 +82,6 @@ TPeImage::TPeImage(const TExactFile& file, uint32_t ntOffset) : file_(file) {
     s.extent = static_cast<uint32_t>(std::min<uint64_t>(AlignUp(virtualSize, sectionAlignment), 0xFFFFFFFFu));
     s.fileStart = raw.PointerToRawData & ~(kSector - 1);
     s.fileBytes = raw.PointerToRawData ? std::min<uint32_t>(raw.SizeOfRawData, virtualSize) : 0;
-    s.rawPointer = raw.PointerToRawData;
-    s.rawSize = raw.SizeOfRawData;
-    s.virtualSize = raw.Misc.VirtualSize;
     // Sections follow the headers and each other, each at an aligned
     // address, all inside the image; the loader refuses anything else.
     if (s.rva % sectionAlignment != 0 || s.rva < next ||

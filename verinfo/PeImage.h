@@ -11,12 +11,9 @@ namespace verinfo {
 
 struct TPeSection {
   uint32_t rva = 0;
-  uint32_t extent = 0;       // bytes of the image it spans, section-aligned
-  uint64_t fileStart = 0;    // where the loader reads it from
-  uint32_t fileBytes = 0;    // how many; the rest of the extent is zeros
-  uint32_t rawPointer = 0;   // the header's own PointerToRawData and
-  uint32_t rawSize = 0;      // SizeOfRawData, unrounded
-  uint32_t virtualSize = 0;  // and VirtualSize, as the header states them
+  uint32_t extent = 0;     // bytes of the image it spans, section-aligned
+  uint64_t fileStart = 0;  // where the loader reads it from
+  uint32_t fileBytes = 0;  // how many; the rest of the extent is zeros
 };
 
 class TPeImage {
@@ -24,8 +21,9 @@ class TPeImage {
   // The image whose "PE\0\0" signature is at `ntOffset` of `file`.
   TPeImage(const TExactFile& file, uint32_t ntOffset);
 
-  // The headers were read and name a resource directory.
-  bool HasResources() const { return resourceRva_ != 0 && resourceSize_ != 0; }
+  // The headers were read and name a resource directory (the loader looks
+  // at its address only, not at the size stated beside it).
+  bool HasResources() const { return resourceRva_ != 0; }
   // The loader would map the image (sections in order, inside the image).
   bool Mappable() const { return mappable_; }
   uint32_t ResourceRva() const { return resourceRva_; }
@@ -35,9 +33,6 @@ class TPeImage {
   // past its data. False for any byte outside the image or a section.
   bool ReadImage(uint32_t rva, void* out, uint32_t length) const;
 
-  int SectionCount() const { return sectionCount_; }
-  const TPeSection& Section(int i) const { return sections_[i]; }
-
   // The loader maps at most this many sections.
   static constexpr int kMaxSections = 96;
 
@@ -45,7 +40,6 @@ class TPeImage {
   const TExactFile& file_;
   bool mappable_ = false;
   uint32_t resourceRva_ = 0;
-  uint32_t resourceSize_ = 0;
   uint32_t imageSize_ = 0;
   uint32_t headerExtent_ = 0;
   uint32_t headerBytes_ = 0;
