@@ -740,13 +740,11 @@ TEST_F(BadVersionFilesTest, ANameGivesExactlyThatFile) {
 TEST_F(BadVersionFilesTest, WhereTheLibraryReadsAFileTheReaderAgrees) {
   const std::map<std::string, std::string> kReasons = {
       {"notes", "the library appends \".dll\" and reads notes.dll"},
-      {"mapping_raw_pointer_unaligned",
-       "Wine's library maps the file flat and reads the section from its unrounded raw pointer"},
       {"mapping_data_past_virtual_size",
-       "Wine's library maps the file flat and reads raw bytes that the loader maps as zeros"},
+       "Wine maps a section's raw data past its virtual size, where the loader maps zeros"},
       {"file_cut",
-       "Wine's library maps the file flat, where bytes past its end read as zeros up to the page's end; the "
-       "loader maps no section whose data runs past the file's end"},
+       "Wine maps a section whose raw data runs past the file's end, zero-filled; the loader maps no such "
+       "section"},
       {"lookup_huge_claim",
        "the library's buffer of twice the claimed size cannot be allocated; the reader reads the root block"},
   };
