@@ -102,6 +102,9 @@ TEST(LibraryFileTest, ImportsOnlySystemLibraries) {
     EXPECT_EQ(name.find("libgcc"), std::string::npos) << module;
     EXPECT_EQ(name.find("libstdc++"), std::string::npos) << module;
     EXPECT_EQ(name.find("pthread"), std::string::npos) << module;
+    // The version reader parses files itself; the version library faults
+    // on damaged ones.
+    EXPECT_NE(name, "version.dll") << module;
     EXPECT_NE(GetFileAttributesA((std::string(systemDir) + "\\" + module).c_str()), INVALID_FILE_ATTRIBUTES)
         << module << " is not in the system folder";
   }

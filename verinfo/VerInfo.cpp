@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "shared/NumberText.h"
-#include "verinfo/ResourceCheck.h"
+#include "verinfo/ExactFile.h"
+#include "verinfo/ResourceLocator.h"
+#include "verinfo/VersionData.h"
 
 namespace verinfo {
 
@@ -51,68 +53,69 @@ void TVersionInfo::SetFilePath(const char* fileName) {
   // its previous file consistently instead of a name without data.
   std::unique_ptr<char[]> name = CopyName(fileName ? fileName : "");
   FHasInfo = false;
+  FInfoData.reset();
   FInfoSize = 0;
-  FInfoHandle = 0;
   FFilePath = std::move(name);
   LoadInfo();
 }
 
 void TVersionInfo::LoadInfo() {
+  // Nothing of the previous file stays, whatever follows.
   FHasInfo = false;
-  // Nothing of the previous file stays readable, whatever follows.
-  if (FInfoData) std::memset(FInfoData.get(), 0, FInfoCapacity);
-  // A resource table pointing past the file would fault inside the version
-  // library itself (its size query as much as its copy); such a file has no
-  // version data for us.
-  if (!VersionResourceInsideFile(FFilePath.get())) return;
-  const DWORD size = ::GetFileVersionInfoSizeA(FFilePath.get(), &FInfoHandle);
-  // Smaller than the root block's header: nothing to walk.
-  constexpr DWORD kHeader = 6;
-  if (size < kHeader) return;
-  // The query functions walk the tree by the lengths the file states and
-  // convert texts to ANSI in the space after the root block; a damaged file
-  // can state more than it holds. The buffer is zero-filled and large enough
-  // for the largest root block any file can state, twice over, so neither a
-  // walk nor a conversion ever leaves it and nothing of an earlier file
-  // shows through.
-  constexpr DWORD kLargestRoot = 0xFFFF;
-  const DWORD capacity = std::max<DWORD>(size, 2 * kLargestRoot + 64);
-  // One buffer serves file after file, cleared above for each.
-  if (capacity > FInfoCapacity) {
-    FInfoData.reset(new BYTE[capacity]());
-    FInfoCapacity = capacity;
+  FInfoData.reset();
+  FInfoSize = 0;
+  const TExactFile file(FFilePath.get());
+  if (!file.IsOpen()) return;
+  const TVersionResource resource(file);
+  if (!resource.Found()) return;
+  // The library's buffer for the data: twice the resource and four bytes
+  // for a module's, four times what follows the fixed block for a 16-bit
+  // module's, both in 32-bit arithmetic; it copies the resource into it.
+  const uint32_t stated = resource.StatedSize();
+  const uint32_t buffer = resource.InSixteenBitModule() ? (stated - 52) * 4 : stated * 2 + 4;
+  constexpr uint32_t kHeader = 6;  // smaller than a root block's header: nothing to walk
+  if (buffer < kHeader) return;
+  const uint32_t copied = std::min(stated, buffer);
+  BYTE head[2] = {};
+  if (!resource.Read(0, head, std::min<uint32_t>(copied, sizeof head))) return;
+  const uint32_t rootLength = head[0] | head[1] << 8;
+  if (rootLength < kHeader || rootLength > buffer) return;  // the root block must fit what is read
+  // What the library copies, up to one 64 KB block whatever the entry
+  // claims: a value may run past the root block's end, and the library
+  // reads it there. Where the file or image does not hold that much, the
+  // root block alone. A module's data gets the library's four-byte mark
+  // right after the root block when its buffer has room for it.
+  const bool marked = !resource.InSixteenBitModule() && buffer - 4 >= rootLength;
+  if (!ReadData(resource, std::min<uint32_t>(copied, 0x10000), rootLength, marked) &&
+      !ReadData(resource, std::min(copied, rootLength), rootLength, marked)) {
+    return;
   }
-  if (!::GetFileVersionInfoA(FFilePath.get(), FInfoHandle, size, FInfoData.get())) return;
-  WORD rootLength;
-  std::memcpy(&rootLength, FInfoData.get(), sizeof rootLength);
-  if (rootLength < kHeader || rootLength > size) return;  // the root block must lie in what was read
-  FInfoSize = FInfoCapacity;
   FHasInfo = true;
 }
 
-bool TVersionInfo::QueryValue(const char* path, const BYTE*& value, UINT& length) const {
-  if (!FHasInfo) return false;
-  void* found = nullptr;
-  UINT foundLength = 0;
-  if (!::VerQueryValueA(FInfoData.get(), path, &found, &foundLength) || !found) return false;
-  // A damaged resource can claim more than the buffer holds; nothing past
-  // the buffer's end is ever read.
-  const BYTE* begin = FInfoData.get();
-  const BYTE* at = static_cast<const BYTE*>(found);
-  if (at < begin || at >= begin + FInfoSize) return false;
-  value = at;
-  length = std::min<UINT>(foundLength, static_cast<UINT>(begin + FInfoSize - at));
+bool TVersionInfo::ReadData(const TVersionResource& resource, uint32_t held, uint32_t rootLength,
+                            bool marked) {
+  // A value running past the root block reads the mark there.
+  static constexpr BYTE kMark[4] = {'F', 'E', '2', 'X'};
+  const uint32_t size = marked ? std::max<uint32_t>(held, rootLength + sizeof kMark) : held;
+  FInfoData.reset(new BYTE[size]());
+  FInfoSize = size;
+  if (!resource.Read(0, FInfoData.get(), held)) return false;
+  if (marked) std::memcpy(FInfoData.get() + rootLength, kMark, sizeof kMark);
   return true;
 }
 
+bool TVersionInfo::QueryValue(const char* path) const {
+  FQueryValue.clear();
+  return FHasInfo && TVersionData(FInfoData.get(), FInfoSize).Query(path, FQueryValue);
+}
+
 std::optional<DWORD> TVersionInfo::QueryTranslation() const {
-  const BYTE* value = nullptr;
-  UINT length = 0;
   // An empty translation value points at whatever follows it; only a whole
   // entry is taken as one.
-  if (!QueryValue("\\VarFileInfo\\Translation", value, length) || length < sizeof(DWORD)) return std::nullopt;
+  if (!QueryValue("\\VarFileInfo\\Translation") || FQueryValue.size() < sizeof(DWORD)) return std::nullopt;
   DWORD entry;
-  std::memcpy(&entry, value, sizeof entry);
+  std::memcpy(&entry, FQueryValue.data(), sizeof entry);
   return entry;
 }
 
@@ -129,14 +132,10 @@ void TVersionInfo::ReadStringValue(const char* valueName, std::string& text) con
   FQueryPath.append(TranslationKey());
   FQueryPath.push_back('\\');
   FQueryPath.append(valueName ? valueName : "");
-  const BYTE* value = nullptr;
-  UINT length = 0;
-  if (!QueryValue(FQueryPath.c_str(), value, length)) return;
-  // The returned length bounds the text: a value stored without its zero
+  if (!QueryValue(FQueryPath.c_str())) return;
+  // The reported length bounds the text: a value stored without its zero
   // must not run on into the data behind it.
-  const void* zero = std::memchr(value, 0, length);
-  const size_t size = zero ? static_cast<size_t>(static_cast<const BYTE*>(zero) - value) : length;
-  text.assign(reinterpret_cast<const char*>(value), size);
+  text.assign(FQueryValue.c_str(), strnlen(FQueryValue.c_str(), FQueryValue.size()));
 }
 
 std::string TVersionInfo::ReadStringValue(const char* valueName) const {
@@ -145,24 +144,24 @@ std::string TVersionInfo::ReadStringValue(const char* valueName) const {
   return text;
 }
 
-const VS_FIXEDFILEINFO* TVersionInfo::QueryFixedInfo() const {
-  const BYTE* value = nullptr;
-  UINT length = 0;
+std::optional<VS_FIXEDFILEINFO> TVersionInfo::QueryFixedInfo() const {
   // Without a fixed block the root query still succeeds, pointing at the
   // children; the length and the signature tell a real block apart.
-  if (!QueryValue("\\", value, length) || length < sizeof(VS_FIXEDFILEINFO)) return nullptr;
-  const auto* fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(value);
-  return fixed->dwSignature == VS_FFI_SIGNATURE ? fixed : nullptr;
+  VS_FIXEDFILEINFO fixed;
+  if (!QueryValue("\\") || FQueryValue.size() < sizeof fixed) return std::nullopt;
+  std::memcpy(&fixed, FQueryValue.data(), sizeof fixed);
+  if (fixed.dwSignature != VS_FFI_SIGNATURE) return std::nullopt;
+  return fixed;
 }
 
 std::optional<TVersionPair> TVersionInfo::FixedFileVersion() const {
-  const VS_FIXEDFILEINFO* fixed = QueryFixedInfo();
+  const std::optional<VS_FIXEDFILEINFO> fixed = QueryFixedInfo();
   if (!fixed) return std::nullopt;
   return TVersionPair{fixed->dwFileVersionMS, fixed->dwFileVersionLS};
 }
 
 std::optional<TVersionPair> TVersionInfo::FixedProductVersion() const {
-  const VS_FIXEDFILEINFO* fixed = QueryFixedInfo();
+  const std::optional<VS_FIXEDFILEINFO> fixed = QueryFixedInfo();
   if (!fixed) return std::nullopt;
   return TVersionPair{fixed->dwProductVersionMS, fixed->dwProductVersionLS};
 }

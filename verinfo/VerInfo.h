@@ -1,6 +1,9 @@
-// TVersionInfo: reads one file's version resource at a time through the
-// platform's version library and answers its product name, legal copyright,
-// file version and product version. One reader can be re-pointed at file
+// TVersionInfo: reads one file's version resource at a time and answers its
+// product name, legal copyright, file version and product version, the
+// texts the platform's version library gives for them. It parses the file
+// itself: the library trusts what a file states, and a damaged or unusual
+// file makes it fault, hang or read another file (see ExactFile.h,
+// ResourceLocator.h, VersionData.h). One reader can be re-pointed at file
 // after file; each change releases everything of the previous file.
 #pragma once
 
@@ -27,6 +30,8 @@ void FormatVersionPair(const TVersionPair& pair, std::string& text);
 // Eight upper-case hex digits, language first: 0x0409 with 1252 gives
 // "040904E4", the name of that translation's string table.
 std::string FormatTranslationKey(WORD language, WORD codePage);
+
+class TVersionResource;
 
 class TVersionInfo {
  public:
@@ -61,11 +66,14 @@ class TVersionInfo {
 
  private:
   void LoadInfo();
-  // A value of the loaded data that lies wholly inside the buffer.
-  bool QueryValue(const char* path, const BYTE*& value, UINT& length) const;
+  // `held` bytes of the resource into a new FInfoData, as the library's
+  // buffer holds them.
+  bool ReadData(const TVersionResource& resource, uint32_t held, uint32_t rootLength, bool marked);
+  // The value at `path` of the loaded data into FQueryValue.
+  bool QueryValue(const char* path) const;
   std::optional<DWORD> QueryTranslation() const;
   std::string TranslationKey() const;
-  const VS_FIXEDFILEINFO* QueryFixedInfo() const;
+  std::optional<VS_FIXEDFILEINFO> QueryFixedInfo() const;
   std::optional<TVersionPair> FixedFileVersion() const;
   std::optional<TVersionPair> FixedProductVersion() const;
   void VersionText(const char* valueName, std::optional<TVersionPair> (TVersionInfo::*fixed)() const,
@@ -73,12 +81,13 @@ class TVersionInfo {
 
   std::unique_ptr<char[]> FFilePath;
   bool FHasInfo = false;
+  // The root block as far as the file holds it: at most 64 KB, allocated
+  // for each file at its own size.
   DWORD FInfoSize = 0;
   std::unique_ptr<BYTE[]> FInfoData;
-  DWORD FInfoCapacity = 0;  // bytes allocated; kept from file to file
-  DWORD FInfoHandle = 0;
-  // Reused by every string query: its storage grows once, not per file.
+  // Reused by every query: their storage grows once, not per file.
   mutable std::string FQueryPath;
+  mutable std::string FQueryValue;
 };
 
 }  // namespace verinfo

@@ -8,6 +8,9 @@
 //                      with every allocation guarded (see below)
 //   --scan DIR         a real dialog's folder pass over DIR into lvVerList,
 //                      then its rows
+//   --platform DIR FIRST  the platform's version library on each file from
+//                      FIRST on, to hold the reader against where it does
+//                      not fault
 // Whatever crashes is reported and left out of a second run over the rest,
 // so the checks on rows still cover every other file.
 #include <windows.h>
@@ -20,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <new>
@@ -32,6 +36,7 @@
 #include "DebuggedChild.h"
 #include "dialog/LibraryScan.h"
 #include "dialog/SysDlg.h"
+#include "tests/verinfo/PlatformVersion.h"
 #include "toolkit/Application.h"
 #include "verinfo/VerInfo.h"
 
@@ -49,11 +54,20 @@ std::string BesideTest(const std::string& name) {
   return folder + name;
 }
 
+// The first 64 MB at most: the sparse file runs to several gigabytes, and
+// every text of it lies at its start.
 std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  std::string bytes(64 << 20, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
+}
+
+// A file of the folder by its "\\?\" name: "aux.dll" and "nul.txt" are
+// files there, never the devices.
+std::string InFolder(const std::string& folder, const std::string& name) {
+  return "\\\\?\\" + folder + "\\" + name;
 }
 
 std::vector<std::string> Split(const std::string& line, char separator) {
@@ -96,8 +110,8 @@ void Emit(const std::string& line) {
 
 struct FileCase {
   std::string name;
-  std::string kind;         // the damage, from the name
-  std::string expectation;  // exact, norow or within
+  std::string kind;         // the damage, from the name; a special file's whole name
+  std::string expectation;  // exact, norow, within, or absent (no such file)
   std::array<std::string, 4> texts;
 };
 
@@ -116,7 +130,9 @@ Manifest ReadManifest(const std::string& folder) {
       continue;
     }
     if (fields.size() < 2) continue;
-    FileCase file{fields[0], fields[0].substr(4, fields[0].rfind('.') - 4), fields[1], {}};
+    const std::string& name = fields[0];
+    const bool numbered = name.size() > 4 && name[3] == '_' && name.rfind('.') > 4;
+    FileCase file{name, numbered ? name.substr(4, name.rfind('.') - 4) : name, fields[1], {}};
     for (size_t i = 0; i < 4 && i + 2 < fields.size(); ++i) file.texts[i] = fields[i + 2];
     manifest.files.push_back(file);
   }
@@ -217,6 +233,27 @@ int ProbeChild(const std::string& folder, size_t first) {
       Emit("H " + index + "\n");
       return 3;
     }
+  }
+  return 0;
+}
+
+// Devices under their DOS names, and a FIFO: the library would wait on
+// them for ever.
+bool PlatformWouldHang(const FileCase& file) {
+  return file.kind == "fifo" || file.kind == "aux.dll" || file.kind == "nul.txt";
+}
+
+int PlatformChild(const std::string& folder, size_t first) {
+  const Manifest manifest = ReadManifest(folder);
+  for (size_t i = first; i < manifest.files.size(); ++i) {
+    if (PlatformWouldHang(manifest.files[i])) continue;
+    Emit("B " + std::to_string(i) + "\n");
+    const testing_platform::Texts t =
+        testing_platform::TPlatformVersion(folder + "\\" + manifest.files[i].name).Read();
+    std::string line = "P " + std::to_string(i) + (t.hasInfo ? " 1" : " 0");
+    for (const std::string* text : {&t.productName, &t.legalCopyright, &t.fileVersion, &t.productVersion})
+      line.append(" ").append(Hex(*text));
+    Emit(line + "\n");
   }
   return 0;
 }
@@ -367,6 +404,8 @@ struct Results {
   Manifest manifest;
   std::map<size_t, std::string> readerFaults;   // by file index: what happened
   std::map<std::string, ToolLine> readerAlone;  // the probe's reader, file by file
+  std::map<std::string, ToolLine> platform;     // the version library, where it did not fault
+  std::map<size_t, std::string> platformFaults;
   ChildRun verinfoAll, verinfoRest;
   std::map<std::string, ToolLine> toolLines;
   ChildRun scanAll, scanRest;
@@ -387,8 +426,10 @@ std::string CopyRest(const Results& results) {
   ::CreateDirectoryA(folder, nullptr);
   for (size_t i = 0; i < results.manifest.files.size(); ++i) {
     if (results.readerFaults.count(i)) continue;
+    // A FIFO cannot be copied, nor gigabytes of a sparse file.
+    if (results.manifest.files[i].kind == "fifo" || results.manifest.files[i].kind == "sparse") continue;
     const std::string& name = results.manifest.files[i].name;
-    ::CopyFileA((results.folder + "\\" + name).c_str(), (std::string(folder) + "\\" + name).c_str(), FALSE);
+    ::CopyFileA(InFolder(results.folder, name).c_str(), InFolder(folder, name).c_str(), FALSE);
   }
   return folder;
 }
@@ -399,7 +440,7 @@ void RemoveFolder(const std::string& folder) {
   if (found != INVALID_HANDLE_VALUE) {
     do {
       if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        ::DeleteFileA((folder + "\\" + entry.cFileName).c_str());
+        ::DeleteFileA(InFolder(folder, entry.cFileName).c_str());
     } while (::FindNextFileA(found, &entry));
     ::FindClose(found);
   }
@@ -445,6 +486,28 @@ void RunEverything(Results& r) {
     r.readerFaults[culprit] =
         guardHit + (heapDamage ? "left the process heap damaged (a write past a buffer)" : run.Describe());
     first = culprit + 1;
+  }
+
+  // The version library on every file it does not hang on; after a fault,
+  // on from the next file.
+  for (size_t first = 0; first < files.size();) {
+    const ChildRun run = badinput::RunChild(
+        Quoted(self) + " --platform " + Quoted(r.folder) + " " + std::to_string(first), "", kChildTimeoutMs);
+    size_t announced = first;
+    for (const std::string& line : Lines(run.output)) {
+      const std::vector<std::string> fields = Split(line, ' ');
+      if (fields.size() < 2) continue;
+      const size_t index = std::strtoul(fields[1].c_str(), nullptr, 10);
+      if (fields[0] == "B") announced = index;
+      if (fields[0] == "P" && fields.size() == 7 && index < files.size()) {
+        ToolLine read{fields[2] == "1", {}};
+        for (size_t i = 0; i < 4; ++i) read.texts[i] = Unhex(fields[i + 3]);
+        r.platform[files[index].name] = read;
+      }
+    }
+    if (run.Clean()) break;
+    r.platformFaults[announced] = run.Describe();
+    first = announced + 1;
   }
 
   // verinfo.exe over every file at once, then over the rest if it failed.
@@ -503,6 +566,9 @@ void PrintSummary(const Results& r) {
   std::printf("reader: %zu fault(s)\n", r.readerFaults.size());
   for (const auto& [index, fault] : r.readerFaults)
     std::printf("  FAULT %s: %s\n", files[index].name.c_str(), fault.c_str());
+  std::printf("version library: %zu fault(s) or hang(s)\n", r.platformFaults.size());
+  for (const auto& [index, fault] : r.platformFaults)
+    std::printf("  library %s: %s\n", files[index].name.c_str(), fault.c_str());
   std::printf("verinfo.exe over all files: %s, %lu ms\n", r.verinfoAll.Describe().c_str(),
               static_cast<unsigned long>(r.verinfoAll.milliseconds));
   if (r.verinfoRest.started)
@@ -529,7 +595,7 @@ class BadVersionFilesTest : public ::testing::Test {
   }
   const Results& R() const { return *g_results; }
   FileContent Content(const FileCase& file) const {
-    return FileContent(ReadBytes(R().folder + "\\" + file.name));
+    return FileContent(ReadBytes(InFolder(R().folder, file.name)));
   }
 };
 
@@ -653,6 +719,104 @@ TEST_F(BadVersionFilesTest, VerinfoShowsWhatTheListShows) {
   }
 }
 
+// A name is that file: one that is not in the folder has no version data,
+// though the system folder holds a file of that name, and so has a name
+// without an extension beside its ".dll" twin.
+TEST_F(BadVersionFilesTest, ANameGivesExactlyThatFile) {
+  for (const FileCase& file : R().manifest.files) {
+    if (file.expectation != "absent" && file.kind != "notes") continue;
+    const auto alone = R().readerAlone.find(file.name);
+    ASSERT_NE(alone, R().readerAlone.end()) << file.name;
+    EXPECT_FALSE(alone->second.hasInfo) << "FAULT: the reader gives texts for " << file.name;
+    const auto line = R().toolLines.find(file.name);
+    ASSERT_NE(line, R().toolLines.end()) << file.name;
+    EXPECT_FALSE(line->second.hasInfo) << "FAULT: verinfo.exe gives another file's texts for " << file.name;
+  }
+}
+
+// Where the version library reads a file without faulting, the reader
+// gives its texts. The files listed here differ for a reason of the
+// library's own, each written beside it.
+TEST_F(BadVersionFilesTest, WhereTheLibraryReadsAFileTheReaderAgrees) {
+  const std::map<std::string, std::string> kReasons = {
+      {"notes", "the library appends \".dll\" and reads notes.dll"},
+      {"mapping_data_past_virtual_size",
+       "Wine maps a section's raw data past its virtual size, where the loader maps zeros"},
+      {"file_cut",
+       "Wine maps a section whose raw data runs past the file's end, zero-filled; the loader maps no such "
+       "section"},
+      {"lookup_huge_claim",
+       "the library's buffer of twice the claimed size cannot be allocated; the reader reads the root block"},
+  };
+  ASSERT_FALSE(R().platform.empty());
+  int compared = 0;
+  for (const FileCase& file : R().manifest.files) {
+    const auto platform = R().platform.find(file.name);
+    const auto alone = R().readerAlone.find(file.name);
+    if (platform == R().platform.end() || alone == R().readerAlone.end()) continue;
+    ++compared;
+    const bool same = platform->second.hasInfo == alone->second.hasInfo &&
+                      (!platform->second.hasInfo || platform->second.texts == alone->second.texts);
+    if (same) continue;
+    const auto reason = kReasons.find(file.kind);
+    if (reason != kReasons.end()) {
+      std::printf("differs, as explained: %s: %s\n", file.name.c_str(), reason->second.c_str());
+      continue;
+    }
+    ADD_FAILURE() << file.name << ": the library gives " << platform->second.hasInfo << " "
+                  << Shown(platform->second.texts[0]) << " " << Shown(platform->second.texts[1]) << " "
+                  << Shown(platform->second.texts[2]) << " " << Shown(platform->second.texts[3])
+                  << ", the reader " << alone->second.hasInfo << " " << Shown(alone->second.texts[0]) << " "
+                  << Shown(alone->second.texts[1]) << " " << Shown(alone->second.texts[2]) << " "
+                  << Shown(alone->second.texts[3]);
+  }
+  std::printf("the reader against the library: %d files compared\n", compared);
+}
+
+// The reader on one group of the generator's kinds, file by file: an
+// "exact" file gives the seed's four texts, a "norow" file nothing.
+void ExpectGroup(const Results& r, const std::function<bool(const std::string& kind)>& inGroup) {
+  int files = 0;
+  for (const FileCase& file : r.manifest.files) {
+    if (!inGroup(file.kind) || (file.expectation != "exact" && file.expectation != "norow")) continue;
+    ++files;
+    const auto alone = r.readerAlone.find(file.name);
+    ASSERT_NE(alone, r.readerAlone.end()) << file.name;
+    EXPECT_EQ(alone->second.hasInfo, file.expectation == "exact") << file.name;
+    if (file.expectation == "exact") {
+      EXPECT_EQ(alone->second.texts, file.texts) << file.name;
+    }
+  }
+  EXPECT_GT(files, 0) << "no file of the group";
+}
+
+bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+
+// Type 16 among the numbered entries, name 1, the language in the loader's
+// order; any entry count in bounded time.
+TEST_F(BadVersionFilesTest, LookupRules) {
+  ExpectGroup(R(), [](const std::string& kind) { return StartsWith(kind, "lookup_"); });
+}
+
+// Addresses as the loader maps the image: rounded raw pointers, extents
+// limited by the virtual size, other sections, the headers, PE32+.
+TEST_F(BadVersionFilesTest, MappingRules) {
+  ExpectGroup(R(), [](const std::string& kind) { return StartsWith(kind, "mapping_"); });
+}
+
+TEST_F(BadVersionFilesTest, SixteenBitModules) {
+  ExpectGroup(R(), [](const std::string& kind) { return StartsWith(kind, "ne_"); });
+}
+
+// DOS device names, a FIFO, a sparse file of more than 4 GiB, a name
+// without an extension beside its ".dll" twin.
+TEST_F(BadVersionFilesTest, SpecialFiles) {
+  ExpectGroup(R(), [](const std::string& kind) {
+    return kind == "aux.dll" || kind == "nul.txt" || kind == "notes" || kind == "notes.dll" ||
+           kind == "fifo" || kind == "sparse";
+  });
+}
+
 // FAULT while it fails (toolkit/ListView.cpp): TListView::ItemText reads
 // into a 1024-byte buffer that the list fills without a terminator when the
 // text is longer, and returns the text cut short or with whatever follows
@@ -695,6 +859,8 @@ int main(int argc, char** argv) {
   if (argc >= 4 && std::strcmp(argv[1], "--probe") == 0)
     return ProbeChild(argv[2], std::strtoul(argv[3], nullptr, 10));
   if (argc >= 3 && std::strcmp(argv[1], "--scan") == 0) return ScanChild(argv[2]);
+  if (argc >= 4 && std::strcmp(argv[1], "--platform") == 0)
+    return PlatformChild(argv[2], std::strtoul(argv[3], nullptr, 10));
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

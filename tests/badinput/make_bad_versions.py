@@ -483,10 +483,13 @@ def leaf_past_end(c):
 
 
 def second_language_past_end(c):
-    # The version library picks a language by the user's: the one whose data
-    # lies past the end may be the one it reads.
+    # Languages are tried neutral, the user's interface language, the
+    # system's, US English, then the first. The test prefix's interface is US
+    # English: 0x409 is chosen and its data lies past the end; for the other
+    # two the first language, 0x407 with the real data, is.
     language = c.rng.choice([0x409, 0x809, 0x419])
-    return c.file(second_language=(language, c.rng.choice([0x7FFFFFF0, c.module.rsrc_rva + 0x100000]))), "norow"
+    where = c.rng.choice([0x7FFFFFF0, c.module.rsrc_rva + 0x100000])
+    return c.file(second_language=(language, where)), "norow" if language == 0x409 else "exact"
 
 
 def not_a_module(c):
@@ -509,6 +512,304 @@ DAMAGE = [
 ]
 
 
+# --- Lookup, mapping, 16-bit modules, special files ---------------------------
+#
+# Files that are not damaged in their version data but in how it is found:
+# each has one right answer, the texts the file really holds as the loader
+# maps it, or none.
+
+PAST_END = 0x7FFFFFF0
+
+
+class Section:
+    """A resource section written by hand: directories, leaves and data."""
+
+    def __init__(self, module):
+        self.module = module
+        self.out = bytearray()
+
+    def put(self, data):
+        self.out += b"\0" * (align(len(self.out), 4) - len(self.out))
+        offset = len(self.out)
+        self.out += data
+        return offset
+
+    def directory(self, entries, named=0):
+        """entries: (name field, target field) pairs, the named ones first."""
+        offset = self.put(struct.pack("<IIHHHH", 0, 0, 4, 0, named, len(entries) - named))
+        for name, target in entries:
+            self.out += struct.pack("<II", name, target)
+        return offset
+
+    def leaf(self, rva, size):
+        return self.put(struct.pack("<IIII", rva, size, 0, 0))
+
+    def blob(self, blob):
+        return self.module.rsrc_rva + self.put(blob)
+
+    def chain(self, leaf, language=0x409, type_flag=0x80000000, name_flag=0x80000000):
+        """Name 1 and one language over `leaf`: the type entry's target."""
+        languages = self.directory([(language, leaf)])
+        return type_flag | self.directory([(1, name_flag | languages)])
+
+
+def good_leaf(sec, blob, size=None):
+    rva = sec.blob(blob)
+    return sec.leaf(rva, len(blob) if size is None else size)
+
+
+def lookup_named_beside_numbered(c):
+    # A named type first, whose data lies past the end; the numbered 16 after it.
+    sec = Section(c.module)
+    root = sec.directory([(0, 0), (0, 0)], named=1)
+    name = sec.put(struct.pack("<H", 7) + "VERSION".encode("utf-16-le"))
+    struct.pack_into("<IIII", sec.out, root + 16, 0x80000000 | name, sec.chain(sec.leaf(PAST_END, 600)),
+                     RT_VERSION, sec.chain(good_leaf(sec, c.blob)))
+    return c.module.build(bytes(sec.out)), "exact"
+
+
+def lookup_string_flag(c):
+    # The string flag on the type entry: the loader compares its low word.
+    sec = Section(c.module)
+    root = sec.directory([(0, 0)])
+    struct.pack_into("<II", sec.out, root + 16, 0x80000000 | RT_VERSION, sec.chain(good_leaf(sec, c.blob)))
+    return c.module.build(bytes(sec.out)), "exact"
+
+
+def lookup_duplicate_ids(c):
+    # Three entries of one number: the binary search lands on the middle one.
+    sec = Section(c.module)
+    types = c.rng.random() < 0.5
+    root = sec.directory([(0, 0)] * (3 if types else 1))
+    good = good_leaf(sec, c.blob)
+    bad = sec.leaf(PAST_END, 600)
+    if types:
+        for i, leaf in enumerate([bad, good, bad]):
+            struct.pack_into("<II", sec.out, root + 16 + 8 * i, RT_VERSION, sec.chain(leaf))
+    else:
+        languages = [sec.directory([(0x409, leaf)]) for leaf in (bad, good, bad)]
+        names = sec.directory([(1, 0x80000000 | d) for d in languages])
+        struct.pack_into("<II", sec.out, root + 16, RT_VERSION, 0x80000000 | names)
+    return c.module.build(bytes(sec.out)), "exact"
+
+
+def lookup_no_directory_flag(c):
+    # A type or name entry that does not say "directory": the loader takes it
+    # for no entry, and so finds no version resource.
+    sec = Section(c.module)
+    root = sec.directory([(0, 0)])
+    level = c.rng.choice(["type", "name"])
+    target = sec.chain(good_leaf(sec, c.blob), type_flag=0 if level == "type" else 0x80000000,
+                       name_flag=0 if level == "name" else 0x80000000)
+    struct.pack_into("<II", sec.out, root + 16, RT_VERSION, target)
+    return c.module.build(bytes(sec.out)), "norow"
+
+
+def lookup_many_languages(c):
+    # More than 4096 languages, every one leading to the data.
+    sec = Section(c.module)
+    count = c.rng.choice([4097, 6000, 20000])
+    root = sec.directory([(0, 0)])
+    names = sec.directory([(0, 0)])
+    languages = sec.directory([(language, 0) for language in range(1, count + 1)])
+    leaf = good_leaf(sec, c.blob)
+    struct.pack_into("<II", sec.out, root + 16, RT_VERSION, 0x80000000 | names)
+    struct.pack_into("<II", sec.out, names + 16, 1, 0x80000000 | languages)
+    for i in range(count):
+        struct.pack_into("<I", sec.out, languages + 16 + 8 * i + 4, leaf)
+    return c.module.build(bytes(sec.out)), "exact"
+
+
+def lookup_huge_claim(c):
+    # The entry claims hundreds of megabytes; the root block is all that is read.
+    sec = Section(c.module)
+    root = sec.directory([(0, 0)])
+    size = c.rng.choice([300 << 20, 700 << 20, 0x3FFFFFFF])
+    struct.pack_into("<II", sec.out, root + 16, RT_VERSION, sec.chain(good_leaf(sec, c.blob, size)))
+    return c.module.build(bytes(sec.out)), "exact"
+
+
+def standard_section(c):
+    sec = Section(c.module)
+    root = sec.directory([(0, 0)])
+    struct.pack_into("<II", sec.out, root + 16, RT_VERSION, sec.chain(good_leaf(sec, c.blob)))
+    return sec
+
+
+def mapping_raw_pointer_unaligned(c):
+    # The loader reads a section from its raw pointer rounded down to 512:
+    # the data is there, not where the pointer points.
+    data = bytearray(c.module.build(bytes(standard_section(c).out)))
+    shift = c.rng.choice([4, 0x40, 0x100, 0x1FC])
+    struct.pack_into("<I", data, c.module.rsrc_header + 20, c.module.rsrc_offset + shift)
+    return bytes(data) + b"\0" * 512, "exact"
+
+
+def mapping_data_past_virtual_size(c):
+    # The data lies in the raw bytes past the section's virtual size, which
+    # the loader maps as zeros: no version data.
+    sec = Section(c.module)
+    root = sec.directory([(0, 0)])
+    leaf = sec.leaf(0, len(c.blob))
+    struct.pack_into("<II", sec.out, root + 16, RT_VERSION, sec.chain(leaf))
+    rva = sec.blob(c.blob)
+    struct.pack_into("<I", sec.out, leaf, rva)
+    data = bytearray(c.module.build(bytes(sec.out)))
+    struct.pack_into("<I", data, c.module.rsrc_header + 8, rva - c.module.rsrc_rva)
+    return bytes(data), "norow"
+
+
+def add_section(data, module, name, payload):
+    """`data` with one more section after the last, holding `payload`."""
+    data = bytearray(data)
+    count = struct.unpack_from("<H", data, module.pe + 6)[0]
+    header = module.optional + struct.unpack_from("<H", data, module.pe + 20)[0] + 40 * count
+    virtual, rva = struct.unpack_from("<II", data, module.rsrc_header + 8)
+    new_rva = align(rva + virtual, module.section_alignment)
+    offset = align(len(data), module.file_alignment)
+    data += b"\0" * (offset - len(data))
+    raw = align(len(payload), module.file_alignment)
+    data[header:header + 40] = struct.pack("<8sIIIIIIHHI", name, len(payload), new_rva, raw, offset, 0, 0, 0, 0,
+                                            0x40000040)
+    struct.pack_into("<H", data, module.pe + 6, count + 1)
+    struct.pack_into("<I", data, module.optional + 56, align(new_rva + len(payload), module.section_alignment))
+    data += payload + b"\0" * (raw - len(payload))
+    return data, new_rva
+
+
+def mapping_data_in_other_section(c):
+    # The directory in .rsrc, the data in a section of its own after it.
+    sec = Section(c.module)
+    root = sec.directory([(0, 0)])
+    leaf = sec.leaf(0, len(c.blob))
+    struct.pack_into("<II", sec.out, root + 16, RT_VERSION, sec.chain(leaf))
+    data, rva = add_section(c.module.build(bytes(sec.out)), c.module, b".vdata", c.blob)
+    struct.pack_into("<I", data, c.module.rsrc_offset + leaf, rva)
+    return bytes(data), "exact"
+
+
+def mapping_directory_in_headers(c):
+    # The resource directory in the headers' spare room, the data in .rsrc.
+    data = bytearray(c.module.build(c.blob))
+    tree = bytearray()
+    tree += struct.pack("<IIHHHHII", 0, 0, 4, 0, 0, 1, RT_VERSION, 0x80000000 | 24)
+    tree += struct.pack("<IIHHHHII", 0, 0, 4, 0, 0, 1, 1, 0x80000000 | 48)
+    tree += struct.pack("<IIHHHHII", 0, 0, 4, 0, 0, 1, 0x409, 72)
+    tree += struct.pack("<IIII", c.module.rsrc_rva, len(c.blob), 0, 0)
+    at = 0x300
+    assert at + len(tree) <= 0x400
+    data[at:at + len(tree)] = tree
+    struct.pack_into("<II", data, c.module.resource_directory, at, len(tree))
+    return bytes(data), "exact"
+
+
+def mapping_pe32_plus(c):
+    # The same module as a PE32+ image: wider fields, directories 16 bytes on.
+    data = bytearray(c.module.build(bytes(standard_section(c).out)))
+    o = c.module.optional
+    old = bytes(data[o:o + 224])
+    new = (struct.pack("<H", 0x20B) + old[2:24] + struct.pack("<Q", struct.unpack_from("<I", old, 28)[0]) +
+           old[32:72] + b"".join(struct.pack("<Q", v) for v in struct.unpack_from("<4I", old, 72)) + old[88:224])
+    assert len(new) == 240
+    count = struct.unpack_from("<H", data, c.module.pe + 6)[0]
+    table = bytes(data[o + 224:o + 224 + 40 * count])
+    data[o:o + 240] = new
+    data[o + 240:o + 240 + 40 * count] = table
+    struct.pack_into("<HH", data, c.module.pe + 4, 0x8664, count)
+    struct.pack_into("<H", data, c.module.pe + 20, 240)
+    return bytes(data), "exact"
+
+
+# --- 16-bit modules ------------------------------------------------------------
+
+
+def ne_module(blob16, types, shift=4):
+    """A 16-bit NE module: `types` are (type id, [(name id, data or None)])
+    records, data None for a resource of no bytes; the version data is blob16."""
+    out = bytearray(0x200)
+    struct.pack_into("<2s58xI", out, 0, b"MZ", 0x80)
+    data_at = 0x400
+    table = bytearray(struct.pack("<H", shift))
+    payload = bytearray()
+    for type_id, names in types:
+        table += struct.pack("<HHI", type_id, len(names), 0)
+        for name_id, data in names:
+            data = blob16 if data is None else data
+            offset = data_at + len(payload)
+            length = align(len(data), 1 << shift)
+            payload += data + b"\0" * (length - len(data))
+            table += struct.pack("<HHHHHH", offset >> shift, length >> shift, 0x30, name_id, 0, 0)
+    return out, table, payload
+
+
+def write_ne(out, table, payload, terminate=True, restab_delta=None):
+    if terminate:
+        table += b"\0\0"
+    resource_table = 0x40
+    restab = resource_table + len(table) if restab_delta is None else resource_table + restab_delta
+    struct.pack_into("<2s", out, 0x80, b"NE")
+    struct.pack_into("<HH", out, 0x80 + 0x24, resource_table & 0xFFFF, restab & 0xFFFF)
+    out[0xC0:0xC0 + len(table)] = table
+    assert 0xC0 + len(table) <= 0x400 - 2
+    out += b"\0" * (0x400 - len(out))
+    return bytes(out + payload)
+
+
+def ne_version(c):
+    blob = serialize16(c.tree)
+    others = [(0x8003, [(0x8001, b"icon" * 8), (0x8002, b"icon" * 4)])] if c.rng.random() < 0.5 else []
+    out, table, payload = ne_module(blob, others + [(0x8010, [(0x8002, b"x" * 16), (0x8001, None)])])
+    return write_ne(out, table, payload), "exact"
+
+
+def ne_endless_type(c):
+    # A type that claims 65535 names and no terminator: the table ends first.
+    out, table, payload = ne_module(serialize16(c.tree), [(0x8003, [(0x8001, b"icon" * 8)])])
+    struct.pack_into("<H", table, 2 + 2, 0xFFFF)
+    return write_ne(out, table, payload, terminate=False), "norow"
+
+
+def ne_names_past_table(c):
+    # The version type claims more names than the table holds, and the
+    # version name is not among those it holds.
+    out, table, payload = ne_module(serialize16(c.tree), [(0x8010, [(0x8002, b"x" * 16)])])
+    struct.pack_into("<H", table, 2 + 2, c.rng.choice([2, 100, 0xFFFF]))
+    return write_ne(out, table, payload, terminate=False), "norow"
+
+
+def ne_table_inverted(c):
+    # The resident-name table before the resource table: a table of no size.
+    out, table, payload = ne_module(serialize16(c.tree), [(0x8010, [(0x8001, None)])])
+    return write_ne(out, table, payload, restab_delta=c.rng.choice([0, -2, -0x40])), "norow"
+
+
+LOOKUP = [lookup_named_beside_numbered, lookup_string_flag, lookup_duplicate_ids, lookup_no_directory_flag,
+          lookup_many_languages, lookup_huge_claim]
+MAPPING = [mapping_raw_pointer_unaligned, mapping_data_past_virtual_size, mapping_data_in_other_section,
+           mapping_directory_in_headers, mapping_pe32_plus]
+SIXTEEN_BIT = [ne_version, ne_endless_type, ne_names_past_table, ne_table_inverted]
+
+
+def special_files(module, blob, folder, write):
+    """Files whose name or kind is the point: written once each."""
+    seed = Case(module, blob, random.Random(0)).file()
+    # A DOS device name is an ordinary file here.
+    for name in ("aux.dll", "nul.txt"):
+        write(name, seed, "exact", named=True)
+    # A name without an extension is that file, never its ".dll" twin.
+    write("notes", b"Notes, not a module.\r\n", "norow", named=True)
+    write("notes.dll", seed, "exact", named=True)
+    # A name that is not in the folder, though the system folder has one.
+    write("kernel32.dll", None, "absent", named=True)
+    # A FIFO: nothing may wait for a writer.
+    path = write("fifo", None, "norow")
+    os.mkfifo(path)
+    # Over 4 GiB, sparse: the module at its start.
+    path = write("sparse", seed, "exact")
+    with open(path, "r+b") as handle:
+        handle.truncate((4 << 30) + (512 << 20))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("seed", type=int)
@@ -529,24 +830,31 @@ def main():
     lines = []
     number = 0
 
-    def write(kind, data, expectation):
+    def write(kind, data, expectation, named=False):
         nonlocal number
-        name = "%03d_%s.dll" % (number, kind)
-        number += 1
-        with open(os.path.join(args.outdir, name), "wb") as handle:
-            handle.write(data)
+        if named:
+            name = kind
+        else:
+            name = "%03d_%s.dll" % (number, kind)
+            number += 1
+        path = os.path.join(args.outdir, name)
+        if data is not None:
+            with open(path, "wb") as handle:
+                handle.write(data)
         texts = "\t".join(SEED_ROW) if expectation == "exact" else ""
         lines.append("%s\t%s\t%s\n" % (name, expectation, texts))
+        return path
 
     for _ in range(2):
         write("control", *control(Case(module, blob, rng)))
     for _ in range(args.count):
-        for damage in DAMAGE:
+        for damage in DAMAGE + LOOKUP + MAPPING + SIXTEEN_BIT:
             write(damage.__name__, *damage(Case(module, blob, random.Random(rng.getrandbits(64)))))
+    special_files(module, blob, args.outdir, write)
     with open(os.path.join(args.outdir, "manifest.tsv"), "w", newline="\n") as handle:
         handle.write("#seed\t%d\n" % args.seed)
         handle.writelines(lines)
-    print("make_bad_versions: seed %d, %d files in %s" % (args.seed, number, args.outdir))
+    print("make_bad_versions: seed %d, %d files in %s" % (args.seed, len(lines), args.outdir))
 
 
 if __name__ == "__main__":

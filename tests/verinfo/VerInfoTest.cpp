@@ -6,6 +6,7 @@
 #include <string>
 
 #include "TestPaths.h"
+#include "verinfo/ExactFile.h"
 #include "verinfo/VerInfo.h"
 
 using verinfo::FormatTranslationKey;
@@ -189,4 +190,24 @@ TEST(VersionInfo, ReadsValuesOfAnyNameLength) {
   reader.ReadStringValue("NoSuchValue", text);
   EXPECT_EQ(text, "");
   EXPECT_EQ(reader.ReadStringValue(nullptr), "");
+}
+
+// The name as given, made full: no device for "aux.dll" or "con", no ".dll"
+// appended, only the trailing dots and spaces every Win32 name loses.
+TEST(ExactPath, IsTheNamedFileItself) {
+  using verinfo::ExactPath;
+  EXPECT_EQ(ExactPath("C:\\dir\\aux.dll"), L"\\\\?\\C:\\dir\\aux.dll");
+  EXPECT_EQ(ExactPath("C:\\a\\..\\b\\con"), L"\\\\?\\C:\\b\\con");
+  EXPECT_EQ(ExactPath("C:\\dir\\notes"), L"\\\\?\\C:\\dir\\notes");
+  EXPECT_EQ(ExactPath("C:/dir/name.dll. "), L"\\\\?\\C:\\dir\\name.dll");
+  EXPECT_EQ(ExactPath("\\\\server\\share\\x.dll"), L"\\\\?\\UNC\\server\\share\\x.dll");
+  EXPECT_EQ(ExactPath("\\\\?\\C:\\x\\nul"), L"\\\\?\\C:\\x\\nul");
+  wchar_t current[MAX_PATH];
+  const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, current);
+  ASSERT_GT(length, 0u);
+  std::wstring here(current, length);
+  if (here.back() != L'\\') here += L'\\';
+  EXPECT_EQ(ExactPath("com1.dll"), L"\\\\?\\" + here + L"com1.dll");
+  for (const char* folder : {"", "C:\\dir\\", "C:\\dir\\..", "."})
+    EXPECT_EQ(ExactPath(folder), L"") << folder;
 }

@@ -1,0 +1,139 @@
+#include "verinfo/ExactFile.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace verinfo {
+
+namespace {
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
+  return text.compare(0, std::wcslen(prefix), prefix) == 0;
+}
+
+std::wstring FullPathOf(const std::wstring& name) {
+  DWORD size = MAX_PATH;
+  while (size != 0) {
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(name.c_str(), size, full.data(), nullptr);
+    if (length < size) {
+      full.resize(length);
+      return full;
+    }
+    size = length;  // the current folder changed in between; once more
+  }
+  return {};
+}
+
+}  // namespace
+
+std::wstring ExactPath(const char* name) {
+  if (!name || !*name) return {};
+  // The A functions read names in the file system's code page.
+  const UINT codePage = ::AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+  const int units = ::MultiByteToWideChar(codePage, 0, name, -1, nullptr, 0);
+  if (units <= 1) return {};
+  std::wstring wide(units, L'\0');
+  ::MultiByteToWideChar(codePage, 0, name, -1, wide.data(), units);
+  wide.resize(units - 1);
+  if (StartsWith(wide, L"\\\\?\\")) return wide;  // already exact
+
+  // The last component is taken as it is: the full-path function would turn
+  // "aux.dll" or "com1.txt" into a device. Only the trailing dots and
+  // spaces that every Win32 name loses are dropped, as the A functions do.
+  size_t cut = wide.size();
+  while (cut > 0 && !IsSeparator(wide[cut - 1])) --cut;
+  if (cut == 0 && wide.size() >= 2 && wide[1] == L':') cut = 2;  // "C:name" is relative to C's folder
+  std::wstring last = wide.substr(cut);
+  while (!last.empty() && (last.back() == L'.' || last.back() == L' ')) last.pop_back();
+  if (last.empty()) return {};  // "dir\", "..", "." name folders
+  // "_" stands in for the last component while the folder part is resolved.
+  std::wstring full = FullPathOf(wide.substr(0, cut) + L"_");
+  if (full.empty() || full.back() != L'_') return {};
+  full.pop_back();
+  full += last;
+
+  if (StartsWith(full, L"\\\\.\\")) return L"\\\\?\\" + full.substr(4);
+  if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') return L"\\\\?\\" + full;
+  return {};
+}
+
+TExactFile::TExactFile(const char* name) {
+  const std::wstring path = ExactPath(name);
+  // Only drive, UNC and volume paths lead to disk files; "\\?\pipe\..." and
+  // other device paths are never opened.
+  const bool disk =
+      path.size() > 6 && ((path[5] == L':' && path[6] == L'\\') || StartsWith(path, L"\\\\?\\UNC\\") ||
+                          StartsWith(path, L"\\\\?\\Volume{"));
+  if (!disk) return;
+  // Opening a FIFO waits for a writer; its attributes say it holds no
+  // bytes, so it is refused without being opened. So are folders.
+  WIN32_FILE_ATTRIBUTE_DATA attributes;
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes) ||
+      (attributes.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) ||
+      (attributes.nFileSizeLow == 0 && attributes.nFileSizeHigh == 0)) {
+    return;
+  }
+  HANDLE file =
+      ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  // What was opened is judged again: the name may have changed in between.
+  // (The basic record, not GetFileInformationByHandle, which also asks the
+  // volume for its serial number.)
+  FILE_BASIC_INFO info;
+  LARGE_INTEGER size;
+  if (::GetFileType(file) != FILE_TYPE_DISK ||
+      !::GetFileInformationByHandleEx(file, FileBasicInfo, &info, sizeof info) ||
+      (info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) ||
+      !::GetFileSizeEx(file, &size) || size.QuadPart <= 0) {
+    ::CloseHandle(file);
+    return;
+  }
+  file_ = file;
+  size_ = static_cast<uint64_t>(size.QuadPart);
+}
+
+TExactFile::~TExactFile() {
+  if (file_ != INVALID_HANDLE_VALUE) ::CloseHandle(file_);
+}
+
+bool TExactFile::ReadDirect(uint64_t offset, void* out, size_t length) const {
+  auto* at = static_cast<uint8_t*>(out);
+  while (length > 0) {
+    OVERLAPPED position{};
+    position.Offset = static_cast<DWORD>(offset);
+    position.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD read = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min<size_t>(length, 1u << 20));
+    if (!::ReadFile(file_, at, wanted, &read, &position) || read == 0) return false;
+    at += read;
+    offset += read;
+    length -= read;
+  }
+  return true;
+}
+
+bool TExactFile::Read(uint64_t offset, void* out, size_t length) const {
+  if (!IsOpen() || offset > size_ || size_ - offset < length) return false;
+  if (length == 0) return true;
+  if (length > kBlock / 2) return ReadDirect(offset, out, length);
+  if (offset < blockAt_ || offset - blockAt_ + length > blockLength_) {
+    // From the 512-byte boundary below: headers and directories are read
+    // forwards and backwards around one place.
+    uint64_t start = offset & ~uint64_t{511};
+    if (offset - start + length > kBlock) start = offset;
+    const size_t fill = static_cast<size_t>(std::min<uint64_t>(kBlock, size_ - start));
+    blockLength_ = 0;
+    if (!ReadDirect(start, block_, fill)) return false;
+    blockAt_ = start;
+    blockLength_ = fill;
+  }
+  std::memcpy(out, block_ + (offset - blockAt_), length);
+  return true;
+}
+
+}  // namespace verinfo

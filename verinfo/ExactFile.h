@@ -1,0 +1,47 @@
+// Exactly the file a name gives, read in bounded pieces. The version
+// library's own file access searches other folders for a name it cannot
+// find, appends ".dll" to a name without an extension, opens "aux.dll" as
+// the AUX device and blocks on a FIFO; none of that happens here.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace verinfo {
+
+// The "\\?\" form of the full path of `name` (an 8-bit name in the file
+// system's code page), in which DOS device names are ordinary file names.
+// Empty when the name is empty, names a folder by its form ("dir\", ".."),
+// or is not a drive, UNC or volume path.
+std::wstring ExactPath(const char* name);
+
+// One ordinary disk file, opened for reading or not at all: a folder, pipe,
+// FIFO, device or a file of no bytes is refused before anything waits on it.
+class TExactFile {
+ public:
+  explicit TExactFile(const char* name);
+  ~TExactFile();
+  TExactFile(const TExactFile&) = delete;
+  TExactFile& operator=(const TExactFile&) = delete;
+
+  bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+  uint64_t Size() const { return size_; }
+  // Copies `length` bytes from `offset`; false unless all of them are in
+  // the file. Small reads go through one cached block.
+  bool Read(uint64_t offset, void* out, size_t length) const;
+
+ private:
+  static constexpr size_t kBlock = 4096;
+  bool ReadDirect(uint64_t offset, void* out, size_t length) const;
+
+  HANDLE file_ = INVALID_HANDLE_VALUE;
+  uint64_t size_ = 0;
+  mutable uint8_t block_[kBlock];
+  mutable uint64_t blockAt_ = 0;
+  mutable size_t blockLength_ = 0;
+};
+
+}  // namespace verinfo

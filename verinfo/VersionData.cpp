@@ -1,0 +1,140 @@
+#include "verinfo/VersionData.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace verinfo {
+
+namespace {
+
+// A path never needs more steps than this; a longer one finds nothing.
+constexpr int kMaxDepth = 32;
+
+uint32_t Align4(uint32_t value) { return (value + 3) & ~3u; }
+
+// Keys compare without regard to case, as the library compares them.
+wchar_t Folded(wchar_t c) {
+  if (c < 0x80) return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
+  return static_cast<wchar_t>(
+      reinterpret_cast<uintptr_t>(::CharLowerW(reinterpret_cast<LPWSTR>(uintptr_t{c}))));
+}
+
+}  // namespace
+
+// The 16-bit layout has no type word: its key starts where the 32-bit
+// layout's type sits, and a printable first character tells it apart.
+bool TVersionData::SixteenBit() const { return static_cast<int8_t>(Byte(4)) >= ' '; }
+
+TVersionData::TNode TVersionData::Node(uint32_t at) const {
+  TNode node{at, Word(at), Word(at + 2), 0, 0, 0};
+  uint32_t key = 0;  // bytes of the key with its zero
+  if (SixteenBit()) {
+    while (at + 4 + key < size_ && Byte(at + 4 + key) != 0) ++key;
+    node.value = at + Align4(4 + key + 1);
+    node.children = node.value + Align4(node.valueLength);
+  } else {
+    node.type = Word(at + 4);
+    while (at + 6 + key < size_ && Word(at + 6 + key) != 0) key += 2;
+    node.value = at + Align4(6 + key + 2);
+    node.children = node.value + Align4(node.valueLength * (node.type ? 2u : 1u));
+  }
+  return node;
+}
+
+bool TVersionData::KeyMatches(uint32_t at, const std::wstring& key, size_t from, size_t length) const {
+  if (SixteenBit()) {
+    for (size_t i = 0; i < length; ++i)
+      if (Folded(Byte(at + 4 + i)) != Folded(key[from + i])) return false;
+    return Byte(at + 4 + length) == 0;
+  }
+  for (size_t i = 0; i < length; ++i)
+    if (Folded(Word(at + 6 + 2 * i)) != Folded(key[from + i])) return false;
+  return Word(at + 6 + 2 * length) == 0;
+}
+
+// The children lie from the end of the value to the end of the node, each
+// at the next 4-byte boundary after the one before; one of no length ends
+// them. Past the bytes held every child reads as of no length.
+bool TVersionData::FindChild(TNode& node, const std::wstring& key, size_t from, size_t length) const {
+  const uint32_t end = node.at + node.length;
+  for (uint32_t child = node.children; child < end && child < size_;) {
+    if (KeyMatches(child, key, from, length)) {
+      node = Node(child);
+      return true;
+    }
+    const uint16_t childLength = Word(child);
+    if (childLength == 0) return false;
+    child += Align4(childLength);
+  }
+  return false;
+}
+
+// The library narrows exactly the value's stated length of UTF-16 units,
+// zeros past the data included, into the space left between the value and
+// the root block's end; a text that would not fit there gives nothing.
+void TVersionData::Narrow(const TNode& node, std::string& value) const {
+  value.clear();
+  const uint32_t units = node.valueLength;
+  if (units == 0) return;
+  const int room = static_cast<int>(Word(0)) - static_cast<int>(node.value);
+  if (room < 0) return;
+  const uint32_t held = node.value < size_ ? std::min(units, (size_ - node.value) / 2) : 0;
+  std::wstring wide(held, L'\0');
+  for (uint32_t i = 0; i < held; ++i) wide[i] = static_cast<wchar_t>(Word(node.value + 2 * i));
+  const int narrowed = held ? ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(held), nullptr,
+                                                    0, nullptr, nullptr)
+                            : 0;
+  const size_t total = static_cast<size_t>(narrowed) + (units - held);
+  // No room at all asks for the size and writes nothing: zeros are read.
+  if (room == 0) {
+    value.assign(total, '\0');
+    return;
+  }
+  if (total > static_cast<size_t>(room)) return;
+  value.resize(narrowed);
+  if (narrowed)
+    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(held), value.data(), narrowed, nullptr,
+                          nullptr);
+  value.append(units - held, '\0');
+}
+
+bool TVersionData::Query(const char* path, std::string& value) const {
+  value.clear();
+  if (size_ < 4) return false;
+  // The path is compared as the library compares it: widened from the ANSI
+  // code page for the 32-bit layout, byte by byte for the 16-bit one.
+  std::wstring key;
+  if (SixteenBit()) {
+    for (const char* c = path; *c; ++c) key.push_back(static_cast<wchar_t>(static_cast<uint8_t>(*c)));
+  } else {
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+    if (units <= 0) return false;
+    key.resize(units);
+    ::MultiByteToWideChar(CP_ACP, 0, path, -1, key.data(), units);
+    key.resize(units - 1);
+  }
+  TNode node = Node(0);
+  int depth = 0;
+  // Empty steps ("\\" or a trailing "\") are skipped.
+  for (size_t at = 0; at < key.size();) {
+    if (key[at] == L'\\') {
+      ++at;
+      continue;
+    }
+    size_t end = key.find(L'\\', at);
+    if (end == std::wstring::npos) end = key.size();
+    if (++depth > kMaxDepth || !FindChild(node, key, at, end - at)) return false;
+    at = end;
+  }
+  if (!SixteenBit() && node.type != 0) {
+    Narrow(node, value);
+    return true;
+  }
+  value.resize(node.valueLength);
+  for (uint32_t i = 0; i < node.valueLength; ++i)
+    value[i] = static_cast<char>(Byte(uint64_t{node.value} + i));
+  return true;
+}
+
+}  // namespace verinfo
