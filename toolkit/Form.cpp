@@ -5,6 +5,7 @@
 #include "toolkit/ActCtx.h"
 #include "toolkit/Application.h"
 #include "toolkit/Font.h"
+#include "toolkit/FormSupport.h"
 #include "toolkit/WindowClass.h"
 
 namespace toolkit {
@@ -22,9 +23,10 @@ POINT CentredOnScreen(SIZE outer) {
 }  // namespace
 
 TForm::TForm(const Args& args) {
+  if (const DWORD error = PrepareForms()) {
+    throw std::system_error(static_cast<int>(error), std::system_category(), "PrepareForms");
+  }
   TActCtxScope context;
-  InitCommonControlClasses();
-  RegisterToolkitClass(kFormClass, Procedure);
   font_ = CreateFormFont();
   const RECT client = ScaleBounds(ScreenLayoutScale(), 0, 0, args.clientWidth, args.clientHeight);
   RECT outer = client;
@@ -38,9 +40,7 @@ TForm::TForm(const Args& args) {
   ::CreateWindowExW(kFormExStyle, kFormClass, caption.c_str(), kFormStyle, origin.x, origin.y, size.cx,
                     size.cy, owner, nullptr, ToolkitModule(), this);
   if (!handle_) {
-    const DWORD error = ::GetLastError();
-    UnregisterToolkitClass(kFormClass);
-    throw std::system_error(static_cast<int>(error), std::system_category(), "CreateWindowEx");
+    throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "CreateWindowEx");
   }
   // Wine gives a window without a class icon the default one unless told.
   ::SendMessageW(handle_, WM_SETICON, ICON_SMALL, 0);
@@ -53,8 +53,6 @@ TForm::~TForm() {
   // several server requests); the controls then only forget their handles.
   if (handle_) ::DestroyWindow(handle_);
   while (!controls_.empty()) controls_.pop_back();
-  UnregisterToolkitClass(kPageClass);
-  UnregisterToolkitClass(kFormClass);
 }
 
 void TForm::SetCaption(const char* caption, TextEncoding encoding) { SetText(handle_, caption, encoding); }

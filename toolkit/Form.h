@@ -68,8 +68,10 @@ class TForm {
   // The form owning a window, or null.
   static TForm* FromWindow(HWND window);
 
- private:
+  // The window procedure of the form class (registered by PrepareForms).
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnActivateMessage(WPARAM wParam);
   void RaiseActivate();

@@ -1,6 +1,7 @@
 #include "toolkit/Label.h"
 
 #include "toolkit/Font.h"
+#include "toolkit/FormSupport.h"
 #include "toolkit/Scoped.h"
 
 namespace toolkit {
@@ -18,18 +19,13 @@ DWORD LabelStyle(const TLabel::Args& args) {
   return style;
 }
 
-// One memory DC measures every label: taking a label's own window DC costs
-// Wine two server requests each time.
-HDC MeasuringDC() {
-  static const ScopedDC dc(::CreateCompatibleDC(nullptr));
-  return dc.Get();
-}
-
 // The box the text needs in the font: one line, or lines broken within
 // `width` when wrapping. An empty text keeps the height of one line.
 SIZE TextBox(const std::wstring& text, HFONT font, bool wordWrap, int width) {
   const std::wstring measured = text.empty() ? L" " : text;
   RECT box{0, 0, wordWrap ? width : 0, 0};
+  // One memory DC measures every label: taking a label's own window DC costs
+  // Wine two server requests each time.
   const HDC dc = MeasuringDC();
   ScopedSelect select(dc, font);
   ::DrawTextW(dc, measured.c_str(), static_cast<int>(measured.size()), &box,

@@ -11,7 +11,6 @@ namespace toolkit {
 
 TTabSheet::TTabSheet(TPageControl& owner, const Args& args)
     : owner_(owner), tabVisible_(args.tabVisible), bounds_(owner.DisplayRect()) {
-  RegisterToolkitClass(kPageClass, Procedure);
   // Made where the strip shows its pages, hidden unless it is to be the
   // active page: moving or showing it afterwards would cost server requests.
   CreateHandle({.className = kPageClass,
