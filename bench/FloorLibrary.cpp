@@ -3,9 +3,9 @@
 // unload must make, written straight against Win32: two empty lists,
 // OleInitialize, the seven shell clipboard formats and the shell allocator,
 // undone in reverse at unload.
-#include <windows.h>
 #include <ole2.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -22,8 +22,8 @@ void Load() {
   g_strings = new std::vector<std::string>;
   g_drives = new std::vector<void*>;
   g_ole = SUCCEEDED(OleInitialize(nullptr));
-  const char* const names[] = {"FileContents",           "FileGroupDescriptor", "Shell IDList Array",
-                               "Preferred DropEffect",   "UniformResourceLocator", "FileNameMap",
+  const char* const names[] = {"FileContents",         "FileGroupDescriptor",    "Shell IDList Array",
+                               "Preferred DropEffect", "UniformResourceLocator", "FileNameMap",
                                "FileNameMapW"};
   for (int i = 0; i < 7; ++i) g_formats[i] = RegisterClipboardFormatA(names[i]);
   if (FAILED(SHGetMalloc(&g_malloc))) g_malloc = nullptr;

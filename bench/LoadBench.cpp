@@ -43,7 +43,10 @@ int main(int argc, char** argv) {
   Side sides[] = {
       {testing_paths::PlugInPath(), true, "ours: LoadLibrary + InitPlugInLib + FreeLibrary", {}},
       {testing_paths::BesideExecutable("floor_library.dll"), false, "floor: LoadLibrary + FreeLibrary", {}},
-      {testing_paths::BesideExecutable("empty_library.dll"), false, "empty DLL: LoadLibrary + FreeLibrary", {}},
+      {testing_paths::BesideExecutable("empty_library.dll"),
+       false,
+       "empty DLL: LoadLibrary + FreeLibrary",
+       {}},
   };
   constexpr int kSides = sizeof sides / sizeof sides[0];
   for (int i = 0; i < 20; ++i) {
@@ -69,6 +72,7 @@ int main(int argc, char** argv) {
     std::printf("%-52s %10.0f %10.0f\n", sides[k].title, summaries[k].median, summaries[k].p90);
   }
   const double floor = summaries[1].median;
-  std::printf("ratio ours/floor (medians) %.2f (target <= 1.30)\n", floor > 0 ? summaries[0].median / floor : 0);
+  std::printf("ratio ours/floor (medians) %.2f (target <= 1.30)\n",
+              floor > 0 ? summaries[0].median / floor : 0);
   return 0;
 }

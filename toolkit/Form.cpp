@@ -6,6 +6,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Font.h"
 #include "toolkit/FormSupport.h"
+#include "toolkit/PageControl.h"
 #include "toolkit/WindowClass.h"
 
 namespace toolkit {
@@ -16,9 +17,8 @@ constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDRE
 // or help box is asked for.
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-POINT CentredOnScreen(SIZE outer) {
-  return CentredOrigin({::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, outer);
-}
+// Each query of a screen metric costs Wine three server requests.
+SIZE ScreenSize() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
 
 }  // namespace
 
@@ -36,7 +36,8 @@ TForm::TForm(const Args& args) {
   const std::wstring caption = Widen(args.caption, args.encoding);
   // Made where showing it will put it, so that it need not move then.
   const SIZE size{outer.right - outer.left, outer.bottom - outer.top};
-  const POINT origin = CentredOnScreen(size);
+  screen_ = ScreenSize();
+  const POINT origin = CentredOrigin(screen_, size);
   ::CreateWindowExW(kFormExStyle, kFormClass, caption.c_str(), kFormStyle, origin.x, origin.y, size.cx,
                     size.cy, owner, nullptr, ToolkitModule(), this);
   if (!handle_) {
@@ -69,7 +70,33 @@ void TForm::DoCreate() {
 }
 
 void TForm::RaiseActivate() {
-  if (onActivate) Application->RunEvent(handle_, onActivate);
+  if (!onActivate) return;
+  Application->RunEvent(handle_, [this] {
+    // Ended before an error box would show, so that the form paints under it.
+    TPaintDeferred deferred(ShownPages());
+    onActivate();
+  });
+}
+
+std::vector<HWND> TForm::ShownPages() const {
+  std::vector<HWND> pages;
+  for (const auto& control : controls_) {
+    const auto* strip = dynamic_cast<const TPageControl*>(control.get());
+    if (strip && strip->ActivePage() && strip->ActivePage()->Visible())
+      pages.push_back(strip->ActivePage()->Handle());
+  }
+  return pages;
+}
+
+TPaintDeferred::TPaintDeferred(std::vector<HWND> windows) : windows_(std::move(windows)) {
+  for (HWND window : windows_) ::SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+}
+
+TPaintDeferred::~TPaintDeferred() {
+  for (HWND window : windows_) {
+    ::SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
 }
 
 TForm* TForm::FromWindow(HWND window) {
@@ -84,8 +111,9 @@ TForm* TForm::FromWindow(HWND window) {
 void TForm::Centre() {
   RECT outer;
   ::GetWindowRect(handle_, &outer);
-  const POINT origin = CentredOnScreen({outer.right - outer.left, outer.bottom - outer.top});
-  // Made centred, it moves only when it or the screen has changed since.
+  // On the screen as it was when the form was made, which is shown right
+  // after; made centred, it moves only when its size has changed since.
+  const POINT origin = CentredOrigin(screen_, {outer.right - outer.left, outer.bottom - outer.top});
   if (origin.x == outer.left && origin.y == outer.top) return;
   ::SetWindowPos(handle_, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -62,14 +62,16 @@ TLabel::TLabel(const Args& args) : autoSize_(args.autoSize), wordWrap_(args.word
 }
 
 void TLabel::SetText(const char* text, TextEncoding encoding) {
-  TControl::SetText(text, encoding);
-  if (autoSize_) AdjustBounds();
+  // Converted once: the same text is compared, set and measured.
+  const std::wstring wide = Widen(text, encoding);
+  ReplaceText(wide);
+  if (autoSize_) AdjustBounds(wide);
 }
 
-void TLabel::AdjustBounds() {
+void TLabel::AdjustBounds(const std::wstring& text) {
   RECT client;
   ::GetClientRect(Handle(), &client);
-  const SIZE size = TextBox(WindowTextW(Handle()), FontOf(Handle()), wordWrap_, client.right);
+  const SIZE size = TextBox(text, FontOf(Handle()), wordWrap_, client.right);
   // A label has no frame: its client area is its whole box. Unchanged, the
   // box is not worth a server request.
   if (size.cx == client.right && size.cy == client.bottom) return;

@@ -26,7 +26,8 @@ class TLabel : public TControl {
   void SetText(const char* text, TextEncoding encoding = TextEncoding::Ansi) override;
 
  private:
-  void AdjustBounds();
+  // Fits the box to `text`, the window's text as it now holds it.
+  void AdjustBounds(const std::wstring& text);
   bool autoSize_;
   bool wordWrap_;
 };
