@@ -84,7 +84,7 @@ bool TControl::ReplaceText(const std::wstring& text) {
   // Reading the text back costs nothing; setting the same text again would
   // cost a server request and a repaint. Set as UTF-16, the text the A call
   // would have widened with the ANSI code page is not converted twice.
-  if (WindowTextW(handle_) == text) return false;
+  if (ShowsText(handle_, text)) return false;
   ::SetWindowTextW(handle_, text.c_str());
   return true;
 }

@@ -27,7 +27,6 @@ TForm::TForm(const Args& args) {
     throw std::system_error(static_cast<int>(error), std::system_category(), "PrepareForms");
   }
   TActCtxScope context;
-  font_ = CreateFormFont();
   const RECT client = ScaleBounds(ScreenLayoutScale(), 0, 0, args.clientWidth, args.clientHeight);
   RECT outer = client;
   ::AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle);
@@ -138,7 +137,7 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (ReflectToControl(message, wParam, lParam, result)) return result;
   switch (message) {
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(font_.Get());
+      return reinterpret_cast<LRESULT>(FormFont());
     case WM_ACTIVATE:
       OnActivateMessage(wParam);
       return 0;

@@ -81,7 +81,6 @@ class TForm {
   void FocusFirst();
   void FocusNext(bool forward);
 
-  ScopedFont font_;
   SIZE screen_{};  // the screen's size when the form was made
   HWND handle_ = nullptr;
   std::vector<std::unique_ptr<TControl>> controls_;

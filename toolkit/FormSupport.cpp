@@ -2,8 +2,11 @@
 
 #include <commctrl.h>
 
+#include <new>
+
 #include "toolkit/ActCtx.h"
 #include "toolkit/Control.h"
+#include "toolkit/Font.h"
 #include "toolkit/Form.h"
 #include "toolkit/PageControl.h"
 #include "toolkit/Scoped.h"
@@ -15,6 +18,7 @@ namespace {
 struct Prepared {
   ScopedActCtx context;
   ScopedModule commonControls;
+  ScopedFont font;
   ScopedDC measuring;
   bool formClass = false;
   bool pageClass = false;
@@ -40,7 +44,9 @@ void Release(Prepared& prepared) {
   if (prepared.pageClass) UnregisterToolkitClass(kPageClass);
   if (prepared.formClass) UnregisterToolkitClass(kFormClass);
   prepared.pageClass = prepared.formClass = false;
+  // The DC before the font selected into it.
   prepared.measuring.Reset();
+  prepared.font.Reset();
   // After the classes: the common controls go last but one, then the context
   // that chose their version.
   prepared.commonControls.Reset();
@@ -68,8 +74,10 @@ DWORD Make(Prepared& prepared) {
   prepared.formClass = true;
   if (const DWORD error = RegisterToolkitClass(kPageClass, TTabSheet::Procedure)) return error;
   prepared.pageClass = true;
+  prepared.font = CreateFormFont();
   prepared.measuring = ScopedDC(::CreateCompatibleDC(nullptr));
   if (!prepared.measuring) return ERROR_NOT_ENOUGH_MEMORY;
+  ::SelectObject(prepared.measuring.Get(), prepared.font.Get());
   return ERROR_SUCCESS;
 }
 
@@ -80,7 +88,13 @@ BOOL CALLBACK PrepareOnce(INIT_ONCE*, void* result, void**) {
     error = ERROR_NOT_ENOUGH_MEMORY;
     return FALSE;
   }
-  error = Make(*prepared);
+  try {
+    error = Make(*prepared);
+  } catch (const std::bad_alloc&) {
+    error = ERROR_NOT_ENOUGH_MEMORY;
+  } catch (...) {
+    error = ERROR_CAN_NOT_COMPLETE;
+  }
   if (error != ERROR_SUCCESS) {
     Release(*prepared);
     delete prepared;
@@ -108,6 +122,8 @@ void ReleaseForms() noexcept {
 }
 
 HANDLE FormsActCtx() noexcept { return g_prepared ? g_prepared->context.Get() : nullptr; }
+
+HFONT FormFont() noexcept { return g_prepared ? g_prepared->font.Get() : nullptr; }
 
 HDC MeasuringDC() noexcept { return g_prepared ? g_prepared->measuring.Get() : nullptr; }
 

@@ -1,6 +1,7 @@
 // What the forms need beyond a loaded library: the module's activation
 // context (common controls 6), the common controls library itself, the
-// toolkit's window classes and the DC that measures label texts. The host
+// toolkit's window classes, the form font and the DC that measures label
+// texts in it. The host
 // loads every plug-in library when it starts and most sessions never show a
 // form, so none of this is made at load: the first showing makes it, and it
 // stays until the library unloads.
@@ -22,7 +23,10 @@ void ReleaseForms() noexcept;
 // The module's activation context; null before PrepareForms, or when the
 // module has no manifest resource 24/1.
 HANDLE FormsActCtx() noexcept;
-// A memory DC for measuring texts; null before PrepareForms.
+// The one font of every form and control; null before PrepareForms.
+HFONT FormFont() noexcept;
+// A memory DC for measuring texts, with the form font selected; null before
+// PrepareForms.
 HDC MeasuringDC() noexcept;
 
 }  // namespace toolkit

@@ -27,7 +27,8 @@ SIZE TextBox(const std::wstring& text, HFONT font, bool wordWrap, int width) {
   // One memory DC measures every label: taking a label's own window DC costs
   // Wine two server requests each time.
   const HDC dc = MeasuringDC();
-  ScopedSelect select(dc, font);
+  // The DC holds the form font; another is selected for this measure only.
+  ScopedSelect select(dc, font == FormFont() ? nullptr : font);
   ::DrawTextW(dc, measured.c_str(), static_cast<int>(measured.size()), &box,
               DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | (wordWrap ? DT_WORDBREAK : 0));
   return {box.right - box.left, box.bottom - box.top};
@@ -37,13 +38,13 @@ HFONT FontOf(HWND window) { return reinterpret_cast<HFONT>(::SendMessageW(window
 
 }  // namespace
 
-TLabel::TLabel(const Args& args) : autoSize_(args.autoSize), wordWrap_(args.wordWrap) {
+TLabel::TLabel(const Args& args)
+    : autoSize_(args.autoSize), wordWrap_(args.wordWrap), font_(FontOf(args.parent)) {
   RECT bounds = ScaleBounds(ScreenLayoutScale(), args.x, args.y, args.w, args.h);
   if (autoSize_) {
     // Measured in the font the parent hands down, so that the window is made
     // at its final size rather than resized afterwards.
-    const SIZE size =
-        TextBox(Widen(args.text, args.encoding), FontOf(args.parent), wordWrap_, bounds.right - bounds.left);
+    const SIZE size = TextBox(Widen(args.text, args.encoding), font_, wordWrap_, bounds.right - bounds.left);
     bounds.right = bounds.left + size.cx;
     bounds.bottom = bounds.top + size.cy;
   }
@@ -71,7 +72,7 @@ void TLabel::SetText(const char* text, TextEncoding encoding) {
 void TLabel::AdjustBounds(const std::wstring& text) {
   RECT client;
   ::GetClientRect(Handle(), &client);
-  const SIZE size = TextBox(text, FontOf(Handle()), wordWrap_, client.right);
+  const SIZE size = TextBox(text, font_, wordWrap_, client.right);
   // A label has no frame: its client area is its whole box. Unchanged, the
   // box is not worth a server request.
   if (size.cx == client.right && size.cy == client.bottom) return;

@@ -30,6 +30,7 @@ class TLabel : public TControl {
   void AdjustBounds(const std::wstring& text);
   bool autoSize_;
   bool wordWrap_;
+  HFONT font_;  // the parent's, which the window is given at creation
 };
 
 }  // namespace toolkit

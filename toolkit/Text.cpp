@@ -41,6 +41,14 @@ std::wstring WindowTextW(HWND window) {
   return std::wstring(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0));
 }
 
+bool ShowsText(HWND window, const std::wstring& text) {
+  // Room for one character more: a longer text reads back longer, so it
+  // cannot compare equal.
+  std::wstring shown(text.size() + 2, L'\0');
+  const int copied = ::GetWindowTextW(window, shown.data(), static_cast<int>(shown.size()));
+  return copied == static_cast<int>(text.size()) && shown.compare(0, text.size(), text) == 0;
+}
+
 std::string WindowTextA(HWND window) {
   // The A length may exceed the W length (double-byte code pages), so ask the
   // A function itself for it.
