@@ -131,7 +131,11 @@ nlohmann::json CyclesJson(const CycleCounts& c, const CycleCounts* baseline, int
   return out;
 }
 
-constexpr FigureInfo kPhases[kPhaseCount] = {
+struct PhaseInfo {
+  const char* key;
+  const char* title;
+};
+constexpr PhaseInfo kPhases[kPhaseCount] = {
     {"build", "call -> host disabled (dialog built)"},
     {"show", "-> end of activation (ours: its pass left out)"},
     {"paint", "-> first complete paint"},
