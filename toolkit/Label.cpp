@@ -22,14 +22,15 @@ DWORD LabelStyle(const TLabel::Args& args) {
 // The box the text needs in the font: one line, or lines broken within
 // `width` when wrapping. An empty text keeps the height of one line.
 SIZE TextBox(const std::wstring& text, HFONT font, bool wordWrap, int width) {
-  const std::wstring measured = text.empty() ? L" " : text;
+  const wchar_t* const measured = text.empty() ? L" " : text.c_str();
+  const int length = text.empty() ? 1 : static_cast<int>(text.size());
   RECT box{0, 0, wordWrap ? width : 0, 0};
   // One memory DC measures every label: taking a label's own window DC costs
   // Wine two server requests each time.
   const HDC dc = MeasuringDC();
   // The DC holds the form font; another is selected for this measure only.
   ScopedSelect select(dc, font == FormFont() ? nullptr : font);
-  ::DrawTextW(dc, measured.c_str(), static_cast<int>(measured.size()), &box,
+  ::DrawTextW(dc, measured, length, &box,
               DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | (wordWrap ? DT_WORDBREAK : 0));
   return {box.right - box.left, box.bottom - box.top};
 }
@@ -63,10 +64,10 @@ TLabel::TLabel(const Args& args)
 }
 
 void TLabel::SetText(const char* text, TextEncoding encoding) {
-  // Converted once: the same text is compared, set and measured.
+  // Converted once: the same text is compared, set and measured. An
+  // unchanged text keeps the box it was fitted to when it was set.
   const std::wstring wide = Widen(text, encoding);
-  ReplaceText(wide);
-  if (autoSize_) AdjustBounds(wide);
+  if (ReplaceText(wide) && autoSize_) AdjustBounds(wide);
 }
 
 void TLabel::AdjustBounds(const std::wstring& text) {
