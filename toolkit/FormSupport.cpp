@@ -8,6 +8,7 @@
 #include "toolkit/Control.h"
 #include "toolkit/Font.h"
 #include "toolkit/Form.h"
+#include "toolkit/Label.h"
 #include "toolkit/PageControl.h"
 #include "toolkit/Scoped.h"
 #include "toolkit/WindowClass.h"
@@ -44,7 +45,9 @@ void Release(Prepared& prepared) {
   if (prepared.pageClass) UnregisterToolkitClass(kPageClass);
   if (prepared.formClass) UnregisterToolkitClass(kFormClass);
   prepared.pageClass = prepared.formClass = false;
-  // The DC before the font selected into it.
+  // The DC before the font selected into it; the boxes measured in the font
+  // with it.
+  ForgetMadeLabelBoxes();
   prepared.measuring.Reset();
   prepared.font.Reset();
   // After the classes: the common controls go last but one, then the context

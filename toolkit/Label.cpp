@@ -1,5 +1,9 @@
 #include "toolkit/Label.h"
 
+#include <compare>
+#include <map>
+#include <utility>
+
 #include "toolkit/Font.h"
 #include "toolkit/FormSupport.h"
 #include "toolkit/Scoped.h"
@@ -37,7 +41,35 @@ SIZE TextBox(const std::wstring& text, HFONT font, bool wordWrap, int width) {
 
 HFONT FontOf(HWND window) { return reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)); }
 
+// Boxes of the texts labels are made with. A form is made from a stored
+// layout, so every showing makes the same labels with the same texts: each
+// is measured once, as a compiled template would carry it. Texts set later
+// are not kept, or the table would grow with every new value.
+struct MadeBoxKey {
+  std::wstring text;
+  HFONT font;
+  bool wordWrap;
+  int width;
+  auto operator<=>(const MadeBoxKey&) const = default;
+};
+
+std::map<MadeBoxKey, SIZE>& MadeBoxes() {
+  static std::map<MadeBoxKey, SIZE> boxes;
+  return boxes;
+}
+
+SIZE MadeBox(std::wstring text, HFONT font, bool wordWrap, int width) {
+  MadeBoxKey key{std::move(text), font, wordWrap, wordWrap ? width : 0};
+  auto& boxes = MadeBoxes();
+  if (const auto found = boxes.find(key); found != boxes.end()) return found->second;
+  const SIZE size = TextBox(key.text, font, wordWrap, width);
+  boxes.emplace(std::move(key), size);
+  return size;
+}
+
 }  // namespace
+
+void ForgetMadeLabelBoxes() noexcept { MadeBoxes().clear(); }
 
 TLabel::TLabel(const Args& args)
     : autoSize_(args.autoSize), wordWrap_(args.wordWrap), font_(FontOf(args.parent)) {
@@ -45,7 +77,7 @@ TLabel::TLabel(const Args& args)
   if (autoSize_) {
     // Measured in the font the parent hands down, so that the window is made
     // at its final size rather than resized afterwards.
-    const SIZE size = TextBox(Widen(args.text, args.encoding), font_, wordWrap_, bounds.right - bounds.left);
+    const SIZE size = MadeBox(Widen(args.text, args.encoding), font_, wordWrap_, bounds.right - bounds.left);
     bounds.right = bounds.left + size.cx;
     bounds.bottom = bounds.top + size.cy;
   }

@@ -33,4 +33,8 @@ class TLabel : public TControl {
   HFONT font_;  // the parent's, which the window is given at creation
 };
 
+// Drops the boxes measured for labels at their making (the fonts they were
+// measured in go with ReleaseForms).
+void ForgetMadeLabelBoxes() noexcept;
+
 }  // namespace toolkit
