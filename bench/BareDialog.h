@@ -51,6 +51,7 @@ class BareDialog {
   BareDialog& operator=(const BareDialog&) = delete;
 
   HWND Handle() const { return form_.Get(); }
+  HFONT Font() const { return font_.Get(); }
   HWND Window(int id) const { return windows_[id]; }
 
   // Disables the owner, shows, focuses the tab strip, calls `shown`, then

@@ -237,7 +237,14 @@ bench::TreeCheck CompareTrees(HWND host) {
   // the bare dialog has no counterpart for.
   Looks oursLooks;
   oursLooks.atShown = [&](HWND form) {
+    // While the activation event runs, the dialog keeps its shown page from
+    // painting (WM_SETREDRAW, which takes the page out of IsWindowVisible);
+    // the tree as shown is the one without that.
+    const HWND strip = ::GetDlgItem(form, dialog::id_SysPageControl);
+    const HWND page = ::GetDlgItem(strip, dialog::kPageOrder[0]);
+    ::SendMessageW(page, WM_SETREDRAW, TRUE, 0);
     ours = bench::DumpTree(form);
+    ::SendMessageW(page, WM_SETREDRAW, FALSE, 0);
     check.oursCommonControls = bench::ProcedureModule(::GetDlgItem(form, dialog::id_SysPageControl));
   };
   ShowOurs(host, oursLooks);

@@ -14,23 +14,25 @@ namespace {
 struct FigureInfo {
   const char* key;
   const char* title;
+  double target;  // the ratio ours/bare this figure should stay within
 };
+// What the user waits for, the dialog shown and filled, has the tighter target.
 constexpr FigureInfo kFigures[kFigureCount] = {
-    {"execute_to_activated", "Execute -> end of activation"},
-    {"execute_to_activated_without_pass", "  ours without its activation pass"},
-    {"execute_to_painted", "Execute -> first complete paint"},
-    {"execute_to_painted_without_pass", "  ours without its activation pass"},
-    {"execute_to_return", "Execute -> return (closed with OK)"},
-    {"execute_to_return_without_pass", "  ours without its activation pass"},
-    {"construct", "construction: form + 75 controls"},
-    {"destroy", "destruction"},
+    {"execute_to_activated", "Execute -> end of activation", kTargetRatio},
+    {"execute_to_activated_without_pass", "  ours without its activation pass", kTargetRatio},
+    {"execute_to_painted", "Execute -> first complete paint", kPaintedTargetRatio},
+    {"execute_to_painted_without_pass", "  ours without its activation pass", kTargetRatio},
+    {"execute_to_return", "Execute -> return (closed with OK)", kTargetRatio},
+    {"execute_to_return_without_pass", "  ours without its activation pass", kTargetRatio},
+    {"construct", "construction: form + 75 controls", kTargetRatio},
+    {"destroy", "destruction", kTargetRatio},
 };
 
 double Ratio(const Summary& ours, const Summary& bare) {
   return bare.median > 0 ? ours.median / bare.median : 0;
 }
 
-const char* Verdict(double ratio) { return ratio <= kTargetRatio ? "OK" : "MISSED"; }
+const char* Verdict(double ratio, double target) { return ratio <= target ? "OK" : "MISSED"; }
 
 long long Value(const ProcessCounters& c, int row) {
   switch (row) {
@@ -129,7 +131,11 @@ nlohmann::json CyclesJson(const CycleCounts& c, const CycleCounts* baseline, int
   return out;
 }
 
-constexpr FigureInfo kPhases[kPhaseCount] = {
+struct PhaseInfo {
+  const char* key;
+  const char* title;
+};
+constexpr PhaseInfo kPhases[kPhaseCount] = {
     {"build", "call -> host disabled (dialog built)"},
     {"show", "-> end of activation (ours: its pass left out)"},
     {"paint", "-> first complete paint"},
@@ -202,7 +208,8 @@ void PrintText(const Report& r) {
     const Summary bare = Summarise(r.bare[f]);
     const double ratio = Ratio(ours, bare);
     std::printf("%-38s %11.0f %9.0f %11.0f %9.0f   ratio %.2f (target <= %.2f) %s\n", kFigures[f].title,
-                ours.median, ours.p90, bare.median, bare.p90, ratio, kTargetRatio, Verdict(ratio));
+                ours.median, ours.p90, bare.median, bare.p90, ratio, kFigures[f].target,
+                Verdict(ratio, kFigures[f].target));
   }
   const Summary pass = Summarise(r.pass);
   std::printf("%-38s %11.0f %9.0f   (FormActivate alone: the gathering pass, no bare counterpart)\n",
@@ -250,7 +257,8 @@ void PrintJson(const Report& r) {
     out["figures"][kFigures[f].key] = {{"ours", {{"median", ours.median}, {"p90", ours.p90}}},
                                        {"bare", {{"median", bare.median}, {"p90", bare.p90}}},
                                        {"ratio", Ratio(ours, bare)},
-                                       {"within_target", Ratio(ours, bare) <= kTargetRatio}};
+                                       {"target", kFigures[f].target},
+                                       {"within_target", Ratio(ours, bare) <= kFigures[f].target}};
   }
   out["leaks"] = {{"cycles", r.cycles},
                   {"warmup_cycles", r.warmupCycles},

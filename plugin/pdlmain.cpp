@@ -8,6 +8,7 @@
 #include "shared/LangTable.h"
 #include "shared/ShellSupport.h"
 #include "toolkit/Application.h"
+#include "toolkit/FormSupport.h"
 
 namespace {
 
@@ -28,6 +29,9 @@ bool Load() {
 }
 
 void Unload(bool processExit) {
+  // Made by the first Execute, if any; at process exit no other library may
+  // be called.
+  if (!processExit) toolkit::ReleaseForms();
   if (g_shell) g_shell->Unload(processExit);
   delete g_shell;
   g_shell = nullptr;

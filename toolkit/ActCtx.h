@@ -1,8 +1,8 @@
-// Activates the library's own manifest (common controls 6) for a stretch of
-// code. The manifest is resource 24/1 of the module holding this code; as a
-// DLL's resource of that id the loader does not activate it, so window
-// creation and the modal loop run inside this scope. In a module without
-// the resource the scope does nothing.
+// Activates an activation context for a stretch of code: by default the one
+// PrepareForms made from the library's own manifest (common controls 6). As
+// a DLL's resource 24/1 the loader does not activate that manifest, so window
+// creation and the modal loop run inside this scope. Without a context (no
+// manifest resource, or before PrepareForms) the scope does nothing.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +12,7 @@ namespace toolkit {
 class TActCtxScope {
  public:
   TActCtxScope();
+  explicit TActCtxScope(HANDLE context);
   TActCtxScope(const TActCtxScope&) = delete;
   TActCtxScope& operator=(const TActCtxScope&) = delete;
   ~TActCtxScope();
@@ -22,9 +23,5 @@ class TActCtxScope {
   ULONG_PTR cookie_ = 0;
   bool active_ = false;
 };
-
-// Registers the tab and list view classes; inside a TActCtxScope that is the
-// version 6 library.
-void InitCommonControlClasses();
 
 }  // namespace toolkit

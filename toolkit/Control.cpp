@@ -78,13 +78,14 @@ void TControl::SetVisible(bool visible) {
       SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
 
-void TControl::SetText(const char* text, TextEncoding encoding) { ReplaceText(text, encoding); }
+void TControl::SetText(const char* text, TextEncoding encoding) { ReplaceText(Widen(text, encoding)); }
 
-bool TControl::ReplaceText(const char* text, TextEncoding encoding) {
+bool TControl::ReplaceText(const std::wstring& text) {
   // Reading the text back costs nothing; setting the same text again would
-  // cost a server request and a repaint.
-  if (WindowTextW(handle_) == Widen(text, encoding)) return false;
-  toolkit::SetText(handle_, text, encoding);
+  // cost a server request and a repaint. Set as UTF-16, the text the A call
+  // would have widened with the ANSI code page is not converted twice.
+  if (ShowsText(handle_, text)) return false;
+  ::SetWindowTextW(handle_, text.c_str());
   return true;
 }
 

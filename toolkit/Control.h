@@ -76,8 +76,9 @@ class TControl {
   void CreateHandle(const WindowArgs& args);
   // The same for a window without text, placed by `box`.
   void CreateHandle(const TBoxArgs& box, const wchar_t* className, DWORD style, DWORD exStyle = 0);
-  // Sets the window text; false when the window already shows that text.
-  bool ReplaceText(const char* text, TextEncoding encoding);
+  // Sets the window text, given as the window holds it (Widen); false when
+  // the window already shows that text.
+  bool ReplaceText(const std::wstring& text);
   // Destroys the window unless it has gone already.
   void DestroyHandle();
 

@@ -5,6 +5,8 @@
 #include "toolkit/ActCtx.h"
 #include "toolkit/Application.h"
 #include "toolkit/Font.h"
+#include "toolkit/FormSupport.h"
+#include "toolkit/PageControl.h"
 #include "toolkit/WindowClass.h"
 
 namespace toolkit {
@@ -15,17 +17,16 @@ constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDRE
 // or help box is asked for.
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-POINT CentredOnScreen(SIZE outer) {
-  return CentredOrigin({::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, outer);
-}
+// Each query of a screen metric costs Wine three server requests.
+SIZE ScreenSize() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
 
 }  // namespace
 
 TForm::TForm(const Args& args) {
+  if (const DWORD error = PrepareForms()) {
+    throw std::system_error(static_cast<int>(error), std::system_category(), "PrepareForms");
+  }
   TActCtxScope context;
-  InitCommonControlClasses();
-  RegisterToolkitClass(kFormClass, Procedure);
-  font_ = CreateFormFont();
   const RECT client = ScaleBounds(ScreenLayoutScale(), 0, 0, args.clientWidth, args.clientHeight);
   RECT outer = client;
   ::AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle);
@@ -36,13 +37,12 @@ TForm::TForm(const Args& args) {
   const std::wstring caption = Widen(args.caption, args.encoding);
   // Made where showing it will put it, so that it need not move then.
   const SIZE size{outer.right - outer.left, outer.bottom - outer.top};
-  const POINT origin = CentredOnScreen(size);
+  screen_ = ScreenSize();
+  const POINT origin = CentredOrigin(screen_, size);
   ::CreateWindowExW(kFormExStyle, kFormClass, caption.c_str(), kFormStyle, origin.x, origin.y, size.cx,
                     size.cy, owner, nullptr, ToolkitModule(), this);
   if (!handle_) {
-    const DWORD error = ::GetLastError();
-    UnregisterToolkitClass(kFormClass);
-    throw std::system_error(static_cast<int>(error), std::system_category(), "CreateWindowEx");
+    throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "CreateWindowEx");
   }
   // Wine gives a window without a class icon the default one unless told.
   ::SendMessageW(handle_, WM_SETICON, ICON_SMALL, 0);
@@ -55,8 +55,6 @@ TForm::~TForm() {
   // several server requests); the controls then only forget their handles.
   if (handle_) ::DestroyWindow(handle_);
   while (!controls_.empty()) controls_.pop_back();
-  UnregisterToolkitClass(kPageClass);
-  UnregisterToolkitClass(kFormClass);
 }
 
 void TForm::SetCaption(const char* caption, TextEncoding encoding) { SetText(handle_, caption, encoding); }
@@ -73,7 +71,33 @@ void TForm::DoCreate() {
 }
 
 void TForm::RaiseActivate() {
-  if (onActivate) Application->RunEvent(handle_, onActivate);
+  if (!onActivate) return;
+  Application->RunEvent(handle_, [this] {
+    // Ended before an error box would show, so that the form paints under it.
+    TPaintDeferred deferred(ShownPages());
+    onActivate();
+  });
+}
+
+std::vector<HWND> TForm::ShownPages() const {
+  std::vector<HWND> pages;
+  for (const auto& control : controls_) {
+    const auto* strip = dynamic_cast<const TPageControl*>(control.get());
+    if (strip && strip->ActivePage() && strip->ActivePage()->Visible())
+      pages.push_back(strip->ActivePage()->Handle());
+  }
+  return pages;
+}
+
+TPaintDeferred::TPaintDeferred(std::vector<HWND> windows) : windows_(std::move(windows)) {
+  for (HWND window : windows_) ::SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+}
+
+TPaintDeferred::~TPaintDeferred() {
+  for (HWND window : windows_) {
+    ::SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
 }
 
 TForm* TForm::FromWindow(HWND window) {
@@ -88,8 +112,9 @@ TForm* TForm::FromWindow(HWND window) {
 void TForm::Centre() {
   RECT outer;
   ::GetWindowRect(handle_, &outer);
-  const POINT origin = CentredOnScreen({outer.right - outer.left, outer.bottom - outer.top});
-  // Made centred, it moves only when it or the screen has changed since.
+  // On the screen as it was when the form was made, which is shown right
+  // after; made centred, it moves only when its size has changed since.
+  const POINT origin = CentredOrigin(screen_, {outer.right - outer.left, outer.bottom - outer.top});
   if (origin.x == outer.left && origin.y == outer.top) return;
   ::SetWindowPos(handle_, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -114,7 +139,7 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (ReflectToControl(message, wParam, lParam, result)) return result;
   switch (message) {
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(font_.Get());
+      return reinterpret_cast<LRESULT>(FormFont());
     case WM_ACTIVATE:
       OnActivateMessage(wParam);
       return 0;

@@ -71,22 +71,42 @@ class TForm {
   // The form owning a window, or null.
   static TForm* FromWindow(HWND window);
 
- private:
+  // The window procedure of the form class (registered by PrepareForms).
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnActivateMessage(WPARAM wParam);
   void RaiseActivate();
+  // The active page of each page control on the form, where shown.
+  std::vector<HWND> ShownPages() const;
   void Centre();
   void FocusFirst();
   void FocusNext(bool forward);
 
-  ScopedFont font_;
+  SIZE screen_{};  // the screen's size when the form was made
   HWND handle_ = nullptr;
   std::vector<std::unique_ptr<TControl>> controls_;
   HWND lastFocus_ = nullptr;
   int modalResult_ = 0;
   bool modal_ = false;
   bool activatedThisShowing_ = false;
+};
+
+// Windows kept from painting for the scope's life, then painted once. The
+// activation event runs before the form's first paint, and a shown label
+// repaints at once on every new text: on the pages it fills, each label would
+// paint twice. Only for windows of the toolkit's own classes, which leave
+// WM_SETREDRAW to the system.
+class TPaintDeferred {
+ public:
+  explicit TPaintDeferred(std::vector<HWND> windows);
+  TPaintDeferred(const TPaintDeferred&) = delete;
+  TPaintDeferred& operator=(const TPaintDeferred&) = delete;
+  ~TPaintDeferred();
+
+ private:
+  std::vector<HWND> windows_;
 };
 
 // The thread's visible and enabled top-level windows except one, disabled

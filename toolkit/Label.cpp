@@ -1,6 +1,11 @@
 #include "toolkit/Label.h"
 
+#include <compare>
+#include <map>
+#include <utility>
+
 #include "toolkit/Font.h"
+#include "toolkit/FormSupport.h"
 #include "toolkit/Scoped.h"
 
 namespace toolkit {
@@ -18,36 +23,61 @@ DWORD LabelStyle(const TLabel::Args& args) {
   return style;
 }
 
-// One memory DC measures every label: taking a label's own window DC costs
-// Wine two server requests each time.
-HDC MeasuringDC() {
-  static const ScopedDC dc(::CreateCompatibleDC(nullptr));
-  return dc.Get();
-}
-
 // The box the text needs in the font: one line, or lines broken within
 // `width` when wrapping. An empty text keeps the height of one line.
 SIZE TextBox(const std::wstring& text, HFONT font, bool wordWrap, int width) {
-  const std::wstring measured = text.empty() ? L" " : text;
+  const wchar_t* const measured = text.empty() ? L" " : text.c_str();
+  const int length = text.empty() ? 1 : static_cast<int>(text.size());
   RECT box{0, 0, wordWrap ? width : 0, 0};
+  // One memory DC measures every label: taking a label's own window DC costs
+  // Wine two server requests each time.
   const HDC dc = MeasuringDC();
-  ScopedSelect select(dc, font);
-  ::DrawTextW(dc, measured.c_str(), static_cast<int>(measured.size()), &box,
+  // The DC holds the form font; another is selected for this measure only.
+  ScopedSelect select(dc, font == FormFont() ? nullptr : font);
+  ::DrawTextW(dc, measured, length, &box,
               DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | (wordWrap ? DT_WORDBREAK : 0));
   return {box.right - box.left, box.bottom - box.top};
 }
 
 HFONT FontOf(HWND window) { return reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)); }
 
+// Boxes of the texts labels are made with. A form is made from a stored
+// layout, so every showing makes the same labels with the same texts: each
+// is measured once, as a compiled template would carry it. Texts set later
+// are not kept, or the table would grow with every new value.
+struct MadeBoxKey {
+  std::wstring text;
+  HFONT font;
+  bool wordWrap;
+  int width;
+  auto operator<=>(const MadeBoxKey&) const = default;
+};
+
+std::map<MadeBoxKey, SIZE>& MadeBoxes() {
+  static std::map<MadeBoxKey, SIZE> boxes;
+  return boxes;
+}
+
+SIZE MadeBox(std::wstring text, HFONT font, bool wordWrap, int width) {
+  MadeBoxKey key{std::move(text), font, wordWrap, wordWrap ? width : 0};
+  auto& boxes = MadeBoxes();
+  if (const auto found = boxes.find(key); found != boxes.end()) return found->second;
+  const SIZE size = TextBox(key.text, font, wordWrap, width);
+  boxes.emplace(std::move(key), size);
+  return size;
+}
+
 }  // namespace
 
-TLabel::TLabel(const Args& args) : autoSize_(args.autoSize), wordWrap_(args.wordWrap) {
+void ForgetMadeLabelBoxes() noexcept { MadeBoxes().clear(); }
+
+TLabel::TLabel(const Args& args)
+    : autoSize_(args.autoSize), wordWrap_(args.wordWrap), font_(FontOf(args.parent)) {
   RECT bounds = ScaleBounds(ScreenLayoutScale(), args.x, args.y, args.w, args.h);
   if (autoSize_) {
     // Measured in the font the parent hands down, so that the window is made
     // at its final size rather than resized afterwards.
-    const SIZE size =
-        TextBox(Widen(args.text, args.encoding), FontOf(args.parent), wordWrap_, bounds.right - bounds.left);
+    const SIZE size = MadeBox(Widen(args.text, args.encoding), font_, wordWrap_, bounds.right - bounds.left);
     bounds.right = bounds.left + size.cx;
     bounds.bottom = bounds.top + size.cy;
   }
@@ -66,14 +96,16 @@ TLabel::TLabel(const Args& args) : autoSize_(args.autoSize), wordWrap_(args.word
 }
 
 void TLabel::SetText(const char* text, TextEncoding encoding) {
-  TControl::SetText(text, encoding);
-  if (autoSize_) AdjustBounds();
+  // Converted once: the same text is compared, set and measured. An
+  // unchanged text keeps the box it was fitted to when it was set.
+  const std::wstring wide = Widen(text, encoding);
+  if (ReplaceText(wide) && autoSize_) AdjustBounds(wide);
 }
 
-void TLabel::AdjustBounds() {
+void TLabel::AdjustBounds(const std::wstring& text) {
   RECT client;
   ::GetClientRect(Handle(), &client);
-  const SIZE size = TextBox(WindowTextW(Handle()), FontOf(Handle()), wordWrap_, client.right);
+  const SIZE size = TextBox(text, font_, wordWrap_, client.right);
   // A label has no frame: its client area is its whole box. Unchanged, the
   // box is not worth a server request.
   if (size.cx == client.right && size.cy == client.bottom) return;

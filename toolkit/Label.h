@@ -26,9 +26,15 @@ class TLabel : public TControl {
   void SetText(const char* text, TextEncoding encoding = TextEncoding::Ansi) override;
 
  private:
-  void AdjustBounds();
+  // Fits the box to `text`, the window's text as it now holds it.
+  void AdjustBounds(const std::wstring& text);
   bool autoSize_;
   bool wordWrap_;
+  HFONT font_;  // the parent's, which the window is given at creation
 };
+
+// Drops the boxes measured for labels at their making (the fonts they were
+// measured in go with ReleaseForms).
+void ForgetMadeLabelBoxes() noexcept;
 
 }  // namespace toolkit

@@ -11,7 +11,6 @@ namespace toolkit {
 
 TTabSheet::TTabSheet(TPageControl& owner, const Args& args)
     : owner_(owner), tabVisible_(args.tabVisible), bounds_(owner.DisplayRect()) {
-  RegisterToolkitClass(kPageClass, Procedure);
   // Made where the strip shows its pages, hidden unless it is to be the
   // active page: moving or showing it afterwards would cost server requests.
   CreateHandle({.className = kPageClass,
@@ -30,7 +29,7 @@ TTabSheet::TTabSheet(TPageControl& owner, const Args& args)
 }
 
 void TTabSheet::SetText(const char* text, TextEncoding encoding) {
-  if (ReplaceText(text, encoding)) owner_.UpdateTab(*this);
+  if (ReplaceText(Widen(text, encoding))) owner_.UpdateTab(*this);
 }
 
 LRESULT CALLBACK TTabSheet::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -70,11 +69,28 @@ void TPageControl::ForgetHandle() {
 }
 
 TTabSheet& TPageControl::AddPage(const TTabSheet::Args& args) {
-  pages_.push_back(std::make_unique<TTabSheet>(*this, args));
+  // The tab goes in before the page is made: the first tab moves the strip's
+  // display area down, and a page made before it would have to move after.
+  // The new page is the last, so its tab is the last.
+  const int tab = args.tabVisible ? static_cast<int>(::SendMessageW(Handle(), TCM_GETITEMCOUNT, 0, 0)) : -1;
+  if (tab >= 0) {
+    const std::wstring caption = Widen(args.caption, args.encoding);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(caption.c_str());
+    ::SendMessageW(Handle(), TCM_INSERTITEMW, tab, reinterpret_cast<LPARAM>(&item));
+  }
+  try {
+    pages_.push_back(std::make_unique<TTabSheet>(*this, args));
+  } catch (...) {
+    if (tab >= 0) ::SendMessageW(Handle(), TCM_DELETEITEM, tab, 0);
+    throw;
+  }
   TTabSheet& page = *pages_.back();
-  if (page.TabVisible()) {
-    page.tabVisible_ = false;
-    SetTabVisible(page, true);
+  if (tab >= 0) {
+    // Inserting moves the strip's selection; point it back.
+    ::SendMessageW(Handle(), TCM_SETCURSEL, TabIndexOf(active_), 0);
+    LayoutPages();
   }
   if (active_ < 0) Activate(PageCount() - 1);
   return page;

@@ -31,9 +31,11 @@ class TTabSheet : public TControl {
   bool TabVisible() const { return tabVisible_; }
   TPageControl& Owner() const { return owner_; }
 
+  // The window procedure of the page class (registered by PrepareForms).
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
  private:
   friend class TPageControl;
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   TPageControl& owner_;
   bool tabVisible_;

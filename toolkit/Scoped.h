@@ -38,6 +38,7 @@ inline void DestroyIconHandle(HICON icon) { ::DestroyIcon(icon); }
 inline void ReleaseActCtxHandle(HANDLE context) { ::ReleaseActCtx(context); }
 inline void CloseFindHandle(HANDLE find) { ::FindClose(find); }
 inline void DeleteDCHandle(HDC dc) { ::DeleteDC(dc); }
+inline void FreeLibraryHandle(HMODULE module) { ::FreeLibrary(module); }
 
 using ScopedFont = Scoped<HFONT, DeleteGdiObject>;
 using ScopedIcon = Scoped<HICON, DestroyIconHandle>;
@@ -48,6 +49,8 @@ using ScopedActCtx = Scoped<HANDLE, ReleaseActCtxHandle>;
 using ScopedFindHandle = Scoped<HANDLE, CloseFindHandle>;
 // A DC of our own making (CreateCompatibleDC), not a window's.
 using ScopedDC = Scoped<HDC, DeleteDCHandle>;
+// A library loaded with LoadLibrary.
+using ScopedModule = Scoped<HMODULE, FreeLibraryHandle>;
 
 // A window's client DC, given back to that window.
 class ScopedWindowDC {

@@ -18,6 +18,8 @@ std::string NarrowToAnsi(const std::wstring& text);
 
 void SetText(HWND window, const char* text, TextEncoding encoding);
 std::wstring WindowTextW(HWND window);
+// Whether the window's text is `text`, read with one message.
+bool ShowsText(HWND window, const std::wstring& text);
 // The text as the A functions give it (GetWindowTextA).
 std::string WindowTextA(HWND window);
 // The caption the window manager keeps for any window, in the ANSI code page,

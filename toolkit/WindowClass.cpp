@@ -1,15 +1,13 @@
 #include "toolkit/WindowClass.h"
 
-#include <system_error>
-
 #include "toolkit/Control.h"
 
 namespace toolkit {
 
-void RegisterToolkitClass(const wchar_t* name, WNDPROC procedure) {
+DWORD RegisterToolkitClass(const wchar_t* name, WNDPROC procedure) {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
-  if (::GetClassInfoExW(ToolkitModule(), name, &existing)) return;
+  if (::GetClassInfoExW(ToolkitModule(), name, &existing)) return ERROR_SUCCESS;
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = procedure;
@@ -19,9 +17,7 @@ void RegisterToolkitClass(const wchar_t* name, WNDPROC procedure) {
   windowClass.lpszClassName = name;
   // No class icon: without one neither Windows nor Wine puts an icon into a
   // dialog-framed title bar.
-  if (!::RegisterClassExW(&windowClass)) {
-    throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "RegisterClassEx");
-  }
+  return ::RegisterClassExW(&windowClass) ? ERROR_SUCCESS : ::GetLastError();
 }
 
 void UnregisterToolkitClass(const wchar_t* name) { ::UnregisterClassW(name, ToolkitModule()); }

@@ -357,22 +357,34 @@ TEST_F(HostEntriesTest, ThreadsThatCalledInAndEndedLeaveNothing) {
 // Loaded and unloaded the way a host does when it rescans its plug-ins:
 // nothing may be left per load, or a long-running host runs out of TLS
 // indexes, handles or memory.
-TEST(HostLoadTest, LoadingAndUnloadingWithTheDialogNeverOpenedLeavesNothing) {
+bool FormClassRegistered(HMODULE module) {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  return ::GetClassInfoExW(module, L"Zentrix.Toolkit.Form", &existing) != FALSE;
+}
+
+// 100 loads and unloads, each calling the entries (an Execute among them
+// when `execute`), leave nothing behind that the first did not.
+void ExpectNothingKeptPerLoad(bool execute) {
   const std::string path = testing_paths::PlugInPath();
   auto cycle = [&] {
     host::PlugInLibrary lib;
     std::string error;
     ASSERT_TRUE(lib.Load(path, &error)) << error;
+    const HMODULE module = ::GetModuleHandleA("zentrix.pdl");
     plugin::TPlugInLibInfo libInfo{};
     lib.Init(&libInfo);
     plugin::TPlugInInfo info{};
     host::PlugInLibrary::LibProc(libInfo, plugin::kRequestPlugInInfo, &info);
     for (uint32_t code : {0u, 1u, 2u, 3u, 4u, 17u, 0xFFFFFFFFu}) host::PlugInLibrary::FuncProc(info, code);
-    // An exception thrown and caught inside the library, on this thread.
-    const uint32_t execute = host::PlugInLibrary::FuncProc(info, plugin::kFuncExecute).value;
-    EXPECT_EQ(host::PlugInLibrary::Entry(execute, reinterpret_cast<HWND>(0x1234)).value, kExecuteFailed);
+    if (execute) {
+      // An exception thrown and caught inside the library, on this thread.
+      const uint32_t entry = host::PlugInLibrary::FuncProc(info, plugin::kFuncExecute).value;
+      EXPECT_EQ(host::PlugInLibrary::Entry(entry, reinterpret_cast<HWND>(0x1234)).value, kExecuteFailed);
+    }
     lib.Unload();
     EXPECT_EQ(::GetModuleHandleA("zentrix.pdl"), nullptr) << "the library stayed loaded";
+    EXPECT_FALSE(FormClassRegistered(module)) << "a window class outlived the library";
   };
   cycle();  // what Wine sets up once per process is not a leak
   const int windows = host::ThreadWindowCount();
@@ -384,10 +396,11 @@ TEST(HostLoadTest, LoadingAndUnloadingWithTheDialogNeverOpenedLeavesNothing) {
   for (int i = 0; i < kCycles; ++i) cycle();
   const long long heapAfter = host::HeapBusyBytes(host::CrtHeap());
   std::printf(
-      "after %d load/unload cycles: windows %d -> %d, threads %d -> %d, handles %d -> %d, "
+      "after %d load/unload cycles%s: windows %d -> %d, threads %d -> %d, handles %d -> %d, "
       "free TLS indexes %d -> %d, C runtime heap %lld -> %lld bytes\n",
-      kCycles, windows, host::ThreadWindowCount(), threads, ProcessThreadCount(), handles,
-      host::KernelHandleCount(), tls, host::FreeTlsIndexes(), heap, heapAfter);
+      kCycles, execute ? " with a failing Execute" : "", windows, host::ThreadWindowCount(), threads,
+      ProcessThreadCount(), handles, host::KernelHandleCount(), tls, host::FreeTlsIndexes(), heap,
+      heapAfter);
   EXPECT_EQ(host::ThreadWindowCount(), windows);
   EXPECT_EQ(ProcessThreadCount(), threads);
   EXPECT_EQ(host::FreeTlsIndexes(), tls) << "a TLS index per load";
@@ -397,4 +410,44 @@ TEST(HostLoadTest, LoadingAndUnloadingWithTheDialogNeverOpenedLeavesNothing) {
   }
   // The runtime's reserve for exceptions alone is about 18 KB per load.
   EXPECT_LT(heapAfter - heap, 16 * 1024) << "memory kept per load";
+}
+
+TEST(HostLoadTest, LoadingAndUnloadingWithTheDialogNeverOpenedLeavesNothing) {
+  ExpectNothingKeptPerLoad(true);
+}
+
+// The host loads every plug-in when it starts; most sessions never open the
+// dialog, whose set-up then never happens.
+TEST(HostLoadTest, LoadingAndUnloadingWithoutAnyExecuteLeavesNothing) { ExpectNothingKeptPerLoad(false); }
+
+// What only the dialog needs (the common controls, the window classes) is
+// made by the first Execute, kept for the next, and goes with the unload.
+TEST(HostLoadTest, TheDialogsSetUpWaitsForTheFirstExecuteAndGoesAtUnload) {
+  const bool commonControlsBefore = ::GetModuleHandleW(L"comctl32.dll") != nullptr;
+  host::PlugInLibrary lib;
+  std::string error;
+  ASSERT_TRUE(lib.Load(testing_paths::PlugInPath(), &error)) << error;
+  const HMODULE module = ::GetModuleHandleA("zentrix.pdl");
+  plugin::TPlugInLibInfo libInfo{};
+  lib.Init(&libInfo);
+  plugin::TPlugInInfo info{};
+  host::PlugInLibrary::LibProc(libInfo, plugin::kRequestPlugInInfo, &info);
+  const uint32_t execute = host::PlugInLibrary::FuncProc(info, plugin::kFuncExecute).value;
+  EXPECT_FALSE(FormClassRegistered(module)) << "registered at load";
+  if (!commonControlsBefore) {
+    EXPECT_EQ(::GetModuleHandleW(L"comctl32.dll"), nullptr) << "loaded at load";
+  }
+  for (int showing = 1; showing <= 2; ++showing) {
+    SCOPED_TRACE(showing);
+    Closer closer;
+    EXPECT_EQ(host::PlugInLibrary::Entry(execute, nullptr).value, 0u);
+    EXPECT_EQ(closer.Stop().dialogs, 1);
+    EXPECT_TRUE(FormClassRegistered(module)) << "kept for the next Execute";
+    EXPECT_NE(::GetModuleHandleW(L"comctl32.dll"), nullptr);
+  }
+  lib.Unload();
+  EXPECT_FALSE(FormClassRegistered(module)) << "a window class outlived the library";
+  if (!commonControlsBefore) {
+    EXPECT_EQ(::GetModuleHandleW(L"comctl32.dll"), nullptr) << "kept after unload";
+  }
 }
