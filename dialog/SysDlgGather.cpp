@@ -6,6 +6,7 @@
 #include "dialog/LabelTexts.h"
 #include "dialog/Registry.h"
 #include "dialog/SysDlg.h"
+#include "dialog/SysDlgReads.h"
 #include "dialog/SystemQueries.h"
 
 namespace dialog {
@@ -14,46 +15,20 @@ namespace {
 
 using LabelField = toolkit::TLabel* TSysInfoDlg::*;
 
-struct ValueRow {
-  const char* name;
-  LabelField label;
-  bool fallback;  // "No information" for empty text
-};
-
-constexpr ValueRow kProcessorValues[] = {
-    {"Identifier", &TSysInfoDlg::lblProcID, true},
-    {"MMXIdentifier", &TSysInfoDlg::lblMMXProcID, true},
-    {"VendorIdentifier", &TSysInfoDlg::lblProcVendor, true},
-};
-
-// Read in this order; the first decides which key the others come from.
-constexpr ValueRow kWindowsValues[] = {
-    {"ProductKey", &TSysInfoDlg::lblProductKey, true},
-    {"CSDVersion", &TSysInfoDlg::lblCSDVersion, true},
-    {"CurrentBuild", &TSysInfoDlg::lblCurrentBuild, true},
-    {"CurrentBuildNumber", &TSysInfoDlg::lblCurrentBuildNumber, true},
-    {"CurrentVersion", &TSysInfoDlg::lblCurrentVersion, true},
-    {"Plus! VersionNumber", &TSysInfoDlg::lblPlusVersionNumber, true},
-    {"ProductID", &TSysInfoDlg::lblProductID, true},
-    {"ProductName", &TSysInfoDlg::lblProductName, true},
-    {"RegisteredOrganization", &TSysInfoDlg::lblOrg, true},
-    {"RegisteredOwner", &TSysInfoDlg::lblOwner, false},
-};
-
 constexpr LabelField kMemoryLabels[kMemoryRows] = {
     &TSysInfoDlg::lblMemTotal,        &TSysInfoDlg::lblMemAvailable, &TSysInfoDlg::lblMemUsage,
     &TSysInfoDlg::lblSwapFileSetting, &TSysInfoDlg::lblSwapFileSize, &TSysInfoDlg::lblSwapFileUsage,
 };
 
-constexpr char kProcessorKey[] = "\\Hardware\\Description\\System\\CentralProcessor\\0";
-constexpr char kWindowsKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-constexpr char kWindowsNTKey[] = "\\Software\\Microsoft\\Windows NT\\CurrentVersion";
-constexpr char kEnumRootKey[] = "\\Enum\\Root\\";
-constexpr char kInstanceSuffix[] = "\\0000";
-constexpr char kSystemKey[] = "Hardware\\description\\system";
-constexpr size_t kBiosBufferSize = 1001;
+// The reader takes a path with a leading backslash as one below its root.
+bool OpenBelowRoot(TRegistry& registry, const char* key) { return registry.OpenKey(std::string("\\") + key); }
 
 void Show(toolkit::TLabel* label, const std::string& text) { label->SetText(text.c_str()); }
+
+// Every row of the table feeds a label (checked where the table stands).
+void Show(const TSysInfoDlg& dlg, const RegistryRead& read, const std::string& text) {
+  Show(static_cast<toolkit::TLabel*>(dlg.Control(read.label)), text);
+}
 
 }  // namespace
 
@@ -74,24 +49,24 @@ void TSysInfoDlg::FormActivate() {
 }
 
 void TSysInfoDlg::ReadProcessorIdentification(TRegistry& registry) {
-  registry.OpenKey(kProcessorKey);
-  for (const ValueRow& row : kProcessorValues)
-    Show(this->*row.label, OrNoInformation(registry.ReadString(row.name)));
+  OpenBelowRoot(registry, kProcessorReads.front().key);
+  for (const RegistryRead& read : kProcessorReads)
+    Show(*this, read, OrNoInformation(registry.ReadString(read.value)));
 }
 
 std::string TSysInfoDlg::ReadWindowsValues(TRegistry& registry) {
   // When the open fails, the processor key of the step before stays current.
-  registry.OpenKey(kWindowsKey);
+  OpenBelowRoot(registry, kWindowsReads.front().key);
   bool first = true;
   std::string productName;
-  for (const ValueRow& row : kWindowsValues) {
-    const std::string text = registry.ReadString(row.name);
-    Show(this->*row.label, row.fallback ? OrNoInformation(text) : text);
-    if (row.label == &TSysInfoDlg::lblProductName) productName = text;
+  for (const RegistryRead& read : kWindowsReads) {
+    const std::string text = registry.ReadString(read.value);
+    Show(*this, read, read.kind == ReadKind::Text ? OrNoInformation(text) : text);
+    if (read.label == id_lblProductName) productName = text;
     if (first && text.empty()) {
       // No product key here: the rest comes from the Windows NT key.
       registry.CloseKey();
-      registry.OpenKey(kWindowsNTKey);
+      OpenBelowRoot(registry, kWindowsReads[1].key);
     }
     first = false;
   }
@@ -142,7 +117,8 @@ void TSysInfoDlg::ReadBIOSInfo() {
 void TSysInfoDlg::ReadBIOSInfo9x() {
   TRegistry registry;
   registry.SetRootKey(HKEY_LOCAL_MACHINE);
-  registry.OpenKey(kEnumRootKey);
+  const std::string root = std::string("\\") + kEnumRootKey + "\\";
+  registry.OpenKey(root);
   if (!registry.HasSubKeys()) return;
   std::vector<std::string> names;
   registry.GetKeyNames(names);
@@ -150,11 +126,11 @@ void TSysInfoDlg::ReadBIOSInfo9x() {
   // value replaces an earlier one.
   const uint16_t count = static_cast<uint16_t>(names.size());
   for (uint16_t i = 0; i < count; ++i) {
-    registry.OpenKey(kEnumRootKey + names[i] + kInstanceSuffix);
-    const std::string version = registry.ReadString("BIOSVersion");
-    if (!version.empty()) Show(lblBIOSVer, version);
-    const std::string date = registry.ReadString("BIOSDate");
-    if (!date.empty()) Show(lblBIOSDate, date);
+    registry.OpenKey(root + names[i] + "\\" + kInstanceKey);
+    for (const RegistryRead& read : kBios9xReads) {
+      const std::string text = registry.ReadString(read.value);
+      if (!text.empty()) Show(*this, read, text);
+    }
   }
 }
 
@@ -173,20 +149,20 @@ void TSysInfoDlg::ReadBIOSInfoNT() {
       return {};
     }
   };
-  Show(lblBIOSVer, readText("SystemBiosVersion"));
+  Show(*this, kSystemBiosVersion, readText(kSystemBiosVersion.value));
   std::string date;
   try {
-    if (registry.IsTextValue("SystemBiosDate")) {
+    if (registry.IsTextValue(kSystemBiosDate.value)) {
       // As the NT family stores it ("MM/DD/YY"), like the 9x family's date.
-      date = registry.ReadString("SystemBiosDate");
+      date = registry.ReadString(kSystemBiosDate.value);
     } else {
       SYSTEMTIME day;
-      if (DateFromDateTime(registry.ReadDate("SystemBiosDate"), &day)) date = ShortDateText(day);
+      if (DateFromDateTime(registry.ReadDate(kSystemBiosDate.value), &day)) date = ShortDateText(day);
     }
   } catch (const ERegistryException&) {
   }
-  Show(lblBIOSDate, date);
-  Show(lblVideoBIOSVer, readText("VideoBiosVersion"));
+  Show(*this, kSystemBiosDate, date);
+  Show(*this, kVideoBiosVersion, readText(kVideoBiosVersion.value));
 }
 
 }  // namespace dialog
