@@ -24,6 +24,7 @@
 #include "Measure.h"
 #include "dialog/SysDlg.h"
 #include "dialog/SysDlgLayout.h"
+#include "dialog/SysDlgReads.h"
 #include "toolkit/Application.h"
 #include "toolkit/Scoped.h"
 
@@ -43,25 +44,25 @@ HKEY Open(const char* path) {
   return key;
 }
 
-// The pass's platform calls, back to back, with nothing shown.
+// The pass's platform calls, back to back, with nothing shown. The registry
+// values are the pass's own table's, read as the pass reads them.
 void BarePass() {
+  using dialog::kBiosNTReads, dialog::kProcessorReads, dialog::kWindowsReads, dialog::RegistryRead;
   std::vector<BYTE> data;
-  HKEY processor = Open("Hardware\\Description\\System\\CentralProcessor\\0");
-  for (const char* name : {"Identifier", "MMXIdentifier", "VendorIdentifier"})
-    QueryValue(processor, name, data);
-  HKEY windows = Open("SOFTWARE\\Microsoft\\Windows\\CurrentVersion");
+  HKEY processor = Open(kProcessorReads.front().key);
+  for (const RegistryRead& read : kProcessorReads) QueryValue(processor, read.value, data);
+  // The first Windows value decides which key the others come from.
+  const RegistryRead& first = kWindowsReads.front();
+  HKEY windows = Open(first.key);
   HKEY from = windows ? windows : processor;
   DWORD type = 0, size = 0;
   const bool productKey =
-      from && RegQueryValueExA(from, "ProductKey", nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+      from && RegQueryValueExA(from, first.value, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
       size > 0;
-  if (productKey) QueryValue(from, "ProductKey", data);
-  HKEY nt = productKey ? nullptr : Open("Software\\Microsoft\\Windows NT\\CurrentVersion");
-  for (const char* name :
-       {"CSDVersion", "CurrentBuild", "CurrentBuildNumber", "CurrentVersion", "Plus! VersionNumber",
-        "ProductID", "ProductName", "RegisteredOrganization", "RegisteredOwner"}) {
-    QueryValue(productKey ? from : nt, name, data);
-  }
+  if (productKey) QueryValue(from, first.value, data);
+  HKEY nt = productKey ? nullptr : Open(kWindowsReads[1].key);
+  for (const RegistryRead& read : kWindowsReads.subspan(1))
+    QueryValue(productKey ? from : nt, read.value, data);
   for (HKEY key : {processor, windows, nt}) {
     if (key) RegCloseKey(key);
   }
@@ -86,11 +87,11 @@ void BarePass() {
   GetUserNameA(user.data(), &userSize);
 
   if (!(GetVersion() & 0x80000000u)) {
-    HKEY bios = Open("Hardware\\description\\system");
-    std::vector<BYTE> buffer(1001);
-    for (const char* name : {"SystemBiosVersion", "SystemBiosDate", "VideoBiosVersion"}) {
+    HKEY bios = Open(kBiosNTReads.front().key);
+    std::vector<BYTE> buffer(dialog::kBiosBufferSize);
+    for (const RegistryRead& read : kBiosNTReads) {
       DWORD valueSize = static_cast<DWORD>(buffer.size());
-      if (bios) RegQueryValueExA(bios, name, nullptr, &type, buffer.data(), &valueSize);
+      if (bios) RegQueryValueExA(bios, read.value, nullptr, &type, buffer.data(), &valueSize);
     }
     if (bios) RegCloseKey(bios);
   }
