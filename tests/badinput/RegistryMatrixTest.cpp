@@ -1,6 +1,7 @@
-// Every registry value the activation pass reads, set in turn to every
-// registry type, to no data, to 1 MB and to text without its zero, with a
-// scratch tree standing in for HKEY_LOCAL_MACHINE. Each cell's outcome is
+// Every registry value the activation pass reads (the pass's own table,
+// dialog/SysDlgReads.h), set in turn to every registry type, to no data, to
+// 1 MB and to text without its zero, with a scratch tree standing in for
+// HKEY_LOCAL_MACHINE. Each cell's outcome is
 // worked out here from the reader rules (not asked of the reader) and
 // compared with what a real dialog shows; the matrix is printed, one line
 // per cell. Most cells call the activation handler directly; a subset runs
@@ -20,6 +21,7 @@
 #include "dialog/LabelTexts.h"
 #include "dialog/Registry.h"
 #include "dialog/SysDlg.h"
+#include "dialog/SysDlgReads.h"
 #include "dialog/SystemQueries.h"
 #include "host/ProcessCounters.h"
 #include "tests/gather/ScratchRegistry.h"
@@ -28,57 +30,35 @@
 
 namespace {
 
+using dialog::ReadKind;
+using dialog::RegistryRead;
 using dialog::TSysInfoDlg;
-using LabelField = toolkit::TLabel* TSysInfoDlg::*;
 
-constexpr char kProcessor[] = "Hardware\\Description\\System\\CentralProcessor\\0";
-constexpr char kWindows[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-constexpr char kWindowsNT[] = "Software\\Microsoft\\Windows NT\\CurrentVersion";
-constexpr char kSystem[] = "Hardware\\description\\system";
-// 9x: the value under test lives in the first instance key; the second
-// holds the other BIOS value, which only a pass that got past the first
-// key shows.
-constexpr char kInstanceA[] = "Enum\\Root\\A\\0000";
-constexpr char kInstanceB[] = "Enum\\Root\\B\\0000";
 constexpr char kSentinel[] = "from the later key";
 // The stored caption of every value label.
 constexpr char kInitial[] = "No information";
 constexpr char kComputer[] = "BUILDHOST";
 
-// How the pass reads a value, which decides the rules for its outcome.
-enum class Read { Text, TextNoFallback, Text9x, Binary, Date };
+// Where a cell writes its value: the value's own key, or for the 9x family
+// the first of two instance keys. The second holds the other BIOS value,
+// which only a pass that got past the first key shows.
+std::string InstanceKey(const char* device) {
+  return std::string(dialog::kEnumRootKey) + "\\" + device + "\\" + dialog::kInstanceKey;
+}
 
-struct Value {
-  const char* name;
-  const char* key;
-  Read read;
-  LabelField label;
-  const char* otherName = nullptr;  // 9x only
-  LabelField otherLabel = nullptr;
-};
+std::string CellKey(const RegistryRead& read) {
+  return read.kind == ReadKind::Text9x ? InstanceKey("A") : read.key;
+}
 
-const Value kValues[] = {
-    {"Identifier", kProcessor, Read::Text, &TSysInfoDlg::lblProcID},
-    {"MMXIdentifier", kProcessor, Read::Text, &TSysInfoDlg::lblMMXProcID},
-    {"VendorIdentifier", kProcessor, Read::Text, &TSysInfoDlg::lblProcVendor},
-    {"ProductKey", kWindows, Read::Text, &TSysInfoDlg::lblProductKey},
-    {"CSDVersion", kWindowsNT, Read::Text, &TSysInfoDlg::lblCSDVersion},
-    {"CurrentBuild", kWindowsNT, Read::Text, &TSysInfoDlg::lblCurrentBuild},
-    {"CurrentBuildNumber", kWindowsNT, Read::Text, &TSysInfoDlg::lblCurrentBuildNumber},
-    {"CurrentVersion", kWindowsNT, Read::Text, &TSysInfoDlg::lblCurrentVersion},
-    {"Plus! VersionNumber", kWindowsNT, Read::Text, &TSysInfoDlg::lblPlusVersionNumber},
-    {"ProductID", kWindowsNT, Read::Text, &TSysInfoDlg::lblProductID},
-    {"ProductName", kWindowsNT, Read::Text, &TSysInfoDlg::lblProductName},
-    {"RegisteredOrganization", kWindowsNT, Read::Text, &TSysInfoDlg::lblOrg},
-    {"RegisteredOwner", kWindowsNT, Read::TextNoFallback, &TSysInfoDlg::lblOwner},
-    {"SystemBiosVersion", kSystem, Read::Binary, &TSysInfoDlg::lblBIOSVer},
-    {"SystemBiosDate", kSystem, Read::Date, &TSysInfoDlg::lblBIOSDate},
-    {"VideoBiosVersion", kSystem, Read::Binary, &TSysInfoDlg::lblVideoBIOSVer},
-    {"BIOSVersion", kInstanceA, Read::Text9x, &TSysInfoDlg::lblBIOSVer, "BIOSDate",
-     &TSysInfoDlg::lblBIOSDate},
-    {"BIOSDate", kInstanceA, Read::Text9x, &TSysInfoDlg::lblBIOSDate, "BIOSVersion",
-     &TSysInfoDlg::lblBIOSVer},
-};
+// 9x: the other value the instance keys hold, or null.
+const RegistryRead* OtherValue(const RegistryRead& read) {
+  if (read.kind != ReadKind::Text9x) return nullptr;
+  for (const RegistryRead& other : dialog::kBios9xReads)
+    if (&other != &read) return &other;
+  return nullptr;
+}
+
+std::string LabelText(const TSysInfoDlg& dlg, dialog::ControlId id) { return dlg.Control(id)->Text(); }
 
 struct Case {
   std::string name;
@@ -164,29 +144,29 @@ std::string AugustThirteenth() {
 }
 
 // The reader rules, applied to the data the cell wrote.
-Outcome Expected(const Value& value, const Case& c) {
+Outcome Expected(const RegistryRead& read, const Case& c) {
   const bool isText = c.type == REG_SZ || c.type == REG_EXPAND_SZ;
-  const std::string empty = value.read == Read::TextNoFallback ? "" : kInitial;
-  switch (value.read) {
-    case Read::Text:
-    case Read::TextNoFallback:
-    case Read::Text9x: {
+  const std::string empty = read.kind == ReadKind::TextAsStored ? "" : kInitial;
+  switch (read.kind) {
+    case ReadKind::Text:
+    case ReadKind::TextAsStored:
+    case ReadKind::Text9x: {
       // No data reads as empty text before any type check.
       if (c.absent || c.data.empty()) return {"", empty};
-      if (!isText) return {std::string("Invalid data type for '") + value.name + "'", kInitial};
+      if (!isText) return {std::string("Invalid data type for '") + read.value + "'", kInitial};
       const std::string text = UpToZero(c.data);
       // 9x: an empty text leaves the label as it was.
       return {"", text.empty() ? empty : text};
     }
-    case Read::Binary:
+    case ReadKind::Binary:
       if (c.absent) return {"", kInitial};
-      // An unsuited type or more than the 1001-byte buffer: the error
+      // An unsuited type or more than the BIOS buffer holds: the error
       // becomes empty text.
-      if (isText || c.type == REG_DWORD || c.data.size() > 1001) return {"", ""};
+      if (isText || c.type == REG_DWORD || c.data.size() > dialog::kBiosBufferSize) return {"", ""};
       // Nothing read: nothing of this value to show, as when absent.
       if (c.data.empty()) return {"", kInitial};
       return {"", UpToZero(c.data)};
-    case Read::Date:
+    case ReadKind::Date:
       // The NT family's own form: text, shown as stored up to a zero.
       if (!c.absent && isText) return {"", UpToZero(c.data)};
       if (c.absent || c.type != REG_BINARY || c.data.size() != 8) return {"", ""};
@@ -224,22 +204,24 @@ void UseFakeQueries() {
 
 // Writes the cell's value and checks that the registry kept it as written,
 // so a surprise in the outcome is the reader's and not the setup's.
-std::string Populate(gather_test::ScratchRegistry& scratch, const Value& value, const Case& c) {
+std::string Populate(gather_test::ScratchRegistry& scratch, const RegistryRead& read, const Case& c) {
+  const std::string key = CellKey(read);
   if (c.absent) {
-    scratch.AddKey(value.key);
+    scratch.AddKey(key);
   } else {
     // The registry adds a zero to text that lacks one when the byte after
     // the data is a zero; a non-zero byte there keeps the data as given.
     const std::string buffer = c.data + 'X';
-    scratch.Set(value.key, value.name, c.type, buffer.data(), static_cast<DWORD>(c.data.size()));
+    scratch.Set(key, read.value, c.type, buffer.data(), static_cast<DWORD>(c.data.size()));
   }
-  if (value.otherName) scratch.SetText(kInstanceB, value.otherName, kSentinel);
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, value.key, 0, KEY_READ, &key) != ERROR_SUCCESS)
+  if (const RegistryRead* other = OtherValue(read))
+    scratch.SetText(InstanceKey("B"), other->value, kSentinel);
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
     return "the key was not created";
   DWORD type = 0, size = 0;
-  const LONG status = ::RegQueryValueExA(key, value.name, nullptr, &type, nullptr, &size);
-  ::RegCloseKey(key);
+  const LONG status = ::RegQueryValueExA(opened, read.value, nullptr, &type, nullptr, &size);
+  ::RegCloseKey(opened);
   if (c.absent) return status == ERROR_FILE_NOT_FOUND ? "" : "a value is present";
   if (status != ERROR_SUCCESS) return "the value was not stored";
   if (type != c.type || size != c.data.size())
@@ -247,40 +229,40 @@ std::string Populate(gather_test::ScratchRegistry& scratch, const Value& value, 
   return "";
 }
 
-void ReadLabels(const TSysInfoDlg& dlg, const Value& value, Observed& seen) {
-  seen.outcome.label = (dlg.*value.label)->Text();
+void ReadLabels(const TSysInfoDlg& dlg, const RegistryRead& read, Observed& seen) {
+  seen.outcome.label = LabelText(dlg, read.label);
   seen.windowsType = dlg.lblWindowsType->Text();
   seen.computerName = dlg.lblCompName->Text();
-  if (value.otherLabel) seen.other = (dlg.*value.otherLabel)->Text();
+  if (const RegistryRead* other = OtherValue(read)) seen.other = LabelText(dlg, other->label);
 }
 
-Observed RunDirect(const Value& value, const Case& c) {
+Observed RunDirect(const RegistryRead& read, const Case& c) {
   Observed seen;
   gather_test::ScratchRegistry scratch;
-  seen.setupProblem = Populate(scratch, value, c);
-  g_nineX = value.read == Read::Text9x;
+  seen.setupProblem = Populate(scratch, read, c);
+  g_nineX = read.kind == ReadKind::Text9x;
   TSysInfoDlg dlg;
   try {
     dlg.FormActivate();
   } catch (const std::exception& e) {
     seen.outcome.box = toolkit::ErrorBoxText(e.what());
   }
-  ReadLabels(dlg, value, seen);
+  ReadLabels(dlg, read, seen);
   return seen;
 }
 
-Observed RunModal(const Value& value, const Case& c) {
+Observed RunModal(const RegistryRead& read, const Case& c) {
   Observed seen;
   gather_test::ScratchRegistry scratch;
-  seen.setupProblem = Populate(scratch, value, c);
-  g_nineX = value.read == Read::Text9x;
+  seen.setupProblem = Populate(scratch, read, c);
+  g_nineX = read.kind == ReadKind::Text9x;
   TSysInfoDlg dlg;
   seen.dialog = dlg.Handle();
   toolkit_test::MessageBoxSeen box;
   // The box, if any, is up before the first tick: the pass runs as the
   // dialog shows. The last steps only matter if something is left open.
   toolkit_test::Script script(
-      {[&] { box = toolkit_test::ReadAndCloseMessageBox(); }, [&] { ReadLabels(dlg, value, seen); },
+      {[&] { box = toolkit_test::ReadAndCloseMessageBox(); }, [&] { ReadLabels(dlg, read, seen); },
        [&] { ::PostMessageW(dlg.OKBtn->Handle(), BM_CLICK, 0, 0); },
        [&] { toolkit_test::ReadAndCloseMessageBox(); }, [&] { dlg.SetModalResult(2); }});
   dlg.ShowModal();
@@ -292,20 +274,20 @@ Observed RunModal(const Value& value, const Case& c) {
 }
 
 // Why an observation differs from the rules, or "" when it does not.
-std::string Mismatch(const Value& value, const Case& c, const Observed& seen, bool modal) {
+std::string Mismatch(const RegistryRead& read, const Case& c, const Observed& seen, bool modal) {
   if (!seen.setupProblem.empty()) return "setup: " + seen.setupProblem;
-  const Outcome expected = Expected(value, c);
+  const Outcome expected = Expected(read, c);
   if (seen.outcome.box != expected.box) return "error box differs";
   if (seen.outcome.label != expected.label) return "label differs";
   const bool failed = !expected.box.empty();
   // An error ends the pass where it stands; otherwise the pass runs out.
-  if (value.read == Read::Text9x) {
+  if (read.kind == ReadKind::Text9x) {
     if (seen.other != (failed ? kInitial : kSentinel)) return "the later instance key was handled wrongly";
   } else if (failed && seen.windowsType != kInitial) {
     return "the version query ran after the error";
   }
   // The names come before the BIOS step, so a 9x BIOS error leaves them set.
-  if (value.read != Read::Text9x && (seen.computerName == kComputer) == failed)
+  if (read.kind != ReadKind::Text9x && (seen.computerName == kComputer) == failed)
     return failed ? "the pass went on" : "the pass stopped";
   if (modal && failed) {
     if (seen.boxOwner != seen.dialog) return "the box is not owned by the dialog";
@@ -338,13 +320,13 @@ std::string Describe(const Outcome& outcome) {
   return "label " + Shown(outcome.label);
 }
 
-void PrintCell(const Value& value, const Case& c, const Observed& seen, const std::string& problem,
+void PrintCell(const RegistryRead& read, const Case& c, const Observed& seen, const std::string& problem,
                bool modal) {
-  std::printf("%-22s %-33s %-5s %-5s %s\n", value.name, c.name.c_str(), modal ? "modal" : "",
+  std::printf("%-22s %-33s %-5s %-5s %s\n", read.value, c.name.c_str(), modal ? "modal" : "",
               problem.empty() ? "ok" : "WRONG", Describe(seen.outcome).c_str());
   if (!problem.empty()) {
     std::printf("%-22s %-33s %-5s %-5s expected %s: %s\n", "", "", "", "",
-                Describe(Expected(value, c)).c_str(), problem.c_str());
+                Describe(Expected(read, c)).c_str(), problem.c_str());
   }
 }
 
@@ -365,23 +347,23 @@ class RegistryMatrixTest : public ::testing::Test {
 TEST_F(RegistryMatrixTest, EveryValueTimesEveryCaseGivesTheOutcomeOfTheRules) {
   // One cell of each path first, so that what Wine creates once per
   // process does not count as a leak.
-  RunDirect(kValues[0], Cases()[0]);
-  RunModal(kValues[0], Cases()[0]);
+  RunDirect(dialog::kRegistryReads[0], Cases()[0]);
+  RunModal(dialog::kRegistryReads[0], Cases()[0]);
   const int handlesBefore = host::KernelHandleCount();
   const int windowsBefore = host::ThreadWindowCount();
 
   std::printf("%-22s %-33s %-5s %-5s %s\n", "value", "case", "path", "check", "outcome");
   int cells = 0, wrong = 0;
-  for (const Value& value : kValues) {
+  for (const RegistryRead& read : dialog::kRegistryReads) {
     for (const Case& c : Cases()) {
-      const Observed seen = RunDirect(value, c);
-      const std::string problem = Mismatch(value, c, seen, false);
-      PrintCell(value, c, seen, problem, false);
+      const Observed seen = RunDirect(read, c);
+      const std::string problem = Mismatch(read, c, seen, false);
+      PrintCell(read, c, seen, problem, false);
       ++cells;
       if (!problem.empty()) {
         ++wrong;
-        ADD_FAILURE() << value.name << " / " << c.name << ": " << problem << "; shows "
-                      << Describe(seen.outcome) << ", expected " << Describe(Expected(value, c));
+        ADD_FAILURE() << read.value << " / " << c.name << ": " << problem << "; shows "
+                      << Describe(seen.outcome) << ", expected " << Describe(Expected(read, c));
       }
     }
   }
@@ -398,15 +380,15 @@ TEST_F(RegistryMatrixTest, EveryValueTimesEveryCaseGivesTheOutcomeOfTheRules) {
 TEST_F(RegistryMatrixTest, TheModalSubsetShowsTheRealErrorBox) {
   const int windowsBefore = host::ThreadWindowCount();
   int cells = 0;
-  for (const Value& value : kValues) {
+  for (const RegistryRead& read : dialog::kRegistryReads) {
     for (const Case& c : Cases()) {
       if (!InModalSubset(c)) continue;
-      const Observed seen = RunModal(value, c);
-      const std::string problem = Mismatch(value, c, seen, true);
-      PrintCell(value, c, seen, problem, true);
+      const Observed seen = RunModal(read, c);
+      const std::string problem = Mismatch(read, c, seen, true);
+      PrintCell(read, c, seen, problem, true);
       ++cells;
-      EXPECT_EQ(problem, "") << value.name << " / " << c.name << ": shows " << Describe(seen.outcome)
-                             << ", expected " << Describe(Expected(value, c));
+      EXPECT_EQ(problem, "") << read.value << " / " << c.name << ": shows " << Describe(seen.outcome)
+                             << ", expected " << Describe(Expected(read, c));
     }
   }
   std::printf("%d modal cells\n", cells);
@@ -420,12 +402,13 @@ TEST_F(RegistryMatrixTest, TheModalSubsetShowsTheRealErrorBox) {
 TEST_F(RegistryMatrixTest, AValueChangingBetweenSizeAndFetchGivesTheFetchError) {
   gather_test::ScratchRegistry scratch;
   const std::string shortText = "short", longText(4096, 'L');
-  scratch.SetText(kWindowsNT, "ProductName", shortText);
+  scratch.SetText(dialog::kWindowsNTKey, "ProductName", shortText);
   g_nineX = false;
   std::atomic<bool> stop{false};
   std::thread writer([&] {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWindowsNT, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, dialog::kWindowsNTKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+      return;
     for (bool longer = true; !stop; longer = !longer) {
       const std::string& text = longer ? longText : shortText;
       ::RegSetValueExA(key, "ProductName", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
