@@ -19,6 +19,7 @@
 
 #include "dialog/LibraryScan.h"
 #include "dialog/SysDlg.h"
+#include "dialog/SystemQueries.h"
 #include "toolkit/Application.h"
 #include "toolkit/Scoped.h"
 
@@ -174,9 +175,11 @@ int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
   const int warmup = 2;
   toolkit::CreateApplication();
-  const std::string system = dialog::SystemFolder();
+  const std::string system = dialog::PlatformQueries().systemFolder();
   // Only the system folder: the host pass is given no folder.
-  dialog::libraryFoldersForTesting = [&] { return dialog::TLibraryFolders{"", system}; };
+  dialog::SystemQueries systemOnly = dialog::PlatformQueries();
+  systemOnly.hostProgramPath = [] { return std::string(); };
+  dialog::SetQueriesForTesting(&systemOnly);
 
   std::vector<double> ours, bare, passOnly, listOnly, toolRuns;
   std::string names;
@@ -198,7 +201,7 @@ int main(int argc, char** argv) {
     if (counted) ours.push_back(Millis(end - start));
   };
   const auto pass = [&](bool counted) {
-    verinfo::TVersionInfo reader(dialog::HostProgramPath().c_str());
+    verinfo::TVersionInfo reader(dialog::Queries().hostProgramPath().c_str());
     TextsOnlySink sink;
     const LONGLONG start = Now();
     dialog::ScanLibraryFolder(system, reader, sink);
@@ -267,7 +270,7 @@ int main(int argc, char** argv) {
   std::printf("peak working set: %zu KB\n", PeakWorkingSetKb());
   std::printf("verinfo.exe peak working set: %zu KB\n", toolPeakKb);
   std::fflush(stdout);
-  dialog::libraryFoldersForTesting = nullptr;
+  dialog::SetQueriesForTesting(nullptr);
   toolkit::DestroyApplication();
   return 0;
 }

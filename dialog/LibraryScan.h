@@ -1,6 +1,7 @@
 // The system libraries scan: folder passes that hand every file of one
-// folder to a version reader and report the files that carry version data.
-// Where the folders come from is kept apart, so passes run on any folder.
+// folder to a version reader and report the files that carry version data
+// to a row sink. The folders come from the query table (SystemQueries.h),
+// so passes run on any folder a test names.
 #pragma once
 
 #include <functional>
@@ -31,22 +32,24 @@ void ForEachFolderFile(const std::string& folder, const std::function<void(const
 // goes on with the next.
 void ScanLibraryFolder(const std::string& folder, verinfo::TVersionInfo& reader, TLibraryRowSink& sink);
 
-// The running program's executable, as GetModuleFileNameA reports it.
-std::string HostProgramPath();
-// Its folder: up to and including the last backslash or colon.
-std::string HostProgramFolder();
-// The Windows system folder, "" when the platform does not say.
-std::string SystemFolder();
+// The folder of a program path: up to and including the last backslash or
+// colon, "" when it has neither.
+std::string ProgramFolder(const std::string& programPath);
 
 struct TLibraryFolders {
+  // The host's executable: the file the reader is opened on first.
+  std::string hostProgram;
+  // The two folders scanned, host folder first.
   std::string host;
   std::string system;
 };
 
-// The two folders the dialog scans, host folder first.
+// The folders of one scan, from the query table; the host's module name is
+// asked once.
 TLibraryFolders LibraryFolders();
 
-// Test hook: when set, the dialog scans these folders instead.
-inline std::function<TLibraryFolders()> libraryFoldersForTesting;
+// One scan: the host folder's pass, then the system folder's, into `sink`
+// with one reader. Errors outside a file's own handling escape.
+void ScanLibraries(TLibraryRowSink& sink);
 
 }  // namespace dialog

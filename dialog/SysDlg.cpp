@@ -157,6 +157,6 @@ void TSysInfoDlg::SysPageControlChange() {
   if (SysPageControl->ActivePage() == LibVerSheet) BuildLibraryList();
 }
 
-// BuildLibraryList lives in LibraryScan.cpp.
+// BuildLibraryList lives in SysDlgLibraryList.cpp.
 
 }  // namespace dialog

@@ -55,7 +55,7 @@ class TSysInfoDlg : public toolkit::TForm {
   toolkit::TControl& Create(const ControlLayout& row);
   void BindFields();
   void SetCaptions();
-  void BuildLibraryList();
+  void BuildLibraryList();  // SysDlgLibraryList.cpp
 
   // Gathering steps of the activation pass (SysDlgGather.cpp), in pass order.
   void ReadProcessorIdentification(TRegistry& registry);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace dialog {
@@ -61,8 +62,26 @@ NameResult QueryUserName() {
   return {true, std::string(buffer.data(), strnlen(buffer.data(), buffer.size()))};
 }
 
-const SystemQueries kPlatform = {QueryOsVersion, QueryProcessor,    QueryMemory,
-                                 Query9xFamily,  QueryComputerName, QueryUserName};
+// The host hands its paths over in buffers of this size.
+constexpr DWORD kPathBuffer = 261;
+
+std::string QueryHostProgramPath() {
+  char buffer[kPathBuffer] = {};
+  const DWORD length = ::GetModuleFileNameA(nullptr, buffer, kPathBuffer);
+  // A truncated path may come back without its zero.
+  return std::string(buffer, strnlen(buffer, std::min<DWORD>(length, kPathBuffer - 1)));
+}
+
+std::string QuerySystemFolder() {
+  char buffer[kPathBuffer] = {};
+  const UINT length = ::GetSystemDirectoryA(buffer, kPathBuffer);
+  // A length beyond the buffer is the size it would need; nothing usable.
+  if (length == 0 || length >= kPathBuffer) return {};
+  return buffer;
+}
+
+const SystemQueries kPlatform = {QueryOsVersion,    QueryProcessor, QueryMemory,          Query9xFamily,
+                                 QueryComputerName, QueryUserName,  QueryHostProgramPath, QuerySystemFolder};
 const SystemQueries* g_override = nullptr;
 
 }  // namespace

@@ -1,6 +1,7 @@
-// The system queries of the activation pass, each a few lines over one
-// platform call and returning a plain record. The dialog reaches them
-// through one table so that tests can put figures of their own in place.
+// The system queries of the activation pass and the library scan, each a few
+// lines over one platform call and returning a plain record. The dialog
+// reaches them through one table so that tests can put figures and folders
+// of their own in place.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +42,11 @@ struct SystemQueries {
   bool (*is9xFamily)();
   NameResult (*computerName)();
   NameResult (*userName)();
+  // The running program's executable as GetModuleFileNameA reports it, ""
+  // when it reports nothing.
+  std::string (*hostProgramPath)();
+  // The Windows system folder, "" when the platform does not say.
+  std::string (*systemFolder)();
 };
 
 // The real queries.

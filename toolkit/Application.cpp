@@ -85,8 +85,17 @@ void TApplication::ShowError(HWND owner, const char* message) noexcept {
   }
 }
 
-TBusyCursor::TBusyCursor() : previous_(Application->Cursor()) { Application->SetBusyCursor(); }
+TBusyCursor::TBusyCursor() {
+  Application->SetBusyCursor();
+  ++open_;
+}
 
-TBusyCursor::~TBusyCursor() { Application->SetCursor(previous_); }
+TBusyCursor::~TBusyCursor() {
+  if (--open_ > 0) {
+    Application->SetBusyCursor();
+  } else {
+    Application->RestoreCursor();
+  }
+}
 
 }  // namespace toolkit

@@ -90,7 +90,9 @@ extern TApplication* Application;
 void CreateApplication();
 void DestroyApplication();
 
-// Shows the busy cursor for its lifetime and then the cursor set before.
+// Shows the busy cursor for its lifetime, an escaping error included. The
+// outermost scope ends with the default cursor, whatever was set before; an
+// inner one leaves the busy cursor of the scope around it.
 class TBusyCursor {
  public:
   TBusyCursor();
@@ -99,7 +101,8 @@ class TBusyCursor {
   ~TBusyCursor();
 
  private:
-  HCURSOR previous_;
+  // Scopes alive on the thread that shows the forms.
+  static inline int open_ = 0;
 };
 
 }  // namespace toolkit

@@ -53,6 +53,7 @@ void TVersionInfo::SetFilePath(const char* fileName) {
   // its previous file consistently instead of a name without data.
   std::unique_ptr<char[]> name = CopyName(fileName ? fileName : "");
   FHasInfo = false;
+  FTranslationKey.clear();
   FInfoData.reset();
   FInfoSize = 0;
   FFilePath = std::move(name);
@@ -62,6 +63,7 @@ void TVersionInfo::SetFilePath(const char* fileName) {
 void TVersionInfo::LoadInfo() {
   // Nothing of the previous file stays, whatever follows.
   FHasInfo = false;
+  FTranslationKey.clear();
   FInfoData.reset();
   FInfoSize = 0;
   const TExactFile file(FFilePath.get());
@@ -90,6 +92,8 @@ void TVersionInfo::LoadInfo() {
       !ReadData(resource, std::min(copied, rootLength), rootLength, marked)) {
     return;
   }
+  // Every text is read from the table it names: worked out once per file.
+  FTranslationKey = ReadTranslationKey();
   FHasInfo = true;
 }
 
@@ -110,26 +114,25 @@ bool TVersionInfo::QueryValue(const char* path) const {
   return FHasInfo && TVersionData(FInfoData.get(), FInfoSize).Query(path, FQueryValue);
 }
 
-std::optional<DWORD> TVersionInfo::QueryTranslation() const {
-  // An empty translation value points at whatever follows it; only a whole
-  // entry is taken as one.
-  if (!QueryValue("\\VarFileInfo\\Translation") || FQueryValue.size() < sizeof(DWORD)) return std::nullopt;
+std::string TVersionInfo::ReadTranslationKey() const {
+  // Read before FHasInfo is set, so straight from the data. An empty
+  // translation value points at whatever follows it; only a whole entry is
+  // taken as one.
+  FQueryValue.clear();
+  if (!TVersionData(FInfoData.get(), FInfoSize).Query("\\VarFileInfo\\Translation", FQueryValue) ||
+      FQueryValue.size() < sizeof(DWORD)) {
+    return {};
+  }
   DWORD entry;
   std::memcpy(&entry, FQueryValue.data(), sizeof entry);
-  return entry;
-}
-
-std::string TVersionInfo::TranslationKey() const {
-  const std::optional<DWORD> entry = QueryTranslation();
-  if (!entry) return {};
-  return FormatTranslationKey(LOWORD(*entry), HIWORD(*entry));
+  return FormatTranslationKey(LOWORD(entry), HIWORD(entry));
 }
 
 void TVersionInfo::ReadStringValue(const char* valueName, std::string& text) const {
   text.clear();
   if (!FHasInfo) return;
   FQueryPath.assign("\\StringFileInfo\\");
-  FQueryPath.append(TranslationKey());
+  FQueryPath.append(FTranslationKey);
   FQueryPath.push_back('\\');
   FQueryPath.append(valueName ? valueName : "");
   if (!QueryValue(FQueryPath.c_str())) return;

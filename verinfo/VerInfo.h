@@ -71,8 +71,8 @@ class TVersionInfo {
   bool ReadData(const TVersionResource& resource, uint32_t held, uint32_t rootLength, bool marked);
   // The value at `path` of the loaded data into FQueryValue.
   bool QueryValue(const char* path) const;
-  std::optional<DWORD> QueryTranslation() const;
-  std::string TranslationKey() const;
+  // The first translation's key of the loaded data, "" when it has none.
+  std::string ReadTranslationKey() const;
   std::optional<VS_FIXEDFILEINFO> QueryFixedInfo() const;
   std::optional<TVersionPair> FixedFileVersion() const;
   std::optional<TVersionPair> FixedProductVersion() const;
@@ -85,6 +85,8 @@ class TVersionInfo {
   // for each file at its own size.
   DWORD FInfoSize = 0;
   std::unique_ptr<BYTE[]> FInfoData;
+  // Names the string table every text is read from; set with FHasInfo.
+  std::string FTranslationKey;
   // Reused by every query: their storage grows once, not per file.
   mutable std::string FQueryPath;
   mutable std::string FQueryValue;

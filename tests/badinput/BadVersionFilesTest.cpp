@@ -34,8 +34,8 @@
 #include <vector>
 
 #include "DebuggedChild.h"
-#include "dialog/LibraryScan.h"
 #include "dialog/SysDlg.h"
+#include "tests/gather/FakeQueries.h"
 #include "tests/verinfo/PlatformVersion.h"
 #include "toolkit/Application.h"
 #include "verinfo/VerInfo.h"
@@ -283,7 +283,9 @@ std::string FullItemText(HWND list, int row, int column) {
 int ScanChild(const std::string& folder) {
   toolkit::CreateApplication();
   {
-    dialog::libraryFoldersForTesting = [folder] { return dialog::TLibraryFolders{folder, ""}; };
+    // The folder stands in for the host's; there is no system folder.
+    gather_test::FakeQueries queries;
+    gather_test::fake.hostProgram = folder + "\\host.exe";
     dialog::TSysInfoDlg dlg;
     dlg.SysPageControl->SetActivePage(*dlg.LibVerSheet);
     dlg.SysPageControlChange();
@@ -298,7 +300,6 @@ int ScanChild(const std::string& folder) {
       Emit(held + "\n" + given + "\n");
     }
     Emit(dlg.VerListBuilt() ? "built\n" : "not built\n");
-    dialog::libraryFoldersForTesting = nullptr;
   }
   toolkit::DestroyApplication();
   return 0;

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "../gather/FakeQueries.h"
 #include "../scan/ScanFixtures.h"
 #include "dialog/LibraryScan.h"
 #include "dialog/SysDlg.h"
+#include "dialog/SystemQueries.h"
 #include "toolkit/Application.h"
 
 using scan_test::TempFolder;
@@ -61,12 +63,14 @@ class LibraryScanTest : public ::testing::Test {
     UseFolders(host_.Path(), system_.Path());
   }
   void TearDown() override {
-    dialog::libraryFoldersForTesting = nullptr;
+    dialog::SetQueriesForTesting(nullptr);
     toolkit::Application->RestoreCursor();
   }
 
+  // The host program is taken to sit in `host`.
   void UseFolders(const std::string& host, const std::string& system) {
-    dialog::libraryFoldersForTesting = [host, system] { return dialog::TLibraryFolders{host, system}; };
+    gather_test::fake.hostProgram = host + "\\host.exe";
+    gather_test::fake.systemFolder = system;
   }
   void SelectLibraryPage() {
     dlg_->SysPageControl->SetActivePage(*dlg_->LibVerSheet);
@@ -89,6 +93,7 @@ class LibraryScanTest : public ::testing::Test {
   static HCURSOR BusyCursor() { return ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)); }
 
   TempFolder host_, system_;
+  gather_test::FakeQueries queries_;
   std::unique_ptr<dialog::TSysInfoDlg> dlg_;
 };
 
@@ -184,26 +189,31 @@ TEST_F(LibraryScanTest, ARebuildAfterAnotherActivationListsEveryFileOnce) {
 }
 
 TEST_F(LibraryScanTest, AnEscapingErrorRestoresTheCursorAndAllowsANewScan) {
-  bool hookRan = false;
-  HCURSOR cursorAtError = nullptr;
-  dialog::libraryFoldersForTesting = [&]() -> dialog::TLibraryFolders {
-    hookRan = true;
+  static bool queryRan;
+  static HCURSOR cursorAtError;
+  queryRan = false;
+  cursorAtError = nullptr;
+  dialog::SystemQueries failing = dialog::PlatformQueries();
+  failing.hostProgramPath = []() -> std::string {
+    queryRan = true;
     cursorAtError = toolkit::Application->Cursor();
     throw std::runtime_error("no folders");
   };
+  dialog::SetQueriesForTesting(&failing);
   dlg_->SysPageControl->SetActivePage(*dlg_->LibVerSheet);
   EXPECT_THROW(dlg_->SysPageControlChange(), std::runtime_error);
-  EXPECT_TRUE(hookRan);
+  EXPECT_TRUE(queryRan);
   EXPECT_EQ(cursorAtError, BusyCursor());
   EXPECT_EQ(toolkit::Application->Cursor(), nullptr);
   EXPECT_FALSE(dlg_->VerListBuilt());
+  gather_test::FakeQueries queries;
   UseFolders(host_.Path(), system_.Path());
   SelectLibraryPage();
   EXPECT_EQ(Captions().size(), 1 + SystemRows().size()) << "the failed scan left no scan running";
 }
 
-TEST_F(LibraryScanTest, WithoutTheHookTheHostFolderThenTheSystemFolderAreScanned) {
-  dialog::libraryFoldersForTesting = nullptr;
+TEST_F(LibraryScanTest, WithTheRealQueriesTheHostFolderThenTheSystemFolderAreScanned) {
+  dialog::SetQueriesForTesting(nullptr);
   SelectLibraryPage();
   const std::vector<std::string> captions = Captions();
   const auto at = [&](const char* name) {
@@ -215,4 +225,21 @@ TEST_F(LibraryScanTest, WithoutTheHookTheHostFolderThenTheSystemFolderAreScanned
   EXPECT_GE(at("vfx_full.dll"), 0);
   EXPECT_LT(at("vfx_no_version.dll"), 0);
   EXPECT_GT(at("kernel32.dll"), at("vfx_full.dll"));
+}
+
+TEST_F(LibraryScanTest, AScanAsksForTheHostProgramOnce) {
+  static int reads;
+  static std::string hostProgram;
+  reads = 0;
+  hostProgram = host_.Child("host.exe");
+  dialog::SystemQueries counting = dialog::PlatformQueries();
+  counting.hostProgramPath = [] {
+    ++reads;
+    return hostProgram;
+  };
+  counting.systemFolder = [] { return std::string(); };
+  dialog::SetQueriesForTesting(&counting);
+  SelectLibraryPage();
+  EXPECT_EQ(reads, 1) << "the reader's first file and the host folder come from one answer";
+  EXPECT_EQ(Captions(), std::vector<std::string>{"host.dll"});
 }

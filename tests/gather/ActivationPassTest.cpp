@@ -10,7 +10,6 @@
 #include "ScratchRegistry.h"
 #include "TestSupport.h"
 #include "dialog/LabelTexts.h"
-#include "dialog/LibraryScan.h"
 #include "dialog/SysDlg.h"
 #include "dialog/SystemQueries.h"
 
@@ -133,10 +132,10 @@ TEST_F(ActivationPassTest, OnlyACompletedPassClearsTheLibraryListFlag) {
   ::GetTempPathA(MAX_PATH, temp);
   const std::string empty = std::string(temp) + "zx_empty_scan";
   ::CreateDirectoryA(empty.c_str(), nullptr);
-  dialog::libraryFoldersForTesting = [&] { return dialog::TLibraryFolders{empty, empty}; };
+  gather_test::fake.hostProgram = empty + "\\host.exe";
+  gather_test::fake.systemFolder = empty;
   dlg_->SysPageControl->SetActivePage(*dlg_->LibVerSheet);
   dlg_->SysPageControlChange();
-  dialog::libraryFoldersForTesting = nullptr;
   ::RemoveDirectoryA(empty.c_str());
   ASSERT_TRUE(dlg_->VerListBuilt());
 

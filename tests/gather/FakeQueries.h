@@ -2,6 +2,8 @@
 // place of the real queries through the dialog's query table.
 #pragma once
 
+#include <string>
+
 #include "dialog/SystemQueries.h"
 
 namespace gather_test {
@@ -14,6 +16,9 @@ struct FakeAnswers {
   bool nineX = false;
   dialog::NameResult computer{true, "BUILDHOST"};
   dialog::NameResult user{true, "tester"};
+  // The library scan's: no folders unless a test names them.
+  std::string hostProgram;
+  std::string systemFolder;
 };
 
 // What the fake queries answer; a test sets it before the pass.
@@ -32,8 +37,9 @@ class FakeQueries {
 
  private:
   static constexpr dialog::SystemQueries kTable = {
-      [] { return fake.version; }, [] { return fake.processor; }, [] { return fake.memory; },
-      [] { return fake.nineX; },   [] { return fake.computer; },  [] { return fake.user; },
+      [] { return fake.version; },     [] { return fake.processor; },    [] { return fake.memory; },
+      [] { return fake.nineX; },       [] { return fake.computer; },     [] { return fake.user; },
+      [] { return fake.hostProgram; }, [] { return fake.systemFolder; },
   };
 };
 

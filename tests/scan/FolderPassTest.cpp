@@ -9,6 +9,7 @@
 
 #include "ScanFixtures.h"
 #include "dialog/LibraryScan.h"
+#include "dialog/SystemQueries.h"
 
 using scan_test::TempFolder;
 
@@ -146,18 +147,22 @@ TEST_F(FolderPassTest, AnErrorWithOneFileDropsOnlyThatFile) {
 }
 
 TEST(LibraryFolders, HostFolderIsTheExecutablesFolderWithItsBackslash) {
-  const std::string folder = dialog::HostProgramFolder();
+  const dialog::TLibraryFolders folders = dialog::LibraryFolders();
+  const std::string folder = folders.host;
   EXPECT_EQ(folder, scan_test::BesideTests(""));
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), '\\');
-  EXPECT_EQ(dialog::HostProgramPath(), folder + "scan_tests.exe");
+  EXPECT_EQ(dialog::PlatformQueries().hostProgramPath(), folder + "scan_tests.exe");
+  EXPECT_EQ(folders.hostProgram, folder + "scan_tests.exe");
+  EXPECT_EQ(dialog::ProgramFolder("C:host.exe"), "C:") << "a colon ends a folder too";
+  EXPECT_EQ(dialog::ProgramFolder("host.exe"), "");
 }
 
 TEST(LibraryFolders, SystemFolderIsThePlatformsOne) {
   char expected[MAX_PATH + 1] = {};
   ASSERT_GT(::GetSystemDirectoryA(expected, sizeof expected), 0u);
-  EXPECT_EQ(dialog::SystemFolder(), expected);
+  EXPECT_EQ(dialog::PlatformQueries().systemFolder(), expected);
   const dialog::TLibraryFolders folders = dialog::LibraryFolders();
-  EXPECT_EQ(folders.host, dialog::HostProgramFolder());
+  EXPECT_EQ(folders.host, dialog::ProgramFolder(dialog::PlatformQueries().hostProgramPath()));
   EXPECT_EQ(folders.system, expected);
 }

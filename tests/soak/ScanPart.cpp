@@ -9,6 +9,7 @@
 
 #include "dialog/LibraryScan.h"
 #include "dialog/SysDlg.h"
+#include "dialog/SystemQueries.h"
 #include "plugin/PlugInEntries.h"
 #include "tests/soak/ModalDriver.h"
 #include "tests/soak/SoakParts.h"
@@ -82,7 +83,7 @@ void RunScanPart(const Options& options, Verdicts& verdicts) {
     verdicts.Judge(false, "part 2: cannot create the host window");
     return;
   }
-  dialog::libraryFoldersForTesting = nullptr;
+  dialog::SetQueriesForTesting(nullptr);
   const dialog::TLibraryFolders folders = dialog::LibraryFolders();
   std::printf("folders: %s then %s\n", folders.host.c_str(), folders.system.c_str());
   std::printf("one warm-up scan before scan 0: first-use set-ups are not leaks\n");

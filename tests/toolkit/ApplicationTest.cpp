@@ -23,7 +23,7 @@ TEST(ErrorBoxText, LeavesMessagesEndingAtOrBeforeAFullStop) {
   EXPECT_EQ("", ErrorBoxText(""));
 }
 
-TEST(BusyCursor, ShowsOverEveryControlAndRestoresThePreviousCursor) {
+TEST(BusyCursor, ShowsOverEveryControlAndTheOutermostScopeEndsWithTheDefaultCursor) {
   toolkit_test::TestDialog dialog;
   const HCURSOR wait = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT));
   const HCURSOR arrow = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
@@ -41,6 +41,9 @@ TEST(BusyCursor, ShowsOverEveryControlAndRestoresThePreviousCursor) {
     EXPECT_EQ(wait, Application->Cursor()) << "an inner scope must restore the outer busy cursor";
   }
   EXPECT_EQ(nullptr, Application->Cursor());
+  Application->SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS)));
+  { TBusyCursor busy; }
+  EXPECT_EQ(nullptr, Application->Cursor()) << "not the cursor set before the scope";
 }
 
 TEST(ProcessMessages, DispatchesPendingMessagesAndLeavesQuitForTheOuterLoop) {
