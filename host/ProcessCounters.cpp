@@ -2,6 +2,7 @@
 
 #include <malloc.h>
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -254,6 +255,18 @@ int ThreadWindowCount() {
   long count = 0;
   ::EnumThreadWindows(::GetCurrentThreadId(), CountOne, reinterpret_cast<LPARAM>(&count));
   return static_cast<int>(count);
+}
+
+int ProcessThreadCount() {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+  ::CloseHandle(snapshot);
+  return count;
 }
 
 int FreeTlsIndexes() {

@@ -817,10 +817,9 @@ TEST_F(BadVersionFilesTest, SpecialFiles) {
   });
 }
 
-// FAULT while it fails (toolkit/ListView.cpp): TListView::ItemText reads
-// into a 1024-byte buffer that the list fills without a terminator when the
-// text is longer, and returns the text cut short or with whatever follows
-// on the stack.
+// The list hands back a text longer than the reader's buffer cut short and
+// without a terminator; TListView::ItemText (toolkit/ListView.cpp) must give
+// back the whole text, and nothing that follows it in memory.
 TEST_F(BadVersionFilesTest, TheListsItemTextGivesBackTheItemsText) {
   for (const auto& [name, row] : R().rows) {
     const auto given = R().givenRows.find(name);

@@ -24,7 +24,7 @@ namespace {
 class LauncherTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host_ = toolkit_test::CreateTopWindow("host");
+    host_ = toolkit_test::CreatePlainWindow("host");
     ASSERT_NE(host_, nullptr);
   }
   void TearDown() override {
@@ -135,7 +135,7 @@ TEST_F(LauncherTest, AnOwnerOnABlockedThreadHoldsUpNeitherTheErrorBoxNorTheCall)
   HWND owner = nullptr;
   bool ownerGaveUp = false;
   std::thread ownerThread([&] {
-    owner = toolkit_test::CreateTopWindow("Blocked host");
+    owner = toolkit_test::CreatePlainWindow("Blocked host");
     ::SetEvent(ready);
     ownerGaveUp = ::WaitForSingleObject(release, 20000) == WAIT_TIMEOUT;
     ::DestroyWindow(owner);

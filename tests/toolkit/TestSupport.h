@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "host/MessageBoxWatcher.h"
+#include "host/EntryWatcher.h"
+#include "host/OwnerWindow.h"
 
 namespace toolkit_test {
 
@@ -89,11 +90,6 @@ inline MessageBoxSeen ReadAndCloseMessageBox() {
   return seen;
 }
 
-// A plain visible top-level window of this thread.
-inline HWND CreateTopWindow(const char* title, bool visible = true) {
-  HWND window = ::CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 10,
-                                  10, 200, 100, nullptr, nullptr, nullptr, nullptr);
-  return window;
-}
+using host::CreatePlainWindow;
 
 }  // namespace toolkit_test
