@@ -78,7 +78,8 @@ TEST_F(LauncherTest, EveryCallStartsFromTheStoredLayout) {
                  },
                  [&] {},
                  [&] {
-                   secondShowing = dialog::SysInfoDlg ? dialog::SysInfoDlg->Label23->Text() : "no dialog";
+                   secondShowing = dialog::SysInfoDlg ? toolkit_test::ShownText(dialog::SysInfoDlg->Label23)
+                                                      : "no dialog";
                    dialog::SysInfoDlg->SetModalResult(2);
                  }});
   const int windowsBefore = host::ThreadWindowCount();

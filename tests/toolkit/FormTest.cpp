@@ -204,7 +204,7 @@ TEST(Form, ErrorInActivationIsShownAndTheFormStaysUsable) {
   EXPECT_EQ(Application->Title(), seen.caption);
   EXPECT_FALSE(restRan);
   EXPECT_TRUE(openAfterBox);
-  EXPECT_EQ("written before the error", dialog.prompt.Text());
+  EXPECT_EQ("written before the error", toolkit_test::ShownText(dialog.prompt));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "host/EntryWatcher.h"
 #include "host/OwnerWindow.h"
+#include "toolkit/Text.h"
 
 namespace toolkit_test {
 
@@ -91,5 +92,18 @@ inline MessageBoxSeen ReadAndCloseMessageBox() {
 }
 
 using host::CreatePlainWindow;
+
+// A window's text as the library reads its own windows back: the W text in
+// the ANSI code page.
+inline std::string ShownText(HWND window) { return toolkit::NarrowToAnsi(toolkit::WindowTextW(window)); }
+// The same for a toolkit control or form, by pointer or by reference.
+template <typename Window>
+std::string ShownText(const Window& window) {
+  if constexpr (requires { window->Handle(); }) {
+    return ShownText(window->Handle());
+  } else {
+    return ShownText(window.Handle());
+  }
+}
 
 }  // namespace toolkit_test
