@@ -30,14 +30,6 @@ constexpr DWORD kAnswerTimeoutMs = 10000;
 constexpr DWORD kActivateTimeoutMs = 3000;
 constexpr DWORD kCloseTimeoutMs = 10000;
 
-std::wstring FromAnsi(const std::string& text) {
-  if (text.empty()) return {};
-  const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
 // Keeps the file name valid whatever the caption holds.
 std::wstring FileNamePart(const std::wstring& caption) {
   std::wstring part;
