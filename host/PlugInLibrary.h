@@ -35,7 +35,6 @@ class PlugInLibrary {
   void Unload();
 
   HMODULE Module() const { return module_; }
-  const void* InitEntry() const { return init_; }
 
   // Calls InitPlugInLib over `info`, as is, without clearing it first.
   CallResult Init(plugin::TPlugInLibInfo* info) const;

@@ -290,6 +290,5 @@ long long HeapBusyBytes(HANDLE heap) {
 HANDLE CrtHeap() { return reinterpret_cast<HANDLE>(::_get_heap_handle()); }
 
 const std::string& GdiCountingMethod() { return Gdi().method; }
-bool GdiCountingWorks() { return Gdi().source != GdiSource::None; }
 
 }  // namespace host

@@ -39,6 +39,5 @@ HANDLE CrtHeap();
 // How GDI objects are counted, or why they cannot be; checked once by
 // creating and deleting brushes and watching the count follow.
 const std::string& GdiCountingMethod();
-bool GdiCountingWorks();
 
 }  // namespace host
