@@ -24,7 +24,6 @@ namespace {
 // The host window's caption: the library may borrow its owner's caption (for
 // its error box), so it should see the same one as under the real host.
 constexpr wchar_t kOwnerTitle[] = L"Installed Plug-In's";
-constexpr int32_t kEntryArgBytes = 8;
 constexpr DWORD kAppearTimeoutMs = 30000;
 constexpr DWORD kAnswerTimeoutMs = 10000;
 constexpr DWORD kActivateTimeoutMs = 3000;

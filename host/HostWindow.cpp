@@ -27,10 +27,6 @@ enum ControlId : int {
   kIdClose = IDCANCEL,  // so Escape closes, as in any dialog
 };
 
-// An entry takes two stdcall arguments; anything else is worth telling the
-// plug-in's author, who is likely the one running this host.
-constexpr int32_t kEntryArgBytes = 8;
-
 // Owns one handle and gives it back with `Free` when it goes out of scope.
 template <typename Handle, auto Free>
 struct Owned {

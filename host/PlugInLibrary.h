@@ -12,6 +12,10 @@
 
 namespace host {
 
+// An entry takes two stdcall arguments and removes their 8 bytes; anything
+// else is worth telling the plug-in's author.
+constexpr int32_t kEntryArgBytes = 8;
+
 // What the host's walk from InitPlugInLib reaches: both descriptors and the
 // About and Execute entries (0 where the lookup gave nothing inside the
 // library).
