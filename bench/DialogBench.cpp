@@ -19,17 +19,14 @@
 #include "bench/Report.h"
 #include "bench/TreeDump.h"
 #include "dialog/SysDlg.h"
+#include "host/OwnerWindow.h"
 #include "plugin/PlugInEntries.h"
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
-#include "toolkit/Scoped.h"
 
 namespace {
 
 using bench::Now;
-
-void DestroyWindowHandle(HWND window) { ::DestroyWindow(window); }
-using ScopedWindow = toolkit::Scoped<HWND, DestroyWindowHandle>;
 
 // The toolkit's application object, as the library has it while loaded.
 struct ApplicationScope {
@@ -136,24 +133,6 @@ LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     WrapActivation();
   }
   return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
-ScopedWindow CreateHost() {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = HostProcedure;
-  windowClass.hInstance = ::GetModuleHandleW(nullptr);
-  windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = L"ZxBench.Host";
-  if (!::RegisterClassExW(&windowClass)) throw std::runtime_error("host class");
-  ScopedWindow host(::CreateWindowExW(0, windowClass.lpszClassName, L"dialog_bench host",
-                                      WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr, nullptr,
-                                      windowClass.hInstance, nullptr));
-  if (!host) throw std::runtime_error("host window");
-  ::SetForegroundWindow(host.Get());
-  ::SetActiveWindow(host.Get());
-  return host;
 }
 
 Showing ShowOurs(HWND host, Looks looks = {}) {
@@ -409,8 +388,11 @@ int main(int argc, char** argv) {
     const ApplicationScope application;
     bench::PaintProbe paintProbe;
     probe = &paintProbe;
-    const ScopedWindow hostWindow = CreateHost();
-    const HWND host = hostWindow.Get();
+    const host::OwnerWindow hostWindow(L"dialog_bench host", HostProcedure);
+    const HWND host = hostWindow.Handle();
+    if (!host) throw std::runtime_error("host window");
+    ::SetForegroundWindow(host);
+    ::SetActiveWindow(host);
     bench::Settle(20);
 
     if (options.marks) {

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <iterator>
 
 #include "bench/BareDialog.h"
 #include "bench/Measure.h"
@@ -34,29 +35,30 @@ double Ratio(const Summary& ours, const Summary& bare) {
 
 const char* Verdict(double ratio, double target) { return ratio <= target ? "OK" : "MISSED"; }
 
-long long Value(const ProcessCounters& c, int row) {
-  switch (row) {
-    case 0:
-      return c.topLevelWindows;
-    case 1:
-      return c.allWindows;
-    case 2:
-      return c.kernelHandles;
-    case 3:
-      return c.gdiObjects;
-    case 4:
-      return static_cast<long long>(c.workingSet / 1024);
-    default:
-      return static_cast<long long>(c.pagefileUsage / 1024);
-  }
-}
-constexpr const char* kCounterTitles[] = {"thread top-level windows", "thread windows (all)",
-                                          "kernel handles (process)", "GDI objects (process)",
-                                          "working set, KiB",         "pagefile usage, KiB"};
-constexpr const char* kCounterKeys[] = {"top_level_windows", "all_windows",     "kernel_handles",
-                                        "gdi_objects",       "working_set_kib", "pagefile_usage_kib"};
-constexpr int kCounterRows = 6;
-constexpr int kCountRows = 4;  // the exact counts; the rest is memory
+// The counter rows: title, JSON key and reading; the first kCountRows are
+// exact counts, the rest memory.
+struct CounterRow {
+  const char* title;
+  const char* key;
+  long long (*read)(const ProcessCounters&);
+};
+constexpr CounterRow kCounterRows[] = {
+    {"thread top-level windows", "top_level_windows",
+     [](const ProcessCounters& c) -> long long { return c.topLevelWindows; }},
+    {"thread windows (all)", "all_windows",
+     [](const ProcessCounters& c) -> long long { return c.allWindows; }},
+    {"kernel handles (process)", "kernel_handles",
+     [](const ProcessCounters& c) -> long long { return c.kernelHandles; }},
+    {"GDI objects (process)", "gdi_objects",
+     [](const ProcessCounters& c) -> long long { return c.gdiObjects; }},
+    {"working set, KiB", "working_set_kib",
+     [](const ProcessCounters& c) -> long long { return c.workingSet / 1024; }},
+    {"pagefile usage, KiB", "pagefile_usage_kib",
+     [](const ProcessCounters& c) -> long long { return c.pagefileUsage / 1024; }},
+};
+constexpr int kCountRows = 4;
+
+long long Value(const ProcessCounters& c, int row) { return kCounterRows[row].read(c); }
 
 // Memory growth per cycle beyond what the bare dialog shows in the same
 // cycles (Wine's own keeping) that still counts as noise: one dialog's
@@ -91,42 +93,38 @@ LeakVerdict JudgeLeaks(const CycleCounts& c, const CycleCounts* baseline, int cy
 void PrintCycles(const char* who, const CycleCounts& c, const CycleCounts* baseline, int cycles) {
   const LeakVerdict leak = JudgeLeaks(c, baseline, cycles);
   std::printf("%-28s %10s %10s %10s %10s\n", who, "before", "halfway", "after", "delta");
-  for (int row = 0; row < kCounterRows; ++row) {
+  for (int row = 0; row < static_cast<int>(std::size(kCounterRows)); ++row) {
     const long long before = Value(c.before, row), halfway = Value(c.halfway, row),
                     after = Value(c.after, row);
     if (before < 0) {
-      std::printf("  %-26s %10s %10s %10s %10s\n", kCounterTitles[row], "n/a", "n/a", "n/a", "n/a");
+      std::printf("  %-26s %10s %10s %10s %10s\n", kCounterRows[row].title, "n/a", "n/a", "n/a", "n/a");
     } else {
-      std::printf("  %-26s %10lld %10lld %10lld %+10lld\n", kCounterTitles[row], before, halfway, after,
+      std::printf("  %-26s %10lld %10lld %10lld %+10lld\n", kCounterRows[row].title, before, halfway, after,
                   after - before);
     }
   }
-  const int half = cycles - cycles / 2;
+  std::printf("  %s: windows, kernel handles and GDI objects %s; pagefile usage %+lld KiB over the last %d\n",
+              leak.text.c_str(), leak.countsBack ? "back to their counts" : "NOT back to their counts",
+              SecondHalfPagefileKiB(c), cycles - cycles / 2);
   if (baseline) {
-    std::printf(
-        "  %s: windows, kernel handles and GDI objects %s; pagefile usage %+lld KiB over the last %d\n"
-        "  cycles, %+lld KiB beyond the bare dialog's (limit %lld KiB per cycle)\n",
-        leak.text.c_str(), leak.countsBack ? "back to their counts" : "NOT back to their counts",
-        SecondHalfPagefileKiB(c), half, leak.excessKiB, kMemoryLeakKiBPerCycle);
+    std::printf("  cycles, %+lld KiB beyond the bare dialog's (limit %lld KiB per cycle)\n", leak.excessKiB,
+                kMemoryLeakKiBPerCycle);
   } else {
-    std::printf(
-        "  %s: windows, kernel handles and GDI objects %s; pagefile usage %+lld KiB over the last %d\n"
-        "  cycles: Wine's own keeping, the baseline for ours\n",
-        leak.text.c_str(), leak.countsBack ? "back to their counts" : "NOT back to their counts",
-        SecondHalfPagefileKiB(c), half);
+    std::printf("  cycles: Wine's own keeping, the baseline for ours\n");
   }
 }
 
 nlohmann::json CyclesJson(const CycleCounts& c, const CycleCounts* baseline, int cycles) {
   nlohmann::json out = {{"verdict", JudgeLeaks(c, baseline, cycles).text},
                         {"second_half_pagefile_kib", SecondHalfPagefileKiB(c)}};
-  for (int row = 0; row < kCounterRows; ++row) {
+  for (int row = 0; row < static_cast<int>(std::size(kCounterRows)); ++row) {
     const long long before = Value(c.before, row);
-    out["counters"][kCounterKeys[row]] = before < 0 ? nlohmann::json(nullptr)
-                                                    : nlohmann::json{{"before", before},
-                                                                     {"halfway", Value(c.halfway, row)},
-                                                                     {"after", Value(c.after, row)},
-                                                                     {"delta", Value(c.after, row) - before}};
+    out["counters"][kCounterRows[row].key] = before < 0
+                                                 ? nlohmann::json(nullptr)
+                                                 : nlohmann::json{{"before", before},
+                                                                  {"halfway", Value(c.halfway, row)},
+                                                                  {"after", Value(c.after, row)},
+                                                                  {"delta", Value(c.after, row) - before}};
   }
   return out;
 }

@@ -10,7 +10,8 @@
 #include <set>
 #include <vector>
 
-#include "host/MessageBoxWatcher.h"
+#include "host/EntryWatcher.h"
+#include "host/OwnerWindow.h"
 #include "host/PeImage.h"
 #include "host/PlugInLibrary.h"
 #include "host/RecordCheck.h"
@@ -222,24 +223,19 @@ void CheckFunctionCodes(const PlugInLibrary& lib, const plugin::TPlugInInfo& inf
   }
 }
 
-HWND CreateOwnerWindow() {
-  return CreateWindowExA(0, "STATIC", "pdlhost check owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                         nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
 void CheckEntries(const plugin::TPlugInInfo& info, Report& report) {
   const CallResult noOp =
       PlugInLibrary::Entry(PlugInLibrary::FuncProc(info, plugin::kFuncNoOp).value, nullptr);
   report.Check("NoOpProc removes 8 stack bytes", noOp.bytesRemoved == 8, Removed(noOp, 8));
 
   const uint32_t about = PlugInLibrary::FuncProc(info, plugin::kFuncAbout).value;
-  HWND owner = CreateOwnerWindow();
+  HWND owner = CreatePlainWindow("pdlhost check owner", false);
   const HICON information = LoadIconA(nullptr, IDI_INFORMATION);
   for (HWND wnd : {owner, HWND(nullptr)}) {
     const std::string with = wnd ? " (owner window)" : " (window 0)";
-    MessageBoxWatcher watcher(GetCurrentThreadId());
+    EntryWatcher watcher;
     const CallResult r = PlugInLibrary::Entry(about, wnd);
-    const SeenMessageBox box = watcher.Result();
+    const SeenMessageBox box = watcher.Stop().FirstBox();
     report.Check("AboutProc shows a message box" + with, box.seen);
     if (!box.seen) continue;
     report.Check("AboutProc removes 8 stack bytes" + with, r.bytesRemoved == 8, Removed(r, 8));

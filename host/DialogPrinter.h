@@ -36,7 +36,6 @@ class DialogPrinter {
   void PrintTabs();
   void PrintLists();
 
-  int ControlCount() const { return static_cast<int>(controls_.size()); }
   int IdOf(HWND window) const;
   // The tab controls among the controls, in ID order.
   std::vector<HWND> TabControls() const;

@@ -11,7 +11,8 @@
 #include <utility>
 
 #include "host/DialogPrinter.h"
-#include "host/MessageBoxWatcher.h"
+#include "host/EntryWatcher.h"
+#include "host/OwnerWindow.h"
 #include "host/PlugInLibrary.h"
 #include "host/WindowCapture.h"
 #include "host/WindowRead.h"
@@ -20,23 +21,13 @@ namespace host {
 
 namespace {
 
-constexpr wchar_t kOwnerClass[] = L"PdlHostReportOwner";
 // The host window's caption: the library may borrow its owner's caption (for
 // its error box), so it should see the same one as under the real host.
 constexpr wchar_t kOwnerTitle[] = L"Installed Plug-In's";
-constexpr int32_t kEntryArgBytes = 8;
 constexpr DWORD kAppearTimeoutMs = 30000;
 constexpr DWORD kAnswerTimeoutMs = 10000;
 constexpr DWORD kActivateTimeoutMs = 3000;
 constexpr DWORD kCloseTimeoutMs = 10000;
-
-std::wstring FromAnsi(const std::string& text) {
-  if (text.empty()) return {};
-  const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
 
 // Keeps the file name valid whatever the caption holds.
 std::wstring FileNamePart(const std::wstring& caption) {
@@ -63,41 +54,6 @@ bool Answers(HWND window) {
   DWORD_PTR ignored = 0;
   return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &ignored) != 0;
 }
-
-// The main thread's side: the owner window, registered and destroyed here.
-class OwnerWindow {
- public:
-  OwnerWindow() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    wc.lpszClassName = kOwnerClass;
-    registered_ = RegisterClassExW(&wc) != 0;
-    if (!registered_) return;
-    // Small and in the corner: the centred dialog must not cover it, nor it
-    // the dialog in a screenshot.
-    window_ = CreateWindowExW(0, kOwnerClass, kOwnerTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0, 0, 240,
-                              120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (window_) {
-      ShowWindow(window_, SW_SHOWNORMAL);
-      UpdateWindow(window_);
-    }
-  }
-  OwnerWindow(const OwnerWindow&) = delete;
-  OwnerWindow& operator=(const OwnerWindow&) = delete;
-  ~OwnerWindow() {
-    if (window_ && IsWindow(window_)) DestroyWindow(window_);
-    if (registered_) UnregisterClassW(kOwnerClass, GetModuleHandleW(nullptr));
-  }
-  HWND Handle() const { return window_; }
-
- private:
-  bool registered_ = false;
-  HWND window_ = nullptr;
-};
 
 // Watches the main thread from a second thread while the entry runs there:
 // waits for the dialog, reads it, photographs its pages, closes it.
@@ -366,32 +322,20 @@ int RunDialogReport(const std::string& libPath, const std::string& screenshotDir
   PlugInLibrary lib;
   std::string error;
   if (!lib.Load(libPath, &error)) return Error(error);
-  plugin::TPlugInLibInfo libInfo{};
-  lib.Init(&libInfo);
-  if (!lib.Contains(libInfo.LibProc))
-    return Error(libPath + " did not give a library callback inside itself");
-  plugin::TPlugInInfo plugInInfo{};
-  const CallResult served = PlugInLibrary::LibProc(libInfo, plugin::kRequestPlugInInfo, &plugInInfo);
-  if (served.value != plugin::kResultServed) {
-    return Error(libPath + " did not describe its plug-in (result " + std::to_string(served.value) + ")");
-  }
-  if (!lib.Contains(plugInInfo.FuncProc))
-    return Error(libPath + " did not give an entry lookup inside itself");
-  const uint32_t execute = PlugInLibrary::FuncProc(plugInInfo, plugin::kFuncExecute).value;
-  if (execute == plugin::kResultNoEntry) {
-    return Error(libPath + " has no Execute entry: PlugInFuncProc(" + std::to_string(plugin::kFuncExecute) +
-                 ") gave 0");
-  }
-  if (!lib.Contains(execute)) {
-    return Error(libPath + " gave an Execute entry outside itself (PlugInFuncProc(" +
-                 std::to_string(plugin::kFuncExecute) + ") gave " + std::to_string(execute) + ")");
-  }
+  PlugInEntries entries;
+  if (!lib.Describe(&entries, &error)) return Error(libPath + ": " + error);
+  const uint32_t execute = entries.execute;
+  if (!execute) return Error(libPath + " has no Execute entry inside itself");
 
-  OwnerWindow owner;
+  // Small and in the corner: the centred dialog must not cover it, nor it
+  // the dialog in a screenshot.
+  const OwnerWindow owner(
+      kOwnerTitle, ::DefWindowProcW,
+      {WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, {0, 0, 240, 120}, COLOR_BTNFACE});
   if (!owner.Handle())
     return Error("cannot create the host window (error " + std::to_string(GetLastError()) + ")");
-  std::fprintf(out, "library %s\n", FieldText(libInfo.LibFileName).c_str());
-  std::fprintf(out, "plug-in %s\n", Quoted(FieldText(plugInInfo.PlugInName)).c_str());
+  std::fprintf(out, "library %s\n", FieldText(entries.lib.LibFileName).c_str());
+  std::fprintf(out, "plug-in %s\n", Quoted(FieldText(entries.plugIn.PlugInName)).c_str());
   std::fflush(out);
 
   CallResult result{};

@@ -27,10 +27,6 @@ enum ControlId : int {
   kIdClose = IDCANCEL,  // so Escape closes, as in any dialog
 };
 
-// An entry takes two stdcall arguments; anything else is worth telling the
-// plug-in's author, who is likely the one running this host.
-constexpr int32_t kEntryArgBytes = 8;
-
 // Owns one handle and gives it back with `Free` when it goes out of scope.
 template <typename Handle, auto Free>
 struct Owned {
@@ -279,11 +275,6 @@ int Fail(const std::string& text) {
 
 // An entry address is only called when it lies inside the library: anything
 // else would bring the host down instead of reporting the library's fault.
-uint32_t LookUpEntry(const PlugInLibrary& lib, const plugin::TPlugInInfo& plugIn, uint32_t code) {
-  const uint32_t address = PlugInLibrary::FuncProc(plugIn, code).value;
-  return lib.Contains(address) ? address : 0;
-}
-
 HFONT CreateDialogFont() {
   ScreenDc screen;
   screen.handle = GetDC(nullptr);
@@ -355,27 +346,18 @@ int RunHostWindow(const std::string& libPath) {
   std::string error;
   if (!lib.Load(libPath, &error)) return Fail(error);
 
-  plugin::TPlugInLibInfo libInfo{};
-  lib.Init(&libInfo);
-  if (!lib.Contains(libInfo.LibProc)) return Fail(libPath + " did not give a library callback inside itself");
-  plugin::TPlugInInfo plugInInfo{};
-  const CallResult served = PlugInLibrary::LibProc(libInfo, plugin::kRequestPlugInInfo, &plugInInfo);
-  if (served.value != plugin::kResultServed) {
-    return Fail(libPath + " did not describe its plug-in (result " + std::to_string(served.value) + ")");
-  }
-  if (!lib.Contains(plugInInfo.FuncProc)) {
-    return Fail(libPath + " did not give an entry lookup inside itself");
-  }
+  PlugInEntries entries;
+  if (!lib.Describe(&entries, &error)) return Fail(libPath + ": " + error);
 
   HostState state;
-  state.lib = &libInfo;
-  state.plugIn = &plugInInfo;
+  state.lib = &entries.lib;
+  state.plugIn = &entries.plugIn;
   char modulePath[MAX_PATH];
   const DWORD length = GetModuleFileNameA(lib.Module(), modulePath, MAX_PATH);
   state.version =
       FileVersionText(length > 0 && length < MAX_PATH ? std::string(modulePath, length) : libPath);
-  state.about = LookUpEntry(lib, plugInInfo, plugin::kFuncAbout);
-  state.execute = LookUpEntry(lib, plugInInfo, plugin::kFuncExecute);
+  state.about = entries.about;
+  state.execute = entries.execute;
   return ShowWindowAndRun(state);
 }
 

@@ -61,6 +61,28 @@ bool PlugInLibrary::Contains(uint32_t address) const {
   return address >= start && address < start + nt->OptionalHeader.SizeOfImage;
 }
 
+bool PlugInLibrary::Describe(PlugInEntries* out, std::string* error) const {
+  *out = {};
+  Init(&out->lib);
+  if (!Contains(out->lib.LibProc)) {
+    *error = "the library did not give a library callback inside itself";
+    return false;
+  }
+  const CallResult served = LibProc(out->lib, plugin::kRequestPlugInInfo, &out->plugIn);
+  if (served.value != plugin::kResultServed) {
+    *error = "the library did not describe its plug-in (result " + std::to_string(served.value) + ")";
+    return false;
+  }
+  if (!Contains(out->plugIn.FuncProc)) {
+    *error = "the library did not give an entry lookup inside itself";
+    return false;
+  }
+  const auto inside = [this](uint32_t address) { return Contains(address) ? address : 0; };
+  out->about = inside(FuncProc(out->plugIn, plugin::kFuncAbout).value);
+  out->execute = inside(FuncProc(out->plugIn, plugin::kFuncExecute).value);
+  return true;
+}
+
 std::string FieldText(const char (&field)[plugin::kHostTextSize]) {
   return std::string(field, strnlen(field, plugin::kHostTextSize));
 }

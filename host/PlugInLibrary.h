@@ -12,6 +12,20 @@
 
 namespace host {
 
+// An entry takes two stdcall arguments and removes their 8 bytes; anything
+// else is worth telling the plug-in's author.
+constexpr int32_t kEntryArgBytes = 8;
+
+// What the host's walk from InitPlugInLib reaches: both descriptors and the
+// About and Execute entries (0 where the lookup gave nothing inside the
+// library).
+struct PlugInEntries {
+  plugin::TPlugInLibInfo lib{};
+  plugin::TPlugInInfo plugIn{};
+  uint32_t about = 0;
+  uint32_t execute = 0;
+};
+
 class PlugInLibrary {
  public:
   PlugInLibrary() = default;
@@ -25,7 +39,6 @@ class PlugInLibrary {
   void Unload();
 
   HMODULE Module() const { return module_; }
-  const void* InitEntry() const { return init_; }
 
   // Calls InitPlugInLib over `info`, as is, without clearing it first.
   CallResult Init(plugin::TPlugInLibInfo* info) const;
@@ -38,6 +51,11 @@ class PlugInLibrary {
 
   // Whether `address` lies inside the loaded image.
   bool Contains(uint32_t address) const;
+
+  // Walks as the host does: InitPlugInLib, request 1, the entry lookups. On
+  // a callback outside the library or a request not served returns false and
+  // sets `error` to a sentence naming the step; a missing entry is left 0.
+  bool Describe(PlugInEntries* out, std::string* error) const;
 
  private:
   HMODULE module_ = nullptr;

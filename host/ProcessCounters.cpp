@@ -2,6 +2,7 @@
 
 #include <malloc.h>
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -256,6 +257,18 @@ int ThreadWindowCount() {
   return static_cast<int>(count);
 }
 
+int ProcessThreadCount() {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+  ::CloseHandle(snapshot);
+  return count;
+}
+
 int FreeTlsIndexes() {
   std::vector<DWORD> taken;
   for (DWORD index; (index = ::TlsAlloc()) != TLS_OUT_OF_INDEXES;) taken.push_back(index);
@@ -277,6 +290,5 @@ long long HeapBusyBytes(HANDLE heap) {
 HANDLE CrtHeap() { return reinterpret_cast<HANDLE>(::_get_heap_handle()); }
 
 const std::string& GdiCountingMethod() { return Gdi().method; }
-bool GdiCountingWorks() { return Gdi().source != GdiSource::None; }
 
 }  // namespace host

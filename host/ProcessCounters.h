@@ -27,6 +27,8 @@ ProcessCounters SampleCounters();
 int KernelHandleCount();
 // The calling thread's top-level windows.
 int ThreadWindowCount();
+// Threads of this process; -1 when they cannot be listed.
+int ProcessThreadCount();
 // TLS indexes still free in this process; each is taken and given back.
 int FreeTlsIndexes();
 // Bytes in use in a heap; -1 when it cannot be walked.
@@ -37,6 +39,5 @@ HANDLE CrtHeap();
 // How GDI objects are counted, or why they cannot be; checked once by
 // creating and deleting brushes and watching the count follow.
 const std::string& GdiCountingMethod();
-bool GdiCountingWorks();
 
 }  // namespace host

@@ -32,6 +32,15 @@ std::string Utf8(const std::wstring& text) {
   return utf8;
 }
 
+std::wstring FromAnsi(const std::string& text) {
+  if (text.empty()) return {};
+  const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (size <= 0) return {};
+  std::wstring wide(static_cast<size_t>(size), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
 std::vector<HWND> ThreadWindows(DWORD threadId) {
   std::vector<HWND> windows;
   ::EnumThreadWindows(threadId, &CollectWindow, reinterpret_cast<LPARAM>(&windows));

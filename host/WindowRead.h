@@ -13,6 +13,9 @@ namespace host {
 
 // UTF-16 to UTF-8, for printing window texts.
 std::string Utf8(const std::wstring& text);
+// The ANSI code page to UTF-16, for window titles and paths given on a
+// command line.
+std::wstring FromAnsi(const std::string& text);
 
 // Lists first, so the caller may change the windows while walking them.
 std::vector<HWND> ThreadWindows(DWORD threadId);

@@ -16,6 +16,7 @@ constexpr const char kPlugInName[] = "System Information Plug-In";
 constexpr const char kPlugInDescription[] = ZX_PLUGIN_DESCRIPTION;
 constexpr const char kPlugInCaption[] = "System information";
 
+// "Standart" is the host's own spelling of its About caption: spelt so on purpose.
 constexpr const char kAboutCaption[] = "Tavrel Corvane Standart Plug-In";
 constexpr const char kAboutText[] = ZX_PLUGIN_DESCRIPTION
     "\r\n"

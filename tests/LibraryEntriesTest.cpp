@@ -3,7 +3,8 @@
 #include <set>
 
 #include "LibraryFixture.h"
-#include "host/MessageBoxWatcher.h"
+#include "host/EntryWatcher.h"
+#include "host/OwnerWindow.h"
 
 using host::CallResult;
 using host::PlugInLibrary;
@@ -48,15 +49,14 @@ class AboutBoxTest : public LibraryEntriesTest {
  protected:
   host::SeenMessageBox ShowAbout(HWND owner, CallResult* call) {
     const uint32_t about = PlugInLibrary::FuncProc(PlugInInfo(), 2).value;
-    host::MessageBoxWatcher watcher(GetCurrentThreadId());
+    host::EntryWatcher watcher;
     *call = PlugInLibrary::Entry(about, owner);
-    return watcher.Result();
+    return watcher.Stop().FirstBox();
   }
 };
 
 TEST_F(AboutBoxTest, ShowsTheFourLinesOverTheHostWindow) {
-  HWND owner = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                               nullptr, nullptr);
+  HWND owner = host::CreatePlainWindow("host", false);
   ASSERT_NE(owner, nullptr);
   CallResult call{};
   const host::SeenMessageBox box = ShowAbout(owner, &call);

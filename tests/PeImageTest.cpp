@@ -9,13 +9,9 @@
 #include <vector>
 
 #include "host/PeImage.h"
+#include "tests/TestPaths.h"
 
 namespace {
-
-std::string SelfPath() {
-  char path[MAX_PATH];
-  return std::string(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-}
 
 std::vector<char> ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -35,7 +31,7 @@ std::string WriteScratch(const std::vector<char>& bytes) {
 TEST(PeImageTest, ReadsTheImportsOfAProgram) {
   host::PeImage image;
   std::string error;
-  ASSERT_TRUE(host::ReadPeImage(SelfPath(), &image, &error)) << error;
+  ASSERT_TRUE(host::ReadPeImage(testing_paths::ExecutablePath(), &image, &error)) << error;
   bool kernel = false;
   for (const std::string& m : image.importedModules) kernel |= lstrcmpiA(m.c_str(), "KERNEL32.dll") == 0;
   EXPECT_TRUE(kernel);
@@ -43,7 +39,7 @@ TEST(PeImageTest, ReadsTheImportsOfAProgram) {
 }
 
 TEST(PeImageTest, DamagedImagesGiveAnErrorNotACrash) {
-  const std::vector<char> good = ReadAll(SelfPath());
+  const std::vector<char> good = ReadAll(testing_paths::ExecutablePath());
   ASSERT_GT(good.size(), 1024u);
   uint32_t ntOffset;
   std::memcpy(&ntOffset, good.data() + 0x3C, 4);

@@ -1,11 +1,22 @@
 // Where the tests find the files under test: beside the test executable.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 namespace testing_paths {
 
-std::string BesideExecutable(const char* fileName);
+// This program's own file.
+inline std::string ExecutablePath() {
+  char path[MAX_PATH];
+  return std::string(path, ::GetModuleFileNameA(nullptr, path, MAX_PATH));
+}
+inline std::string BesideExecutable(const std::string& fileName) {
+  std::string folder = ExecutablePath();
+  folder.resize(folder.find_last_of("\\/") + 1);
+  return folder + fileName;
+}
 inline std::string PlugInPath() { return BesideExecutable("zentrix.pdl"); }
 
 }  // namespace testing_paths

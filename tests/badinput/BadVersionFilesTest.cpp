@@ -35,6 +35,7 @@
 
 #include "DebuggedChild.h"
 #include "dialog/SysDlg.h"
+#include "tests/TestPaths.h"
 #include "tests/gather/FakeQueries.h"
 #include "tests/verinfo/PlatformVersion.h"
 #include "toolkit/Application.h"
@@ -45,14 +46,6 @@ namespace {
 using badinput::ChildRun;
 
 constexpr DWORD kChildTimeoutMs = 180000;
-
-std::string BesideTest(const std::string& name) {
-  char path[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path, length);
-  folder.resize(folder.find_last_of('\\') + 1);
-  return folder + name;
-}
 
 // The first 64 MB at most: the sparse file runs to several gigabytes, and
 // every text of it lies at its start.
@@ -451,10 +444,10 @@ void RemoveFolder(const std::string& folder) {
 Results* g_results = nullptr;
 
 void RunEverything(Results& r) {
-  r.folder = BesideTest("badversions");
+  r.folder = testing_paths::BesideExecutable("badversions");
   r.manifest = ReadManifest(r.folder);
   const auto& files = r.manifest.files;
-  const std::string self = BesideTest("badinput_files.exe");
+  const std::string self = testing_paths::BesideExecutable("badinput_files.exe");
 
   // The reader on every file; after a crash, on from the next file.
   for (size_t first = 0; first < files.size();) {
@@ -517,7 +510,7 @@ void RunEverything(Results& r) {
     all.append(" ").append(Quoted(files[i].name));
     if (!r.readerFaults.count(i)) rest.append(" ").append(Quoted(files[i].name));
   }
-  const std::string tool = Quoted(BesideTest("verinfo.exe"));
+  const std::string tool = Quoted(testing_paths::BesideExecutable("verinfo.exe"));
   r.verinfoAll = badinput::RunChild(tool + all, r.folder, kChildTimeoutMs);
   if (r.verinfoAll.Clean()) {
     r.toolLines = ParseToolLines(r.verinfoAll.output);
@@ -818,10 +811,9 @@ TEST_F(BadVersionFilesTest, SpecialFiles) {
   });
 }
 
-// FAULT while it fails (toolkit/ListView.cpp): TListView::ItemText reads
-// into a 1024-byte buffer that the list fills without a terminator when the
-// text is longer, and returns the text cut short or with whatever follows
-// on the stack.
+// The list hands back a text longer than the reader's buffer cut short and
+// without a terminator; TListView::ItemText (toolkit/ListView.cpp) must give
+// back the whole text, and nothing that follows it in memory.
 TEST_F(BadVersionFilesTest, TheListsItemTextGivesBackTheItemsText) {
   for (const auto& [name, row] : R().rows) {
     const auto given = R().givenRows.find(name);

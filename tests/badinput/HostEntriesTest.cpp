@@ -6,18 +6,16 @@
 // what it saw, so nothing waits for a person.
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
 #include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "host/MessageBoxWatcher.h"
+#include "host/EntryWatcher.h"
+#include "host/OwnerWindow.h"
 #include "host/PlugInLibrary.h"
 #include "host/ProcessCounters.h"
 #include "host/WindowRead.h"
@@ -27,100 +25,10 @@
 namespace {
 
 constexpr uint32_t kExecuteFailed = 0xFFFFFFFF;
-constexpr wchar_t kDialogCaption[] = L"System information";
-
-// The dialog among the thread's windows. Its caption is read without a
-// message: GetWindowText would wait on the window's thread, which may be
-// waiting for this one.
-HWND FindDialog(DWORD thread) {
-  for (HWND window : host::ThreadWindows(thread)) {
-    wchar_t caption[64] = {};
-    ::InternalGetWindowText(window, caption, 64);
-    if (!host::IsClass(window, L"#32770") && lstrcmpW(caption, kDialogCaption) == 0 &&
-        ::IsWindowVisible(window))
-      return window;
-  }
-  return nullptr;
-}
-
-struct Watched {
-  int dialogs = 0;  // showings
-  std::vector<HWND> dialogOwners;
-  std::vector<host::SeenMessageBox> boxes;
-};
-
-// Dismisses every message box of a thread and closes every dialog it
-// shows, until stopped; a close that did not take is repeated.
-class Closer {
- public:
-  explicit Closer(DWORD closeAfterMs = 50, DWORD thread = ::GetCurrentThreadId())
-      : thread_(thread), closeAfterMs_(closeAfterMs), worker_([this] { Run(); }) {}
-  ~Closer() { Stop(); }
-  Closer(const Closer&) = delete;
-  Closer& operator=(const Closer&) = delete;
-
-  const Watched& Stop() {
-    stop_ = true;
-    if (worker_.joinable()) worker_.join();
-    return seen_;
-  }
-
- private:
-  void Run() {
-    HWND shown = nullptr;
-    DWORD shownAt = 0, closedAt = 0;
-    while (!stop_) {
-      if (HWND box = host::FindMessageBox(thread_)) {
-        const host::SeenMessageBox seen = host::RecordMessageBox(box);
-        seen_.boxes.push_back(seen);
-        host::DismissMessageBox(box, seen, 5000);
-        continue;
-      }
-      HWND dialog = FindDialog(thread_);
-      if (dialog && dialog != shown) {
-        ++seen_.dialogs;
-        seen_.dialogOwners.push_back(::GetWindow(dialog, GW_OWNER));
-        shown = dialog;
-        shownAt = ::GetTickCount();
-        closedAt = 0;
-      }
-      if (!dialog) shown = nullptr;
-      const DWORD now = ::GetTickCount();
-      if (dialog && now - shownAt >= closeAfterMs_ && (closedAt == 0 || now - closedAt > 500)) {
-        ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-        closedAt = now;
-      }
-      ::Sleep(10);
-    }
-  }
-
-  DWORD thread_;
-  DWORD closeAfterMs_;
-  std::atomic<bool> stop_{false};
-  Watched seen_;
-  std::thread worker_;
-};
-
-int ProcessThreadCount() {
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  int count = 0;
-  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
-    if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
-  ::CloseHandle(snapshot);
-  return count;
-}
-
-HWND CreateHostWindow() {
-  return ::CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 200, nullptr,
-                           nullptr, nullptr, nullptr);
-}
 
 // A handle that named a window a moment ago.
 HWND DestroyedWindowHandle() {
-  HWND window = CreateHostWindow();
+  HWND window = host::CreatePlainWindow("host");
   ::DestroyWindow(window);
   return window;
 }
@@ -141,7 +49,7 @@ struct Call {
   uint32_t result = 0;
   DWORD lastError = 0;
   int bytesRemoved = 0;
-  Watched seen;
+  host::Watched seen;
   int windowsLeft = 0;  // thread windows after the call beyond those before it
 };
 
@@ -150,12 +58,10 @@ class HostEntriesTest : public ::testing::Test {
   void SetUp() override {
     std::string error;
     ASSERT_TRUE(lib_.Load(testing_paths::PlugInPath(), &error)) << error;
-    plugin::TPlugInLibInfo libInfo{};
-    lib_.Init(&libInfo);
-    plugin::TPlugInInfo info{};
-    host::PlugInLibrary::LibProc(libInfo, plugin::kRequestPlugInInfo, &info);
-    about_ = host::PlugInLibrary::FuncProc(info, plugin::kFuncAbout).value;
-    execute_ = host::PlugInLibrary::FuncProc(info, plugin::kFuncExecute).value;
+    host::PlugInEntries entries;
+    ASSERT_TRUE(lib_.Describe(&entries, &error)) << error;
+    about_ = entries.about;
+    execute_ = entries.execute;
     ASSERT_TRUE(lib_.Contains(about_) && lib_.Contains(execute_));
   }
 
@@ -163,7 +69,7 @@ class HostEntriesTest : public ::testing::Test {
   Call Run(uint32_t entry, HWND owner, DWORD closeAfterMs = 50) {
     Call call;
     const int windowsBefore = host::ThreadWindowCount();
-    Closer closer(closeAfterMs);
+    host::EntryWatcher closer(::GetCurrentThreadId(), closeAfterMs);
     ::SetLastError(0xDEADBEEF);
     const host::CallResult result = host::PlugInLibrary::Entry(entry, owner);
     call.lastError = ::GetLastError();
@@ -236,7 +142,7 @@ TEST_F(HostEntriesTest, ExecuteOverAWindowThatDoesNotExistFailsCleanly) {
     EXPECT_TRUE(call.seen.boxes.empty()) << "the library shows nothing of its own for the failure";
     EXPECT_EQ(call.windowsLeft, 0);
   }
-  HWND host = CreateHostWindow();
+  HWND host = host::CreatePlainWindow("host");
   const Call call = Run(execute_, host);
   Print("Execute", "a host window after", call);
   EXPECT_EQ(call.result, 0u);
@@ -259,7 +165,7 @@ TEST_F(HostEntriesTest, ExecuteOverWindowZeroAndOverTheDesktopShowsAnUnownedDial
 }
 
 TEST_F(HostEntriesTest, EntriesCalledAgainAfterTheDialogClosedWorkAsTheFirstTime) {
-  HWND host = CreateHostWindow();
+  HWND host = host::CreatePlainWindow("host");
   const Call first = Run(execute_, host);
   const Call second = Run(execute_, host);
   const Call about = Run(about_, host);
@@ -290,17 +196,19 @@ TEST_F(HostEntriesTest, EntriesCalledAgainAfterTheDialogClosedWorkAsTheFirstTime
 // under the plug-in): the owned dialog goes with it, and Execute returns
 // without touching what is gone.
 HWND g_doomedHost = nullptr;
+std::vector<HWND> g_windowsBefore;
 bool g_hostDestroyed = false;
 
 // Destroying is only possible on the window's own thread, so it happens in
 // a thread timer inside the dialog's loop.
 void CALLBACK DestroyHostUnderTheDialog(HWND, UINT, UINT_PTR, DWORD) {
-  if (!g_hostDestroyed && FindDialog(::GetCurrentThreadId()))
+  if (!g_hostDestroyed && host::NewWindowOf(::GetCurrentThreadId(), g_windowsBefore))
     g_hostDestroyed = ::DestroyWindow(g_doomedHost) != FALSE;
 }
 
 TEST_F(HostEntriesTest, AnOwnerDestroyedWhileTheDialogIsUpEndsItCleanly) {
-  g_doomedHost = CreateHostWindow();
+  g_doomedHost = host::CreatePlainWindow("host");
+  g_windowsBefore = host::ThreadWindows(::GetCurrentThreadId());
   g_hostDestroyed = false;
   HWND host = g_doomedHost;
   const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, DestroyHostUnderTheDialog);
@@ -388,7 +296,7 @@ void ExpectNothingKeptPerLoad(bool execute) {
   };
   cycle();  // what Wine sets up once per process is not a leak
   const int windows = host::ThreadWindowCount();
-  const int threads = ProcessThreadCount();
+  const int threads = host::ProcessThreadCount();
   const int handles = host::KernelHandleCount();
   const int tls = host::FreeTlsIndexes();
   const long long heap = host::HeapBusyBytes(host::CrtHeap());
@@ -399,10 +307,10 @@ void ExpectNothingKeptPerLoad(bool execute) {
       "after %d load/unload cycles%s: windows %d -> %d, threads %d -> %d, handles %d -> %d, "
       "free TLS indexes %d -> %d, C runtime heap %lld -> %lld bytes\n",
       kCycles, execute ? " with a failing Execute" : "", windows, host::ThreadWindowCount(), threads,
-      ProcessThreadCount(), handles, host::KernelHandleCount(), tls, host::FreeTlsIndexes(), heap,
+      host::ProcessThreadCount(), handles, host::KernelHandleCount(), tls, host::FreeTlsIndexes(), heap,
       heapAfter);
   EXPECT_EQ(host::ThreadWindowCount(), windows);
-  EXPECT_EQ(ProcessThreadCount(), threads);
+  EXPECT_EQ(host::ProcessThreadCount(), threads);
   EXPECT_EQ(host::FreeTlsIndexes(), tls) << "a TLS index per load";
   // A handle per cycle would be 100; Wine's caches move a few.
   if (handles >= 0) {
@@ -428,18 +336,16 @@ TEST(HostLoadTest, TheDialogsSetUpWaitsForTheFirstExecuteAndGoesAtUnload) {
   std::string error;
   ASSERT_TRUE(lib.Load(testing_paths::PlugInPath(), &error)) << error;
   const HMODULE module = ::GetModuleHandleA("zentrix.pdl");
-  plugin::TPlugInLibInfo libInfo{};
-  lib.Init(&libInfo);
-  plugin::TPlugInInfo info{};
-  host::PlugInLibrary::LibProc(libInfo, plugin::kRequestPlugInInfo, &info);
-  const uint32_t execute = host::PlugInLibrary::FuncProc(info, plugin::kFuncExecute).value;
+  host::PlugInEntries entries;
+  ASSERT_TRUE(lib.Describe(&entries, &error)) << error;
+  const uint32_t execute = entries.execute;
   EXPECT_FALSE(FormClassRegistered(module)) << "registered at load";
   if (!commonControlsBefore) {
     EXPECT_EQ(::GetModuleHandleW(L"comctl32.dll"), nullptr) << "loaded at load";
   }
   for (int showing = 1; showing <= 2; ++showing) {
     SCOPED_TRACE(showing);
-    Closer closer;
+    host::EntryWatcher closer;
     EXPECT_EQ(host::PlugInLibrary::Entry(execute, nullptr).value, 0u);
     EXPECT_EQ(closer.Stop().dialogs, 1);
     EXPECT_TRUE(FormClassRegistered(module)) << "kept for the next Execute";

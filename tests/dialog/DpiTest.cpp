@@ -9,6 +9,7 @@
 
 #include "dialog/SysDlg.h"
 #include "host/WindowRead.h"
+#include "tests/TestPaths.h"
 
 namespace {
 
@@ -43,9 +44,7 @@ class LogPixelsSetting {
 
 // Runs this program with one test selected and returns its exit code.
 DWORD RunChild(int dpi) {
-  char self[MAX_PATH];
-  ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string command = std::string("\"") + self + "\" --gtest_filter=DpiChild.*";
+  std::string command = "\"" + testing_paths::ExecutablePath() + "\" --gtest_filter=DpiChild.*";
   ::SetEnvironmentVariableA(kChildVariable, std::to_string(dpi).c_str());
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;

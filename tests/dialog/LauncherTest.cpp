@@ -24,7 +24,7 @@ namespace {
 class LauncherTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host_ = toolkit_test::CreateTopWindow("host");
+    host_ = toolkit_test::CreatePlainWindow("host");
     ASSERT_NE(host_, nullptr);
   }
   void TearDown() override {
@@ -78,7 +78,8 @@ TEST_F(LauncherTest, EveryCallStartsFromTheStoredLayout) {
                  },
                  [&] {},
                  [&] {
-                   secondShowing = dialog::SysInfoDlg ? dialog::SysInfoDlg->Label23->Text() : "no dialog";
+                   secondShowing = dialog::SysInfoDlg ? toolkit_test::ShownText(dialog::SysInfoDlg->Label23)
+                                                      : "no dialog";
                    dialog::SysInfoDlg->SetModalResult(2);
                  }});
   const int windowsBefore = host::ThreadWindowCount();
@@ -135,7 +136,7 @@ TEST_F(LauncherTest, AnOwnerOnABlockedThreadHoldsUpNeitherTheErrorBoxNorTheCall)
   HWND owner = nullptr;
   bool ownerGaveUp = false;
   std::thread ownerThread([&] {
-    owner = toolkit_test::CreateTopWindow("Blocked host");
+    owner = toolkit_test::CreatePlainWindow("Blocked host");
     ::SetEvent(ready);
     ownerGaveUp = ::WaitForSingleObject(release, 20000) == WAIT_TIMEOUT;
     ::DestroyWindow(owner);

@@ -37,7 +37,7 @@ class SysDlgBehaviourTest : public ::testing::Test {
 TEST_F(SysDlgBehaviourTest, EventsRunInTheirOrder) {
   std::vector<std::string> events;
   // Creation already ran: the captions came from the language table.
-  EXPECT_EQ(dlg_->Caption(), "System information");
+  EXPECT_EQ(toolkit_test::ShownText(dlg_), "System information");
   EXPECT_FALSE(::IsWindowVisible(dlg_->Handle()));
   auto activate = dlg_->onActivate;
   dlg_->onActivate = [&] {
@@ -108,14 +108,14 @@ TEST_F(SysDlgBehaviourTest, PageChangeBuildsTheListOnlyForTheLibraryPage) {
 }
 
 TEST_F(SysDlgBehaviourTest, CaptionsComeFromTheLanguageTableAndTheNetTabKeepsItsText) {
-  EXPECT_EQ(dlg_->WinTabSheet->Text(), "Windows");
-  EXPECT_EQ(dlg_->lbWinTitle->Text(), "Windows Information");
-  EXPECT_EQ(dlg_->SysTabSheet->Text(), "System");
-  EXPECT_EQ(dlg_->lbSysTitle->Text(), "Computer Information");
-  EXPECT_EQ(dlg_->MemTabSheet->Text(), "Memory");
-  EXPECT_EQ(dlg_->lbMemTitle->Text(), "Memory Information");
-  EXPECT_EQ(dlg_->LibVerSheet->Text(), "System Libraries");
-  EXPECT_EQ(dlg_->lbSysLibTitle->Text(), "System libraries version information.");
+  EXPECT_EQ(toolkit_test::ShownText(dlg_->WinTabSheet), "Windows");
+  EXPECT_EQ(toolkit_test::ShownText(dlg_->lbWinTitle), "Windows Information");
+  EXPECT_EQ(toolkit_test::ShownText(dlg_->SysTabSheet), "System");
+  EXPECT_EQ(toolkit_test::ShownText(dlg_->lbSysTitle), "Computer Information");
+  EXPECT_EQ(toolkit_test::ShownText(dlg_->MemTabSheet), "Memory");
+  EXPECT_EQ(toolkit_test::ShownText(dlg_->lbMemTitle), "Memory Information");
+  EXPECT_EQ(toolkit_test::ShownText(dlg_->LibVerSheet), "System Libraries");
+  EXPECT_EQ(toolkit_test::ShownText(dlg_->lbSysLibTitle), "System libraries version information.");
   EXPECT_EQ(host::TextOf(dlg_->NetTabSheet->Handle()), L"\x0421\x0435\x0442\x044C");
 }
 
@@ -123,8 +123,9 @@ TEST_F(SysDlgBehaviourTest, ANewTextReachesTheNextDialogOnly) {
   shared::sMemTitle.Assign("Speicher");
   auto next = std::make_unique<dialog::TSysInfoDlg>();
   shared::sMemTitle.Assign("Memory Information");
-  EXPECT_EQ(next->lbMemTitle->Text(), "Speicher");
-  EXPECT_EQ(dlg_->lbMemTitle->Text(), "Memory Information") << "an open dialog keeps what it copied";
+  EXPECT_EQ(toolkit_test::ShownText(next->lbMemTitle), "Speicher");
+  EXPECT_EQ(toolkit_test::ShownText(dlg_->lbMemTitle), "Memory Information")
+      << "an open dialog keeps what it copied";
 }
 
 TEST_F(SysDlgBehaviourTest, ALongValueWidensItsLabelToTheRight) {

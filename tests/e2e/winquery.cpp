@@ -40,14 +40,6 @@ namespace {
 
 constexpr DWORD kAnswerTimeoutMs = 5000;
 
-std::wstring Widen(const char* text) {
-  const int size = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(size > 0 ? size : 1), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), size);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
-
 std::string Quoted(HWND window) {
   std::string quoted = "\"";
   for (char c : host::Utf8(host::TextOf(window))) {
@@ -131,7 +123,7 @@ int PrintClipboard() {
 }
 
 int SetClipboard(const char* text) {
-  const std::wstring wide = Widen(text);
+  const std::wstring wide = host::FromAnsi(text);
   const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
   if (!memory || !OpenClipboard(nullptr)) return 1;
@@ -162,7 +154,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: winquery TITLE [ID ...]\n");
     return 2;
   }
-  const HWND window = FindWindowW(nullptr, Widen(argv[1]).c_str());
+  const HWND window = FindWindowW(nullptr, host::FromAnsi(argv[1]).c_str());
   if (!window) {
     std::printf("window none\n");
     return 1;

@@ -14,6 +14,7 @@
 #include "FakeQueries.h"
 #include "ScratchRegistry.h"
 #include "TestPaths.h"
+#include "TestSupport.h"
 #include "dialog/SysDlg.h"
 
 using gather_test::ScratchRegistry;
@@ -93,7 +94,7 @@ TEST_P(MachineProfileTest, EveryValueLabelShowsWhatTheMachinesUserSees) {
   for (const auto& [name, control] : ControlsByName(dlg)) {
     if (name.rfind("lbl", 0) != 0) continue;
     ASSERT_TRUE(labels.contains(name)) << "the table has no row for " << name;
-    EXPECT_EQ(control->Text(), labels.at(name).get<std::string>()) << name;
+    EXPECT_EQ(toolkit_test::ShownText(control), labels.at(name).get<std::string>()) << name;
   }
   const auto controls = ControlsByName(dlg);
   for (const auto& [name, visible] : profile.at("visible").items()) {

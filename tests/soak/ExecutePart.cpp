@@ -64,17 +64,12 @@ void RunExecutePart(const Options& options, Verdicts& verdicts) {
     verdicts.Judge(false, "part 1: " + error);
     return;
   }
-  plugin::TPlugInLibInfo libInfo{};
-  library.Init(&libInfo);
-  plugin::TPlugInInfo plugIn{};
-  const uint32_t served = host::PlugInLibrary::LibProc(libInfo, plugin::kRequestPlugInInfo, &plugIn).value;
-  const uint32_t execute =
-      served == plugin::kResultServed ? host::PlugInLibrary::FuncProc(plugIn, plugin::kFuncExecute).value : 0;
-  if (!library.Contains(execute)) {
-    verdicts.Judge(false, "part 1: no Execute entry (request 1 gave " + std::to_string(served) +
-                              ", function 4 gave " + Hex(execute) + ")");
+  host::PlugInEntries entries;
+  if (!library.Describe(&entries, &error) || !entries.execute) {
+    verdicts.Judge(false, "part 1: no Execute entry inside the library " + error);
     return;
   }
+  const uint32_t execute = entries.execute;
   std::printf("library %s, Execute entry at %s\n", options.library.c_str(), Hex(execute).c_str());
   std::printf("one warm-up cycle before cycle 0: first-use set-ups are not leaks\n");
 

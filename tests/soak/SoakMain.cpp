@@ -18,8 +18,6 @@ namespace soak {
 
 namespace {
 
-constexpr char kHostClass[] = "ZentrixSoakHost";
-
 int Usage() {
   std::fprintf(stderr, "usage: soak [--cycles N (%d)] [--scans N (%d)] [--loads N (%d)] [--library PATH]\n",
                kFullCycles, kFullScans, kFullLoads);
@@ -84,23 +82,6 @@ int Run(const Options& options) {
 }
 
 }  // namespace
-
-HostWindow::HostWindow() {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = ::DefWindowProcA;
-  windowClass.hInstance = ::GetModuleHandleA(nullptr);
-  windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = kHostClass;
-  // Registered once per process; a second registration fails harmlessly.
-  ::RegisterClassA(&windowClass);
-  window_ = ::CreateWindowExA(0, kHostClass, "Tavrel Corvane (soak host)", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                              40, 40, 640, 480, nullptr, nullptr, windowClass.hInstance, nullptr);
-}
-
-HostWindow::~HostWindow() {
-  if (window_) ::DestroyWindow(window_);
-}
 
 }  // namespace soak
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "host/OwnerWindow.h"
 #include "tests/soak/SoakTable.h"
 
 namespace soak {
@@ -32,16 +33,10 @@ void RunScanPart(const Options& options, Verdicts& verdicts);
 void RunLoadPart(const Options& options, Verdicts& verdicts);
 
 // A visible top-level window of this thread to own the dialogs.
-class HostWindow {
- public:
-  HostWindow();
-  HostWindow(const HostWindow&) = delete;
-  HostWindow& operator=(const HostWindow&) = delete;
-  ~HostWindow();
-  HWND Handle() const { return window_; }
-
- private:
-  HWND window_ = nullptr;
+struct HostWindow : host::OwnerWindow {
+  HostWindow()
+      : OwnerWindow(L"Tavrel Corvane (soak host)", ::DefWindowProcW,
+                    {WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 680, 520}}) {}
 };
 
 }  // namespace soak

@@ -50,7 +50,6 @@ class SoakTable {
   // the run is at least half of it.
   SoakTable(std::string unit, int count, int fullCount, bool withRows);
 
-  int Count() const { return count_; }
   // Whether a sample is due after `done` cycles: 0, every tenth, the last.
   bool Due(int done) const;
   // Lets pending messages run, then samples and prints one row.

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "TestDialog.h"
+#include "TestSupport.h"
 #include "host/WindowRead.h"
 #include "toolkit/ActCtx.h"
 #include "toolkit/Font.h"
@@ -127,7 +128,7 @@ TEST(Label, FixedLabelsKeepTheirBoxAndAmpersandShows) {
   const RECT wrapAfter = host::RectInParent(wrapping.Handle());
   EXPECT_TRUE(::EqualRect(&titleBox, &titleAfter));
   EXPECT_TRUE(::EqualRect(&wrapBox, &wrapAfter));
-  EXPECT_EQ("Windows Information & more", title.Text());
+  EXPECT_EQ("Windows Information & more", toolkit_test::ShownText(title));
   EXPECT_NE(0, ::GetWindowLongW(title.Handle(), GWL_STYLE) & SS_NOPREFIX);
 }
 
@@ -140,7 +141,7 @@ TEST(Text, AnsiAndUtf8PathsBothReachTheWindowIntact) {
   wchar_t expected[8] = {};
   ::MultiByteToWideChar(CP_ACP, 0, ansi, -1, expected, 8);
   EXPECT_EQ(std::wstring(expected), WindowTextW(dialog.prompt.Handle()));
-  EXPECT_EQ(ansi, dialog.prompt.Text());
+  EXPECT_EQ(ansi, toolkit_test::ShownText(dialog.prompt));
 
   dialog.prompt.SetText("\xD0\xA1\xD0\xB5\xD1\x82\xD1\x8C", TextEncoding::Utf8);
   EXPECT_EQ(L"\x0421\x0435\x0442\x044C", WindowTextW(dialog.prompt.Handle()));
@@ -168,7 +169,7 @@ TEST(Text, TheSameTextAgainIsNotSentToTheWindow) {
   ::UnhookWindowsHookEx(hook);
   EXPECT_EQ(0, afterSame);
   EXPECT_EQ(2, afterChanged);
-  EXPECT_EQ("Product name", dialog.prompt.Text());
+  EXPECT_EQ("Product name", toolkit_test::ShownText(dialog.prompt));
   EXPECT_EQ(L"\x0421\x0435\x0442\x044C", WindowTextW(dialog.netSheet.Handle()));
 }
 

@@ -9,7 +9,7 @@ namespace toolkit_test {
 namespace {
 
 TEST(Form, FrameHasCloseBoxOnlyAndIsOwnedByTheApplicationWindow) {
-  HWND host = CreateTopWindow("host");
+  HWND host = CreatePlainWindow("host");
   Application->SetHandle(host);
   {
     TestDialog dialog;
@@ -53,7 +53,7 @@ TEST(Form, ShowModalCentresByOuterSizeAndActivatesOnceBeforeInput) {
   bool inputSeenAtActivation = true;
   RECT outer{};
   bool inputHandled = false;
-  HWND inputSink = CreateTopWindow("input sink", false);
+  HWND inputSink = CreatePlainWindow("input sink", false);
   // A message posted before the showing must still be queued at activation.
   ::PostMessageW(inputSink, WM_NULL, 0, 0);
   dialog.form.onActivate = [&] {
@@ -88,10 +88,10 @@ TEST(Form, ShowModalCentresByOuterSizeAndActivatesOnceBeforeInput) {
 }
 
 TEST(Form, ModalLoopDisablesOnlyEnabledVisibleThreadWindowsAndRestoresThem) {
-  HWND enabled = CreateTopWindow("enabled");
-  HWND alreadyDisabled = CreateTopWindow("disabled");
+  HWND enabled = CreatePlainWindow("enabled");
+  HWND alreadyDisabled = CreatePlainWindow("disabled");
   ::EnableWindow(alreadyDisabled, FALSE);
-  HWND hidden = CreateTopWindow("hidden", false);
+  HWND hidden = CreatePlainWindow("hidden", false);
   bool enabledDuring = true, hiddenDuring = false, formEnabledDuring = false;
   {
     TestDialog dialog;
@@ -113,7 +113,7 @@ TEST(Form, ModalLoopDisablesOnlyEnabledVisibleThreadWindowsAndRestoresThem) {
 }
 
 TEST(Form, PreviouslyActiveWindowIsActiveAgainAfterClose) {
-  HWND host = CreateTopWindow("host");
+  HWND host = CreatePlainWindow("host");
   ::SetForegroundWindow(host);
   ::SetActiveWindow(host);
   if (::GetActiveWindow() != host) GTEST_SKIP() << "this display cannot activate a window";
@@ -204,7 +204,7 @@ TEST(Form, ErrorInActivationIsShownAndTheFormStaysUsable) {
   EXPECT_EQ(Application->Title(), seen.caption);
   EXPECT_FALSE(restRan);
   EXPECT_TRUE(openAfterBox);
-  EXPECT_EQ("written before the error", dialog.prompt.Text());
+  EXPECT_EQ("written before the error", toolkit_test::ShownText(dialog.prompt));
 }
 
 }  // namespace

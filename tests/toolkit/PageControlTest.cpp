@@ -52,7 +52,7 @@ TEST_F(PageControlTest, HiddenPagesHaveNoTabButKeepTheirControls) {
   EXPECT_EQ(0, ::SendMessageW(strip, TCM_GETCURSEL, 0, 0));
 
   dialog.netValue.SetText("WORKSTATION");
-  EXPECT_EQ("WORKSTATION", dialog.netValue.Text());
+  EXPECT_EQ("WORKSTATION", toolkit_test::ShownText(dialog.netValue));
   EXPECT_EQ(dialog.netValue.Handle(), ::GetDlgItem(dialog.netSheet.Handle(), 8));
   EXPECT_FALSE(::IsWindowVisible(dialog.netSheet.Handle()));
 }

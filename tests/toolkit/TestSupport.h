@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "host/MessageBoxWatcher.h"
+#include "host/EntryWatcher.h"
+#include "host/OwnerWindow.h"
+#include "toolkit/Text.h"
 
 namespace toolkit_test {
 
@@ -89,11 +91,19 @@ inline MessageBoxSeen ReadAndCloseMessageBox() {
   return seen;
 }
 
-// A plain visible top-level window of this thread.
-inline HWND CreateTopWindow(const char* title, bool visible = true) {
-  HWND window = ::CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 10,
-                                  10, 200, 100, nullptr, nullptr, nullptr, nullptr);
-  return window;
+using host::CreatePlainWindow;
+
+// A window's text as the library reads its own windows back: the W text in
+// the ANSI code page.
+inline std::string ShownText(HWND window) { return toolkit::NarrowToAnsi(toolkit::WindowTextW(window)); }
+// The same for a toolkit control or form, by pointer or by reference.
+template <typename Window>
+std::string ShownText(const Window& window) {
+  if constexpr (requires { window->Handle(); }) {
+    return ShownText(window->Handle());
+  } else {
+    return ShownText(window.Handle());
+  }
 }
 
 }  // namespace toolkit_test

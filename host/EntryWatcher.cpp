@@ -1,4 +1,4 @@
-#include "host/MessageBoxWatcher.h"
+#include "host/EntryWatcher.h"
 
 #include "host/WindowRead.h"
 
@@ -47,26 +47,41 @@ bool DismissMessageBox(HWND box, const SeenMessageBox& seen, DWORD timeoutMs) {
   return true;
 }
 
-MessageBoxWatcher::MessageBoxWatcher(DWORD threadId, DWORD timeoutMs)
-    : threadId_(threadId), timeoutMs_(timeoutMs), watcher_([this] { Watch(); }) {}
+EntryWatcher::EntryWatcher(DWORD threadId, DWORD closeAfterMs)
+    : threadId_(threadId),
+      closeAfterMs_(closeAfterMs),
+      before_(ThreadWindows(threadId)),
+      worker_([this] { Run(); }) {}
 
-MessageBoxWatcher::~MessageBoxWatcher() {
-  if (watcher_.joinable()) watcher_.join();
-}
-
-SeenMessageBox MessageBoxWatcher::Result() {
-  if (watcher_.joinable()) watcher_.join();
+const Watched& EntryWatcher::Stop() {
+  stop_ = true;
+  if (worker_.joinable()) worker_.join();
   return seen_;
 }
 
-void MessageBoxWatcher::Watch() {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < timeoutMs_) {
+void EntryWatcher::Run() {
+  HWND shown = nullptr;
+  DWORD shownAt = 0, closedAt = 0;
+  while (!stop_) {
     if (HWND box = FindMessageBox(threadId_)) {
-      seen_ = RecordMessageBox(box);
-      const DWORD elapsed = GetTickCount() - start;
-      DismissMessageBox(box, seen_, timeoutMs_ > elapsed ? timeoutMs_ - elapsed : 0);
-      return;
+      const SeenMessageBox seen = RecordMessageBox(box);
+      seen_.boxes.push_back(seen);
+      DismissMessageBox(box, seen, 5000);
+      continue;
+    }
+    const HWND dialog = NewWindowOf(threadId_, before_);
+    if (dialog && dialog != shown) {
+      ++seen_.dialogs;
+      seen_.dialogOwners.push_back(GetWindow(dialog, GW_OWNER));
+      shown = dialog;
+      shownAt = GetTickCount();
+      closedAt = 0;
+    }
+    if (!dialog) shown = nullptr;
+    const DWORD now = GetTickCount();
+    if (dialog && now - shownAt >= closeAfterMs_ && (closedAt == 0 || now - closedAt > 500)) {
+      PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+      closedAt = now;
     }
     Sleep(10);
   }
