@@ -105,15 +105,21 @@ struct LabelWrite {
   bool wordWrap;
 };
 
+// A label's text as the library reads its own windows back.
+std::string ShownText(const toolkit::TLabel& label) {
+  return toolkit::NarrowToAnsi(toolkit::WindowTextW(label.Handle()));
+}
+
 // What the pass changes on a fresh dialog: the labels whose text differs after it.
 std::vector<LabelWrite> PassWrites(dialog::TSysInfoDlg& done, dialog::TSysInfoDlg& fresh) {
   std::vector<LabelWrite> writes;
   for (int id = 1; id <= dialog::kControlCount; ++id) {
     auto* before = dynamic_cast<toolkit::TLabel*>(fresh.Control(id));
     auto* after = dynamic_cast<toolkit::TLabel*>(done.Control(id));
-    if (!before || !after || before->Text() == after->Text()) continue;
+    if (!before || !after || ShownText(*before) == ShownText(*after)) continue;
     const unsigned flags = dialog::kSysDlgLayout[id - 1].flags;
-    writes.push_back({id, after->Text(), !(flags & dialog::kFixedSize), (flags & dialog::kWordWrap) != 0});
+    writes.push_back(
+        {id, ShownText(*after), !(flags & dialog::kFixedSize), (flags & dialog::kWordWrap) != 0});
   }
   return writes;
 }
@@ -145,7 +151,7 @@ std::vector<std::pair<toolkit::TLabel*, std::string>> PassTexts(dialog::TSysInfo
   for (int id = 1; id <= dialog::kControlCount; ++id) {
     auto* before = dynamic_cast<toolkit::TLabel*>(fresh.Control(id));
     auto* after = dynamic_cast<toolkit::TLabel*>(done.Control(id));
-    if (before && after) texts.emplace_back(before, after->Text());
+    if (before && after) texts.emplace_back(before, ShownText(*after));
   }
   return texts;
 }

@@ -36,8 +36,6 @@ class TControl {
   void SetVisible(bool visible);
 
   virtual void SetText(const char* text, TextEncoding encoding = TextEncoding::Ansi);
-  // The text as the A functions read it back.
-  std::string Text() const { return WindowTextA(handle_); }
 
   // The control object of a window the toolkit made, or null.
   static TControl* FromHandle(HWND window);

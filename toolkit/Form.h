@@ -36,7 +36,6 @@ class TForm {
 
   HWND Handle() const { return handle_; }
   void SetCaption(const char* caption, TextEncoding encoding = TextEncoding::Ansi);
-  std::string Caption() const { return WindowTextA(handle_); }
 
   // Creates a control owned by the form. The form's window takes all the
   // controls' windows with it; their objects then go, last made first.

@@ -58,16 +58,6 @@ bool ShowsText(HWND window, const std::wstring& text) {
   return copied == static_cast<int>(text.size()) && text.compare(0, text.size(), shown, text.size()) == 0;
 }
 
-std::string WindowTextA(HWND window) {
-  // The A length may exceed the W length (double-byte code pages), so ask the
-  // A function itself for it.
-  const int length = ::GetWindowTextLengthA(window);
-  if (length <= 0) return {};
-  std::vector<char> buffer(static_cast<size_t>(length) + 1);
-  const int copied = ::GetWindowTextA(window, buffer.data(), length + 1);
-  return std::string(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0));
-}
-
 std::string StoredWindowTextA(HWND window) {
   wchar_t buffer[MAX_PATH] = {};
   const int copied = ::InternalGetWindowText(window, buffer, MAX_PATH);

@@ -20,8 +20,6 @@ void SetText(HWND window, const char* text, TextEncoding encoding);
 std::wstring WindowTextW(HWND window);
 // Whether the window's text is `text`, read with one message.
 bool ShowsText(HWND window, const std::wstring& text);
-// The text as the A functions give it (GetWindowTextA).
-std::string WindowTextA(HWND window);
 // The caption the window manager keeps for any window, in the ANSI code page,
 // at most MAX_PATH - 1 characters. Read without sending the window a message:
 // GetWindowText on a window of another thread waits until that thread answers.

@@ -58,7 +58,9 @@ const RegistryRead* OtherValue(const RegistryRead& read) {
   return nullptr;
 }
 
-std::string LabelText(const TSysInfoDlg& dlg, dialog::ControlId id) { return dlg.Control(id)->Text(); }
+std::string LabelText(const TSysInfoDlg& dlg, dialog::ControlId id) {
+  return toolkit_test::ShownText(dlg.Control(id));
+}
 
 struct Case {
   std::string name;
@@ -231,8 +233,8 @@ std::string Populate(gather_test::ScratchRegistry& scratch, const RegistryRead& 
 
 void ReadLabels(const TSysInfoDlg& dlg, const RegistryRead& read, Observed& seen) {
   seen.outcome.label = LabelText(dlg, read.label);
-  seen.windowsType = dlg.lblWindowsType->Text();
-  seen.computerName = dlg.lblCompName->Text();
+  seen.windowsType = toolkit_test::ShownText(dlg.lblWindowsType);
+  seen.computerName = toolkit_test::ShownText(dlg.lblCompName);
   if (const RegistryRead* other = OtherValue(read)) seen.other = LabelText(dlg, other->label);
 }
 
@@ -424,12 +426,13 @@ TEST_F(RegistryMatrixTest, AValueChangingBetweenSizeAndFetchGivesTheFetchError) 
     std::string outcome;
     try {
       dlg.FormActivate();
-      outcome = dlg.lblProductName->Text();
+      outcome = toolkit_test::ShownText(dlg.lblProductName);
     } catch (const std::exception& e) {
       const auto* registry = dynamic_cast<const dialog::ERegistryException*>(&e);
       outcome = registry ? "status " + std::to_string(registry->Code()) : e.what();
-      EXPECT_EQ(dlg.lblProductName->Text(), kInitial) << "the label keeps its text on an error";
-      EXPECT_EQ(dlg.lblWindowsType->Text(), kInitial) << "the pass ends at the error";
+      EXPECT_EQ(toolkit_test::ShownText(dlg.lblProductName), kInitial)
+          << "the label keeps its text on an error";
+      EXPECT_EQ(toolkit_test::ShownText(dlg.lblWindowsType), kInitial) << "the pass ends at the error";
     }
     ++outcomes[outcome];
   }
