@@ -175,15 +175,19 @@ void TSysInfoDlg::ReadBIOSInfoNT() {
   };
   Show(lblBIOSVer, readText("SystemBiosVersion"));
   std::string date;
-  try {
-    if (registry.IsTextValue("SystemBiosDate")) {
-      // As the NT family stores it ("MM/DD/YY"), like the 9x family's date.
-      date = registry.ReadString("SystemBiosDate");
-    } else {
-      SYSTEMTIME day;
-      if (DateFromDateTime(registry.ReadDate("SystemBiosDate"), &day)) date = ShortDateText(day);
+  // No value (or no key) shows empty text, as a failed read does; asked
+  // first, so that the common case raises nothing.
+  if (const std::optional<DWORD> type = registry.ValueType("SystemBiosDate")) {
+    try {
+      if (*type == REG_SZ || *type == REG_EXPAND_SZ) {
+        // As the NT family stores it ("MM/DD/YY"), like the 9x family's date.
+        date = registry.ReadString("SystemBiosDate");
+      } else {
+        SYSTEMTIME day;
+        if (DateFromDateTime(registry.ReadDate("SystemBiosDate"), &day)) date = ShortDateText(day);
+      }
+    } catch (const ERegistryException&) {
     }
-  } catch (const ERegistryException&) {
   }
   Show(lblBIOSDate, date);
   Show(lblVideoBIOSVer, readText("VideoBiosVersion"));
