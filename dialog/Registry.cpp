@@ -109,11 +109,13 @@ uint64_t TRegistry::ReadDate(const std::string& name) {
   return bits;
 }
 
-bool TRegistry::IsTextValue(const std::string& name) {
+std::optional<DWORD> TRegistry::ValueType(const std::string& name) {
   DWORD type = 0;
-  return key_ &&
-         ::RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
-         (type == REG_SZ || type == REG_EXPAND_SZ);
+  if (!key_ ||
+      ::RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return type;
 }
 
 bool TRegistry::HasSubKeys() {

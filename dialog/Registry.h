@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -66,9 +67,10 @@ class TRegistry {
   // signalling NaN, which an x87 load would trap on under the host's
   // exception masks, so no floating-point register carries it.
   uint64_t ReadDate(const std::string& name);
-  // True when the value exists as REG_SZ or REG_EXPAND_SZ: the NT family
-  // keeps its BIOS date as "MM/DD/YY" text rather than as a date-time.
-  bool IsTextValue(const std::string& name);
+  // The value's stored type, its data unread; nothing when there is no such
+  // value or no current key. The NT family keeps its BIOS date as "MM/DD/YY"
+  // text rather than as a date-time, and often keeps none at all.
+  std::optional<DWORD> ValueType(const std::string& name);
   bool HasSubKeys();
   // Subkey names in the platform's enumeration order.
   void GetKeyNames(std::vector<std::string>& names);

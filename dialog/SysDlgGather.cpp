@@ -151,15 +151,19 @@ void TSysInfoDlg::ReadBIOSInfoNT() {
   };
   Show(*this, kSystemBiosVersion, readText(kSystemBiosVersion.value));
   std::string date;
-  try {
-    if (registry.IsTextValue(kSystemBiosDate.value)) {
-      // As the NT family stores it ("MM/DD/YY"), like the 9x family's date.
-      date = registry.ReadString(kSystemBiosDate.value);
-    } else {
-      SYSTEMTIME day;
-      if (DateFromDateTime(registry.ReadDate(kSystemBiosDate.value), &day)) date = ShortDateText(day);
+  // No value (or no key) shows empty text, as a failed read does; asked
+  // first, so that the common case raises nothing.
+  if (const std::optional<DWORD> type = registry.ValueType(kSystemBiosDate.value)) {
+    try {
+      if (*type == REG_SZ || *type == REG_EXPAND_SZ) {
+        // As the NT family stores it ("MM/DD/YY"), like the 9x family's date.
+        date = registry.ReadString(kSystemBiosDate.value);
+      } else {
+        SYSTEMTIME day;
+        if (DateFromDateTime(registry.ReadDate(kSystemBiosDate.value), &day)) date = ShortDateText(day);
+      }
+    } catch (const ERegistryException&) {
     }
-  } catch (const ERegistryException&) {
   }
   Show(*this, kSystemBiosDate, date);
   Show(*this, kVideoBiosVersion, readText(kVideoBiosVersion.value));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -132,6 +133,17 @@ TEST_F(RegistryTest, DatesAreEightBytesOfBinary) {
   EXPECT_EQ(ErrorOf([&] { reg_.ReadDate("Absent"); }), ERROR_FILE_NOT_FOUND);
   reg_.CloseKey();
   EXPECT_EQ(ErrorOf([&] { reg_.ReadDate("Date"); }), ERROR_INVALID_HANDLE) << "no current key";
+}
+
+TEST_F(RegistryTest, ValueTypeAsStoredAndNothingWithoutValueOrKey) {
+  scratch_.SetText("K", "Text", "08/13/04");
+  scratch_.Set("K", "Empty", REG_BINARY, nullptr, 0);
+  ASSERT_TRUE(reg_.OpenKey("\\K"));
+  EXPECT_EQ(reg_.ValueType("Text"), std::optional<DWORD>(REG_SZ));
+  EXPECT_EQ(reg_.ValueType("Empty"), std::optional<DWORD>(REG_BINARY)) << "no data is still a value";
+  EXPECT_EQ(reg_.ValueType("Absent"), std::nullopt);
+  reg_.CloseKey();
+  EXPECT_EQ(reg_.ValueType("Text"), std::nullopt) << "no current key";
 }
 
 TEST_F(RegistryTest, SubkeysInEnumerationOrder) {
