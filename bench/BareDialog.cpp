@@ -6,9 +6,9 @@
 #include <stdexcept>
 
 #include "shared/LangTable.h"
+#include "shared/Scoped.h"
 #include "toolkit/Font.h"
 #include "toolkit/Scaling.h"
-#include "toolkit/Scoped.h"
 #include "toolkit/Text.h"
 
 namespace bench {
@@ -150,15 +150,15 @@ struct Builder {
 BareTemplate BuildTemplate() {
   RegisterBareClass(kFormClass, BareDialog::FormProcedure);
   RegisterBareClass(kPageClass, PageProcedure);
-  toolkit::ScopedWindowDC screen(nullptr);
+  shared::ScopedWindowDC screen(nullptr);
   Builder b(screen.Get());
   b.t.caption = toolkit::Widen(shared::sSysInfoCaption.c_str(), toolkit::TextEncoding::Ansi);
   b.t.fontFace = toolkit::Widen(toolkit::FormFontFace().c_str(), toolkit::TextEncoding::Ansi);
   b.t.fontHeight = -toolkit::ScaledFontHeight(::GetDeviceCaps(screen.Get(), LOGPIXELSY));
-  toolkit::ScopedFont font(::CreateFontW(b.t.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                         DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, b.t.fontFace.c_str()));
-  toolkit::ScopedSelect select(screen.Get(), font.Get());
+  shared::ScopedFont font(::CreateFontW(b.t.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, b.t.fontFace.c_str()));
+  shared::ScopedSelect select(screen.Get(), font.Get());
 
   RECT outer = toolkit::ScaleBounds(b.scale, 0, 0, dialog::kClientWidth, dialog::kClientHeight);
   ::AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle);

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "dialog/SysDlgLayout.h"
-#include "toolkit/Scoped.h"
+#include "shared/Scoped.h"
 
 namespace bench {
 
@@ -64,14 +64,14 @@ class BareDialog {
 
  private:
   static void DestroyWindowHandle(HWND window) { ::DestroyWindow(window); }
-  using ScopedWindow = toolkit::Scoped<HWND, DestroyWindowHandle>;
+  using ScopedWindow = shared::Scoped<HWND, DestroyWindowHandle>;
 
   HWND Create(const BareItem& item, const RECT& bounds);
 
   HWND owner_;
   // Declared before the form: the windows go before the font and icons they show.
-  toolkit::ScopedFont font_;
-  std::vector<toolkit::ScopedIcon> icons_;
+  shared::ScopedFont font_;
+  std::vector<shared::ScopedIcon> icons_;
   ScopedWindow form_;
   HWND windows_[dialog::kControlCount + 1] = {};
   bool done_ = false;

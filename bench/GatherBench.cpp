@@ -25,8 +25,8 @@
 #include "dialog/SysDlg.h"
 #include "dialog/SysDlgLayout.h"
 #include "dialog/SysDlgReads.h"
+#include "shared/Scoped.h"
 #include "toolkit/Application.h"
-#include "toolkit/Scoped.h"
 
 namespace {
 
@@ -127,7 +127,7 @@ std::vector<LabelWrite> PassWrites(dialog::TSysInfoDlg& done, dialog::TSysInfoDl
 // The writes straight on the bare dialog's statics: the text, then the box
 // fitted to it where the label sizes itself and the box changed.
 void BareWrites(const bench::BareDialog& bare, HDC measuring, const std::vector<LabelWrite>& writes) {
-  toolkit::ScopedSelect font(measuring, bare.Font());
+  shared::ScopedSelect font(measuring, bare.Font());
   for (const LabelWrite& write : writes) {
     const HWND label = bare.Window(write.id);
     SetWindowTextA(label, write.text.c_str());
@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
     writes = PassWrites(dlg, fresh);
     BarePass();
   }
-  const toolkit::ScopedDC measuring(CreateCompatibleDC(nullptr));
+  const shared::ScopedDC measuring(CreateCompatibleDC(nullptr));
   std::vector<double> ours, bare, calls, oursWrites;
   for (int i = 0; i < rounds; ++i) {
     auto dlg = std::make_unique<dialog::TSysInfoDlg>();

@@ -20,8 +20,8 @@
 #include "dialog/LibraryScan.h"
 #include "dialog/SysDlg.h"
 #include "dialog/SystemQueries.h"
+#include "shared/Scoped.h"
 #include "toolkit/Application.h"
-#include "toolkit/Scoped.h"
 
 namespace {
 std::atomic<long> allocations{0};
@@ -73,7 +73,7 @@ int BareLoop(const std::string& folder, std::vector<BYTE>& buffer, size_t& textB
   const std::string pattern = folder + "\\*.*";
   WIN32_FIND_DATAA entry;
   HANDLE found = ::FindFirstFileA(pattern.c_str(), &entry);
-  toolkit::ScopedFindHandle listing(found == INVALID_HANDLE_VALUE ? nullptr : found);
+  shared::ScopedFindHandle listing(found == INVALID_HANDLE_VALUE ? nullptr : found);
   if (!listing) return 0;
   char path[MAX_PATH * 2];
   do {

@@ -5,7 +5,7 @@
 
 #include "dialog/SystemQueries.h"
 #include "shared/PathUtils.h"
-#include "toolkit/Scoped.h"
+#include "shared/Scoped.h"
 
 namespace dialog {
 
@@ -21,7 +21,7 @@ void ForEachFolderFile(const std::string& folder, const std::function<void(const
   const std::string pattern = shared::AddPathSlash(folder) + "*.*";
   WIN32_FIND_DATAA entry;
   HANDLE found = ::FindFirstFileA(pattern.c_str(), &entry);
-  toolkit::ScopedFindHandle listing(found == INVALID_HANDLE_VALUE ? nullptr : found);
+  shared::ScopedFindHandle listing(found == INVALID_HANDLE_VALUE ? nullptr : found);
   if (!listing) return;
   do {
     // The name field is not trusted to hold its zero.

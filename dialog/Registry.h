@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/Scoped.h"
+#include "shared/Scoped.h"
 
 namespace dialog {
 
@@ -35,8 +35,7 @@ class ERegistryException : public std::runtime_error {
 // native registry view rather than the 32-bit copy under WOW6432Node.
 REGSAM RegistryAccess();
 
-inline void CloseRegistryKey(HKEY key) { ::RegCloseKey(key); }
-using ScopedKey = toolkit::Scoped<HKEY, CloseRegistryKey>;
+using shared::ScopedKey;
 
 class TRegistry {
  public:

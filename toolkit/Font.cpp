@@ -26,14 +26,14 @@ bool FaceInstalled(HDC dc, const char* face) {
 // and walk the fonts again.
 int ScreenDpi() {
   static const int dpi = [] {
-    ScopedWindowDC screen(nullptr);
+    shared::ScopedWindowDC screen(nullptr);
     return ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
   }();
   return dpi;
 }
 
 std::string LookUpFormFontFace() {
-  ScopedWindowDC screen(nullptr);
+  shared::ScopedWindowDC screen(nullptr);
   for (const char* face : {"MS Sans Serif", "Microsoft Sans Serif", "Tahoma"}) {
     if (FaceInstalled(screen.Get(), face)) return face;
   }
@@ -49,20 +49,21 @@ std::string FormFontFace() {
   return face;
 }
 
-ScopedFont CreateFormFont() {
+shared::ScopedFont CreateFormFont() {
   // A negative height asks for the character height (cell minus internal
   // leading), which is how the design's 8 points at 96 dpi are meant.
-  ScopedFont font(::CreateFontA(-ScaledFontHeight(ScreenDpi()), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                DEFAULT_PITCH | FF_DONTCARE, FormFontFace().c_str()));
+  shared::ScopedFont font(::CreateFontA(-ScaledFontHeight(ScreenDpi()), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                                        FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                        FormFontFace().c_str()));
   if (!font) throw std::runtime_error("Cannot create the form font");
   return font;
 }
 
 int FormFontLineHeight() {
-  ScopedFont font = CreateFormFont();
-  ScopedWindowDC screen(nullptr);
-  ScopedSelect select(screen.Get(), font.Get());
+  shared::ScopedFont font = CreateFormFont();
+  shared::ScopedWindowDC screen(nullptr);
+  shared::ScopedSelect select(screen.Get(), font.Get());
   TEXTMETRICA metrics{};
   if (!::GetTextMetricsA(screen.Get(), &metrics)) return kDesignLineHeight;
   // tmHeight alone: 13 for the design font at 96 dpi, whose external leading

@@ -7,15 +7,15 @@
 
 #include <string>
 
+#include "shared/Scoped.h"
 #include "toolkit/Scaling.h"
-#include "toolkit/Scoped.h"
 
 namespace toolkit {
 
 // First installed face of the preferred list, else the face of the stock GUI
 // font (which the font mapper can always satisfy). Looked up once.
 std::string FormFontFace();
-ScopedFont CreateFormFont();
+shared::ScopedFont CreateFormFont();
 // Line height (tmHeight) of the form font on the screen.
 int FormFontLineHeight();
 // Computed once: the screen density is fixed for the life of the process.

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "shared/Scoped.h"
 #include "toolkit/Control.h"
-#include "toolkit/Scoped.h"
 #include "toolkit/Text.h"
 
 namespace toolkit {

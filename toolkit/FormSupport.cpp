@@ -4,23 +4,23 @@
 
 #include <new>
 
+#include "shared/Scoped.h"
 #include "toolkit/ActCtx.h"
 #include "toolkit/Control.h"
 #include "toolkit/Font.h"
 #include "toolkit/Form.h"
 #include "toolkit/Label.h"
 #include "toolkit/PageControl.h"
-#include "toolkit/Scoped.h"
 #include "toolkit/WindowClass.h"
 
 namespace toolkit {
 namespace {
 
 struct Prepared {
-  ScopedActCtx context;
-  ScopedModule commonControls;
-  ScopedFont font;
-  ScopedDC measuring;
+  shared::ScopedActCtx context;
+  shared::ScopedModule commonControls;
+  shared::ScopedFont font;
+  shared::ScopedDC measuring;
   bool formClass = false;
   bool pageClass = false;
 };
@@ -31,14 +31,14 @@ Prepared* g_prepared = nullptr;
 
 // The manifest is resource 24/1 of the module holding this code; as a DLL's
 // resource of that id the loader does not activate it.
-ScopedActCtx CreateModuleActCtx() {
+shared::ScopedActCtx CreateModuleActCtx() {
   ACTCTXA request{};
   request.cbSize = sizeof request;
   request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
   request.hModule = ToolkitModule();
   request.lpResourceName = MAKEINTRESOURCEA(1);
   const HANDLE context = ::CreateActCtxA(&request);
-  return ScopedActCtx(context == INVALID_HANDLE_VALUE ? nullptr : context);
+  return shared::ScopedActCtx(context == INVALID_HANDLE_VALUE ? nullptr : context);
 }
 
 void Release(Prepared& prepared) {
@@ -64,7 +64,7 @@ DWORD Make(Prepared& prepared) {
     // which registers its classes as that context expects; the import table
     // would bind the default version at load instead.
     TActCtxScope scope(prepared.context.Get());
-    prepared.commonControls = ScopedModule(::LoadLibraryW(L"comctl32.dll"));
+    prepared.commonControls = shared::ScopedModule(::LoadLibraryW(L"comctl32.dll"));
     if (!prepared.commonControls) return ::GetLastError();
     using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     const auto init = reinterpret_cast<InitFn>(
@@ -78,7 +78,7 @@ DWORD Make(Prepared& prepared) {
   if (const DWORD error = RegisterToolkitClass(kPageClass, TTabSheet::Procedure)) return error;
   prepared.pageClass = true;
   prepared.font = CreateFormFont();
-  prepared.measuring = ScopedDC(::CreateCompatibleDC(nullptr));
+  prepared.measuring = shared::ScopedDC(::CreateCompatibleDC(nullptr));
   if (!prepared.measuring) return ERROR_NOT_ENOUGH_MEMORY;
   ::SelectObject(prepared.measuring.Get(), prepared.font.Get());
   return ERROR_SUCCESS;

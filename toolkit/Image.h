@@ -3,8 +3,8 @@
 // own handle); the control takes the picture's size.
 #pragma once
 
+#include "shared/Scoped.h"
 #include "toolkit/Control.h"
-#include "toolkit/Scoped.h"
 
 namespace toolkit {
 
@@ -24,7 +24,7 @@ class TImage : public TControl {
   ~TImage() override;
 
  private:
-  ScopedIcon icon_;
+  shared::ScopedIcon icon_;
 };
 
 }  // namespace toolkit

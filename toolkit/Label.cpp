@@ -4,9 +4,9 @@
 #include <map>
 #include <utility>
 
+#include "shared/Scoped.h"
 #include "toolkit/Font.h"
 #include "toolkit/FormSupport.h"
-#include "toolkit/Scoped.h"
 
 namespace toolkit {
 namespace {
@@ -33,7 +33,7 @@ SIZE TextBox(const std::wstring& text, HFONT font, bool wordWrap, int width) {
   // Wine two server requests each time.
   const HDC dc = MeasuringDC();
   // The DC holds the form font; another is selected for this measure only.
-  ScopedSelect select(dc, font == FormFont() ? nullptr : font);
+  shared::ScopedSelect select(dc, font == FormFont() ? nullptr : font);
   ::DrawTextW(dc, measured, length, &box,
               DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | (wordWrap ? DT_WORDBREAK : 0));
   return {box.right - box.left, box.bottom - box.top};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace verinfo {
 
@@ -77,28 +78,24 @@ TExactFile::TExactFile(const char* name) {
       (attributes.nFileSizeLow == 0 && attributes.nFileSizeHigh == 0)) {
     return;
   }
-  HANDLE file =
+  const HANDLE opened =
       ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  if (opened == INVALID_HANDLE_VALUE) return;
+  shared::ScopedHandle file(opened);
   // What was opened is judged again: the name may have changed in between.
   // (The basic record, not GetFileInformationByHandle, which also asks the
   // volume for its serial number.)
   FILE_BASIC_INFO info;
   LARGE_INTEGER size;
-  if (::GetFileType(file) != FILE_TYPE_DISK ||
-      !::GetFileInformationByHandleEx(file, FileBasicInfo, &info, sizeof info) ||
+  if (::GetFileType(file.Get()) != FILE_TYPE_DISK ||
+      !::GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &info, sizeof info) ||
       (info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) ||
-      !::GetFileSizeEx(file, &size) || size.QuadPart <= 0) {
-    ::CloseHandle(file);
+      !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0) {
     return;
   }
-  file_ = file;
+  file_ = std::move(file);
   size_ = static_cast<uint64_t>(size.QuadPart);
-}
-
-TExactFile::~TExactFile() {
-  if (file_ != INVALID_HANDLE_VALUE) ::CloseHandle(file_);
 }
 
 bool TExactFile::ReadDirect(uint64_t offset, void* out, size_t length) const {
@@ -109,7 +106,7 @@ bool TExactFile::ReadDirect(uint64_t offset, void* out, size_t length) const {
     position.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD read = 0;
     const DWORD wanted = static_cast<DWORD>(std::min<size_t>(length, 1u << 20));
-    if (!::ReadFile(file_, at, wanted, &read, &position) || read == 0) return false;
+    if (!::ReadFile(file_.Get(), at, wanted, &read, &position) || read == 0) return false;
     at += read;
     offset += read;
     length -= read;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "shared/Scoped.h"
+
 namespace verinfo {
 
 // The "\\?\" form of the full path of `name` (an 8-bit name in the file
@@ -23,11 +25,10 @@ std::wstring ExactPath(const char* name);
 class TExactFile {
  public:
   explicit TExactFile(const char* name);
-  ~TExactFile();
   TExactFile(const TExactFile&) = delete;
   TExactFile& operator=(const TExactFile&) = delete;
 
-  bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+  bool IsOpen() const { return static_cast<bool>(file_); }
   uint64_t Size() const { return size_; }
   // Copies `length` bytes from `offset`; false unless all of them are in
   // the file. Small reads go through one cached block.
@@ -37,7 +38,7 @@ class TExactFile {
   static constexpr size_t kBlock = 4096;
   bool ReadDirect(uint64_t offset, void* out, size_t length) const;
 
-  HANDLE file_ = INVALID_HANDLE_VALUE;
+  shared::ScopedHandle file_;
   uint64_t size_ = 0;
   mutable uint8_t block_[kBlock];
   mutable uint64_t blockAt_ = 0;

@@ -14,12 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/Scoped.h"
+#include "shared/Scoped.h"
 
 namespace badinput {
 
-inline void CloseHandleValue(HANDLE handle) { ::CloseHandle(handle); }
-using ScopedHandle = toolkit::Scoped<HANDLE, CloseHandleValue>;
+using shared::ScopedHandle;
 
 struct ChildRun {
   bool started = false;

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "toolkit/Scoped.h"
+#include "shared/Scoped.h"
 
 namespace scan_test {
 
@@ -27,7 +27,7 @@ inline void RemoveTree(const std::string& path) {
   WIN32_FIND_DATAA entry;
   const std::string pattern = path + "\\*";
   HANDLE found = ::FindFirstFileA(pattern.c_str(), &entry);
-  toolkit::ScopedFindHandle listing(found == INVALID_HANDLE_VALUE ? nullptr : found);
+  shared::ScopedFindHandle listing(found == INVALID_HANDLE_VALUE ? nullptr : found);
   while (listing) {
     const std::string name = entry.cFileName;
     if (name != "." && name != "..") {

@@ -9,10 +9,10 @@
 #include "TestDialog.h"
 #include "TestSupport.h"
 #include "host/WindowRead.h"
+#include "shared/Scoped.h"
 #include "toolkit/ActCtx.h"
 #include "toolkit/Font.h"
 #include "toolkit/Image.h"
-#include "toolkit/Scoped.h"
 
 namespace toolkit_test {
 namespace {
@@ -21,8 +21,8 @@ constexpr int kTestIconId = 101;
 
 // The text's extent in the form font, measured here without the toolkit.
 SIZE TextExtent(HWND form, const wchar_t* text) {
-  ScopedWindowDC dc(form);
-  ScopedSelect font(dc.Get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(form, WM_GETFONT, 0, 0)));
+  shared::ScopedWindowDC dc(form);
+  shared::ScopedSelect font(dc.Get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(form, WM_GETFONT, 0, 0)));
   SIZE extent{};
   ::GetTextExtentPoint32W(dc.Get(), text, lstrlenW(text), &extent);
   return extent;
@@ -87,9 +87,9 @@ TEST(Label, AutoSizedWrappingLabelBreaksItsTextWithinTheStoredWidth) {
                                            .wordWrap = true});
   RECT expected{0, 0, ScreenLayoutScale().Apply(100), 0};
   {
-    ScopedWindowDC dc(dialog.form.Handle());
-    ScopedSelect font(dc.Get(),
-                      reinterpret_cast<HGDIOBJ>(::SendMessageW(dialog.form.Handle(), WM_GETFONT, 0, 0)));
+    shared::ScopedWindowDC dc(dialog.form.Handle());
+    shared::ScopedSelect font(
+        dc.Get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(dialog.form.Handle(), WM_GETFONT, 0, 0)));
     ::DrawTextA(dc.Get(), text, -1, &expected, DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | DT_WORDBREAK);
   }
   const RECT box = host::RectInParent(label.Handle());

@@ -6,7 +6,7 @@
 
 #include <utility>
 
-namespace toolkit {
+namespace shared {
 
 template <typename H, auto Release>
 class Scoped {
@@ -39,6 +39,8 @@ inline void ReleaseActCtxHandle(HANDLE context) { ::ReleaseActCtx(context); }
 inline void CloseFindHandle(HANDLE find) { ::FindClose(find); }
 inline void DeleteDCHandle(HDC dc) { ::DeleteDC(dc); }
 inline void FreeLibraryHandle(HMODULE module) { ::FreeLibrary(module); }
+inline void CloseKernelHandle(HANDLE handle) { ::CloseHandle(handle); }
+inline void CloseRegistryKey(HKEY key) { ::RegCloseKey(key); }
 
 using ScopedFont = Scoped<HFONT, DeleteGdiObject>;
 using ScopedIcon = Scoped<HICON, DestroyIconHandle>;
@@ -51,6 +53,10 @@ using ScopedFindHandle = Scoped<HANDLE, CloseFindHandle>;
 using ScopedDC = Scoped<HDC, DeleteDCHandle>;
 // A library loaded with LoadLibrary.
 using ScopedModule = Scoped<HMODULE, FreeLibraryHandle>;
+// A file, process, thread or event; null, never INVALID_HANDLE_VALUE: the
+// creator maps that failure value to null before handing the handle over.
+using ScopedHandle = Scoped<HANDLE, CloseKernelHandle>;
+using ScopedKey = Scoped<HKEY, CloseRegistryKey>;
 
 // A window's client DC, given back to that window.
 class ScopedWindowDC {
@@ -84,4 +90,4 @@ class ScopedSelect {
   HGDIOBJ previous_;
 };
 
-}  // namespace toolkit
+}  // namespace shared
