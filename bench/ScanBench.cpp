@@ -144,12 +144,15 @@ double ToolRun(const std::string& folder, const std::string& names, size_t& peak
     ::CloseHandle(nul);
     return 0;
   }
-  ::WaitForSingleObject(process.hProcess, INFINITE);
-  const LONGLONG end = Now();
+  // Sampled while it runs: once the process has ended, Wine may no longer
+  // answer for its memory.
   PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof counters;
-  if (::GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters))
-    peakKb = std::max(peakKb, static_cast<size_t>(counters.PeakWorkingSetSize / 1024));
+  do {
+    if (::GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters))
+      peakKb = std::max(peakKb, static_cast<size_t>(counters.PeakWorkingSetSize / 1024));
+  } while (::WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT);
+  const LONGLONG end = Now();
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
   ::CloseHandle(nul);

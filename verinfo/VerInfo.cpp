@@ -52,10 +52,6 @@ void TVersionInfo::SetFilePath(const char* fileName) {
   // The new name is copied first: if that fails, the reader still describes
   // its previous file consistently instead of a name without data.
   std::unique_ptr<char[]> name = CopyName(fileName ? fileName : "");
-  FHasInfo = false;
-  FTranslationKey.clear();
-  FInfoData.reset();
-  FInfoSize = 0;
   FFilePath = std::move(name);
   LoadInfo();
 }

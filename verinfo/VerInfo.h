@@ -41,8 +41,10 @@ class TVersionInfo {
   TVersionInfo(const TVersionInfo&) = delete;
   TVersionInfo& operator=(const TVersionInfo&) = delete;
 
-  // Re-points the reader; nothing of the previous file survives a success.
-  // When memory runs out the reader keeps its previous file whole.
+  // Re-points the reader; nothing of the previous file survives. When the
+  // new name cannot be copied the reader keeps its previous file whole; when
+  // memory runs out while the new file is read, the reader names the new
+  // file without data, and the error propagates.
   void SetFilePath(const char* fileName);
 
   const char* FilePath() const { return FFilePath.get(); }
