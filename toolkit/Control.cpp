@@ -73,9 +73,10 @@ void TControl::ForgetHandle() {
 void TControl::SetVisible(bool visible) {
   // Already so: not worth a server request.
   if (Visible() == visible) return;
-  ::SetWindowPos(
-      handle_, nullptr, 0, 0, 0, 0,
-      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+  // Like SetWindowPos with SWP_NOACTIVATE | SWP_NOZORDER, SW_SHOWNA neither
+  // activates nor reorders; under Wine it costs less for a label on a hidden
+  // page, which is where the activation pass shows its labels.
+  ::ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void TControl::SetText(const char* text, TextEncoding encoding) { ReplaceText(Widen(text, encoding)); }
