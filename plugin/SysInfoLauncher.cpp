@@ -1,11 +1,9 @@
 #include "plugin/SysInfoLauncher.h"
 
 #include <memory>
-#include <system_error>
 
 #include "dialog/SysDlg.h"
 #include "toolkit/Application.h"
-#include "toolkit/FormSupport.h"
 
 namespace plugin {
 
@@ -30,10 +28,6 @@ class LaunchScope {
 }  // namespace
 
 void ShowSystemInfoDlg(HWND wnd) {
-  // What only the dialog needs is made by the first showing, not at load.
-  if (const DWORD error = toolkit::PrepareForms()) {
-    throw std::system_error(static_cast<int>(error), std::system_category(), "PrepareForms");
-  }
   LaunchScope scope;
   toolkit::Application->SetHandle(wnd);
   // Declared after the scope, so the dialog is destroyed before the handle

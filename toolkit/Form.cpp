@@ -23,6 +23,7 @@ SIZE ScreenSize() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(
 }  // namespace
 
 TForm::TForm(const Args& args) {
+  // What only forms need is made by the first form, not at load.
   if (const DWORD error = PrepareForms()) {
     throw std::system_error(static_cast<int>(error), std::system_category(), "PrepareForms");
   }
