@@ -107,16 +107,14 @@ bool TVersionInfo::ReadData(const TVersionResource& resource, uint32_t held, uin
 
 bool TVersionInfo::QueryValue(const char* path) const {
   FQueryValue.clear();
-  return FHasInfo && TVersionData(FInfoData.get(), FInfoSize).Query(path, FQueryValue);
+  return TVersionData(FInfoData.get(), FInfoSize).Query(path, FQueryValue);
 }
 
 std::string TVersionInfo::ReadTranslationKey() const {
   // Read before FHasInfo is set, so straight from the data. An empty
   // translation value points at whatever follows it; only a whole entry is
   // taken as one.
-  FQueryValue.clear();
-  if (!TVersionData(FInfoData.get(), FInfoSize).Query("\\VarFileInfo\\Translation", FQueryValue) ||
-      FQueryValue.size() < sizeof(DWORD)) {
+  if (!QueryValue("\\VarFileInfo\\Translation") || FQueryValue.size() < sizeof(DWORD)) {
     return {};
   }
   DWORD entry;
@@ -147,7 +145,7 @@ std::optional<VS_FIXEDFILEINFO> TVersionInfo::QueryFixedInfo() const {
   // Without a fixed block the root query still succeeds, pointing at the
   // children; the length and the signature tell a real block apart.
   VS_FIXEDFILEINFO fixed;
-  if (!QueryValue("\\") || FQueryValue.size() < sizeof fixed) return std::nullopt;
+  if (!FHasInfo || !QueryValue("\\") || FQueryValue.size() < sizeof fixed) return std::nullopt;
   std::memcpy(&fixed, FQueryValue.data(), sizeof fixed);
   if (fixed.dwSignature != VS_FFI_SIGNATURE) return std::nullopt;
   return fixed;

@@ -71,7 +71,8 @@ class TVersionInfo {
   // `held` bytes of the resource into a new FInfoData, as the library's
   // buffer holds them.
   bool ReadData(const TVersionResource& resource, uint32_t held, uint32_t rootLength, bool marked);
-  // The value at `path` of the loaded data into FQueryValue.
+  // The value at `path` of the data read into FQueryValue; callers check
+  // FHasInfo (the translation key is read before it is set).
   bool QueryValue(const char* path) const;
   // The first translation's key of the loaded data, "" when it has none.
   std::string ReadTranslationKey() const;
