@@ -51,13 +51,17 @@ toolkit::TControl& TSysInfoDlg::Create(const ControlLayout& row) {
   if (row.id == failAtControlForTesting) {
     throw std::runtime_error("Cannot create control " + shared::DecimalText(row.id));
   }
-  const HWND parent = row.parent == kNoControl ? Handle() : controls_[row.parent]->Handle();
-  const bool visible = !(row.flags & kHidden);
+  const toolkit::TBoxArgs box{.parent = row.parent == kNoControl ? Handle() : controls_[row.parent]->Handle(),
+                              .id = row.id,
+                              .x = row.left,
+                              .y = row.top,
+                              .w = row.width,
+                              .h = row.height,
+                              .visible = !(row.flags & kHidden)};
   toolkit::TControl* made = nullptr;
   switch (row.kind) {
     case ControlKind::PageControl:
-      made = &Add<toolkit::TPageControl>(
-          {.parent = parent, .id = row.id, .x = row.left, .y = row.top, .w = row.width, .h = row.height});
+      made = &Add<toolkit::TPageControl>(box);
       break;
     case ControlKind::TabSheet:
       made = &static_cast<toolkit::TPageControl*>(controls_[row.parent])
@@ -68,59 +72,33 @@ toolkit::TControl& TSysInfoDlg::Create(const ControlLayout& row) {
       break;
     case ControlKind::Label:
       made = &Add<toolkit::TLabel>(
-          {.parent = parent,
-           .id = row.id,
+          {.box = box,
            .text = row.text,
            .encoding = EncodingOf(row),
-           .x = row.left,
-           .y = row.top,
-           .w = row.width,
-           .h = row.height,
-           .visible = visible,
            .autoSize = !(row.flags & kFixedSize),
            .align = (row.flags & kCentred) ? toolkit::TLabel::Align::Centre : toolkit::TLabel::Align::Left,
            .wordWrap = (row.flags & kWordWrap) != 0});
       break;
     case ControlKind::Image:
-      made = &Add<toolkit::TImage>({.parent = parent,
+      made = &Add<toolkit::TImage>({.parent = box.parent,
                                     .id = row.id,
                                     .x = row.left,
                                     .y = row.top,
                                     .module = toolkit::ToolkitModule(),
                                     .iconId = row.icon,
-                                    .visible = visible});
+                                    .visible = box.visible});
       break;
     case ControlKind::Bevel:
-      made = &Add<toolkit::TBevel>({.parent = parent,
-                                    .id = row.id,
-                                    .x = row.left,
-                                    .y = row.top,
-                                    .w = row.width,
-                                    .h = row.height,
-                                    .visible = visible});
+      made = &Add<toolkit::TBevel>(box);
       break;
     case ControlKind::ListView: {
-      auto& list = Add<toolkit::TListView>({.parent = parent,
-                                            .id = row.id,
-                                            .x = row.left,
-                                            .y = row.top,
-                                            .w = row.width,
-                                            .h = row.height,
-                                            .visible = visible});
+      auto& list = Add<toolkit::TListView>(box);
       for (const ListColumn& column : kVerListColumns) list.AddColumn(column.header, column.width);
       made = &list;
       break;
     }
     case ControlKind::Button:
-      made = &Add<toolkit::TButton>({.parent = parent,
-                                     .id = row.id,
-                                     .text = row.text,
-                                     .encoding = EncodingOf(row),
-                                     .x = row.left,
-                                     .y = row.top,
-                                     .w = row.width,
-                                     .h = row.height,
-                                     .visible = visible});
+      made = &Add<toolkit::TButton>({.box = box, .text = row.text, .encoding = EncodingOf(row)});
       break;
   }
   controls_[row.id] = made;

@@ -3,7 +3,7 @@
 namespace toolkit {
 
 TBevel::TBevel(const Args& args) {
-  CreateHandle(args, L"STATIC", SS_OWNERDRAW);
+  CreateHandle({.className = L"STATIC", .style = SS_OWNERDRAW, .box = args});
   ::SetWindowPos(Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 

@@ -7,15 +7,9 @@ namespace toolkit {
 TButton::TButton(const Args& args) {
   CreateHandle({.className = L"BUTTON",
                 .style = WS_TABSTOP | BS_PUSHBUTTON,
-                .parent = args.parent,
-                .id = args.id,
+                .box = args.box,
                 .text = args.text,
-                .encoding = args.encoding,
-                .x = args.x,
-                .y = args.y,
-                .width = args.w,
-                .height = args.h,
-                .visible = args.visible});
+                .encoding = args.encoding});
 }
 
 void TButton::Click() {

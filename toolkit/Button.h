@@ -11,12 +11,9 @@ namespace toolkit {
 class TButton : public TControl {
  public:
   struct Args {
-    HWND parent = nullptr;
-    int id = 0;
+    TBoxArgs box;
     const char* text = nullptr;
     TextEncoding encoding = TextEncoding::Ansi;
-    int x = 0, y = 0, w = 0, h = 0;
-    bool visible = true;
   };
 
   explicit TButton(const Args& args);

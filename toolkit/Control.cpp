@@ -28,33 +28,21 @@ TControl::~TControl() { DestroyHandle(); }
 
 void TControl::CreateHandle(const WindowArgs& args) {
   TActCtxScope context;
-  const RECT bounds = args.scaled ? RECT{args.x, args.y, args.x + args.width, args.y + args.height}
-                                  : ScaleBounds(ScreenLayoutScale(), args.x, args.y, args.width, args.height);
+  const TBoxArgs& box = args.box;
+  const RECT bounds = args.scaled ? RECT{box.x, box.y, box.x + box.w, box.y + box.h}
+                                  : ScaleBounds(ScreenLayoutScale(), box.x, box.y, box.w, box.h);
   const std::wstring text = Widen(args.text, args.encoding);
-  const DWORD style = WS_CHILD | args.style | (args.visible ? WS_VISIBLE : 0);
+  const DWORD style = WS_CHILD | args.style | (box.visible ? WS_VISIBLE : 0);
   handle_ =
       ::CreateWindowExW(args.exStyle, args.className, text.c_str(), style, bounds.left, bounds.top,
-                        bounds.right - bounds.left, bounds.bottom - bounds.top, args.parent,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), ToolkitModule(), nullptr);
+                        bounds.right - bounds.left, bounds.bottom - bounds.top, box.parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(box.id)), ToolkitModule(), nullptr);
   if (!handle_) {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "CreateWindowEx");
   }
   ControlsByWindow()[handle_] = this;
   // Every control shows its form's font; parents hand it down on request.
-  ::SendMessageW(handle_, WM_SETFONT, ::SendMessageW(args.parent, WM_GETFONT, 0, 0), FALSE);
-}
-
-void TControl::CreateHandle(const TBoxArgs& box, const wchar_t* className, DWORD style, DWORD exStyle) {
-  CreateHandle(WindowArgs{.className = className,
-                          .style = style,
-                          .exStyle = exStyle,
-                          .parent = box.parent,
-                          .id = box.id,
-                          .x = box.x,
-                          .y = box.y,
-                          .width = box.w,
-                          .height = box.h,
-                          .visible = box.visible});
+  ::SendMessageW(handle_, WM_SETFONT, ::SendMessageW(box.parent, WM_GETFONT, 0, 0), FALSE);
 }
 
 void TControl::DestroyHandle() {

@@ -12,7 +12,7 @@
 
 namespace toolkit {
 
-// Where a control that shows no text of its own goes, in layout pixels.
+// Where a control goes: its parent, id, box in layout pixels and visibility.
 struct TBoxArgs {
   HWND parent = nullptr;
   int id = 0;
@@ -62,18 +62,13 @@ class TControl {
     const wchar_t* className = nullptr;
     DWORD style = 0;
     DWORD exStyle = 0;
-    HWND parent = nullptr;
-    int id = 0;
+    TBoxArgs box;  // layout pixels, scaled here
     const char* text = nullptr;
     TextEncoding encoding = TextEncoding::Ansi;
-    int x = 0, y = 0, width = 0, height = 0;  // layout pixels, scaled here
-    bool scaled = false;                      // already screen pixels: not scaled again
-    bool visible = true;
+    bool scaled = false;  // the box is in screen pixels already: not scaled again
   };
   // Creates the window; throws std::system_error when it cannot.
   void CreateHandle(const WindowArgs& args);
-  // The same for a window without text, placed by `box`.
-  void CreateHandle(const TBoxArgs& box, const wchar_t* className, DWORD style, DWORD exStyle = 0);
   // Sets the window text, given as the window holds it (Widen); false when
   // the window already shows that text.
   bool ReplaceText(const std::wstring& text);

@@ -12,13 +12,13 @@ TImage::TImage(const Args& args) {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "LoadImage");
   CreateHandle({.className = L"STATIC",
                 .style = SS_ICON,
-                .parent = args.parent,
-                .id = args.id,
-                .x = args.x,
-                .y = args.y,
-                .width = kIconSize,
-                .height = kIconSize,
-                .visible = args.visible});
+                .box = {.parent = args.parent,
+                        .id = args.id,
+                        .x = args.x,
+                        .y = args.y,
+                        .w = kIconSize,
+                        .h = kIconSize,
+                        .visible = args.visible}});
   // The control sizes itself to the icon; it does not take ownership of it.
   ::SendMessageW(Handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon_.Get()), 0);
 }

@@ -72,8 +72,9 @@ SIZE MadeBox(std::wstring text, HFONT font, bool wordWrap, int width) {
 void ForgetMadeLabelBoxes() noexcept { MadeBoxes().clear(); }
 
 TLabel::TLabel(const Args& args)
-    : autoSize_(args.autoSize), wordWrap_(args.wordWrap), font_(FontOf(args.parent)) {
-  RECT bounds = ScaleBounds(ScreenLayoutScale(), args.x, args.y, args.w, args.h);
+    : autoSize_(args.autoSize), wordWrap_(args.wordWrap), font_(FontOf(args.box.parent)) {
+  const TBoxArgs& layout = args.box;
+  RECT bounds = ScaleBounds(ScreenLayoutScale(), layout.x, layout.y, layout.w, layout.h);
   if (autoSize_) {
     // Measured in the font the parent hands down, so that the window is made
     // at its final size rather than resized afterwards.
@@ -81,18 +82,17 @@ TLabel::TLabel(const Args& args)
     bounds.right = bounds.left + size.cx;
     bounds.bottom = bounds.top + size.cy;
   }
+  TBoxArgs screen = layout;
+  screen.x = bounds.left;
+  screen.y = bounds.top;
+  screen.w = bounds.right - bounds.left;
+  screen.h = bounds.bottom - bounds.top;
   CreateHandle({.className = L"STATIC",
                 .style = LabelStyle(args),
-                .parent = args.parent,
-                .id = args.id,
+                .box = screen,
                 .text = args.text,
                 .encoding = args.encoding,
-                .x = bounds.left,
-                .y = bounds.top,
-                .width = bounds.right - bounds.left,
-                .height = bounds.bottom - bounds.top,
-                .scaled = true,
-                .visible = args.visible});
+                .scaled = true});
 }
 
 void TLabel::SetText(const char* text, TextEncoding encoding) {

@@ -11,12 +11,9 @@ class TLabel : public TControl {
  public:
   enum class Align { Left, Centre };
   struct Args {
-    HWND parent = nullptr;
-    int id = 0;
+    TBoxArgs box;
     const char* text = nullptr;
     TextEncoding encoding = TextEncoding::Ansi;
-    int x = 0, y = 0, w = 0, h = 0;
-    bool visible = true;
     bool autoSize = true;
     Align align = Align::Left;
     bool wordWrap = false;

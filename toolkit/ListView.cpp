@@ -11,8 +11,10 @@
 namespace toolkit {
 
 TListView::TListView(const Args& args) {
-  CreateHandle(args, WC_LISTVIEWW, WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS,
-               WS_EX_CLIENTEDGE);
+  CreateHandle({.className = WC_LISTVIEWW,
+                .style = WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS,
+                .exStyle = WS_EX_CLIENTEDGE,
+                .box = args});
   ::SendMessageW(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 }
 

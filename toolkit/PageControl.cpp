@@ -16,16 +16,16 @@ TTabSheet::TTabSheet(TPageControl& owner, const Args& args)
   CreateHandle({.className = kPageClass,
                 .style = WS_CLIPSIBLINGS,
                 .exStyle = WS_EX_CONTROLPARENT,
-                .parent = owner.Handle(),
-                .id = args.id,
+                .box = {.parent = owner.Handle(),
+                        .id = args.id,
+                        .x = bounds_.left,
+                        .y = bounds_.top,
+                        .w = bounds_.right - bounds_.left,
+                        .h = bounds_.bottom - bounds_.top,
+                        .visible = owner.ActivePage() == nullptr},
                 .text = args.caption,
                 .encoding = args.encoding,
-                .x = bounds_.left,
-                .y = bounds_.top,
-                .width = bounds_.right - bounds_.left,
-                .height = bounds_.bottom - bounds_.top,
-                .scaled = true,
-                .visible = owner.ActivePage() == nullptr});
+                .scaled = true});
 }
 
 void TTabSheet::SetText(const char* text, TextEncoding encoding) {
@@ -55,9 +55,10 @@ LRESULT CALLBACK TTabSheet::Procedure(HWND window, UINT message, WPARAM wParam, 
 TPageControl::TPageControl(const Args& args) {
   // Clip children so that the strip never paints over its pages;
   // TCS_FOCUSONBUTTONDOWN: a click on a tab puts the focus on the strip.
-  CreateHandle(
-      args, WC_TABCONTROLW,
-      WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_TABS | TCS_SINGLELINE | TCS_FOCUSONBUTTONDOWN);
+  CreateHandle({.className = WC_TABCONTROLW,
+                .style = WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_TABS | TCS_SINGLELINE |
+                         TCS_FOCUSONBUTTONDOWN,
+                .box = args});
 }
 
 // The strip's window takes its pages' windows with it.

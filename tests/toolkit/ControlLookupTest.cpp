@@ -33,8 +33,9 @@ TEST(ControlLookup, EveryLiveControlIsFoundWhileManyComeAndGo) {
   std::vector<HWND> gone;
   int clicked = 0;
   const auto add = [&](int id) {
-    buttons.push_back(std::make_unique<TButton>(TButton::Args{
-        .parent = dialog.winSheet.Handle(), .id = id, .text = "B", .x = 0, .y = 0, .w = 10, .h = 10}));
+    buttons.push_back(std::make_unique<TButton>(
+        TButton::Args{.box = {.parent = dialog.winSheet.Handle(), .id = id, .x = 0, .y = 0, .w = 10, .h = 10},
+                      .text = "B"}));
     buttons.back()->onClick = [&clicked, id] { clicked = id; };
   };
   for (int id = 100; id < 300; ++id) add(id);

@@ -55,13 +55,9 @@ TEST(Label, AutoSizedLabelGrowsAndShrinksToTheRightOfItsLeftEdge) {
 
 TEST(Label, AutoSizedLabelIsMadeAtItsTextsSizeWhateverTheStoredBox) {
   TestDialog dialog;
-  TLabel& label = dialog.form.Add<TLabel>({.parent = dialog.winSheet.Handle(),
-                                           .id = 22,
-                                           .text = "Windows type:",
-                                           .x = 21,
-                                           .y = 99,
-                                           .w = 5,
-                                           .h = 3});
+  TLabel& label = dialog.form.Add<TLabel>(
+      {.box = {.parent = dialog.winSheet.Handle(), .id = 22, .x = 21, .y = 99, .w = 5, .h = 3},
+       .text = "Windows type:"});
   const RECT box = host::RectInParent(label.Handle());
   const SIZE extent = TextExtent(dialog.form.Handle(), L"Windows type:");
   EXPECT_EQ(ScreenLayoutScale().Apply(21), box.left);
@@ -77,14 +73,10 @@ TEST(Label, AutoSizedLabelIsMadeAtItsTextsSizeWhateverTheStoredBox) {
 TEST(Label, AutoSizedWrappingLabelBreaksItsTextWithinTheStoredWidth) {
   TestDialog dialog;
   const char text[] = "A text long enough to need several lines in a box this narrow";
-  TLabel& label = dialog.form.Add<TLabel>({.parent = dialog.winSheet.Handle(),
-                                           .id = 22,
-                                           .text = text,
-                                           .x = 21,
-                                           .y = 99,
-                                           .w = 100,
-                                           .h = 13,
-                                           .wordWrap = true});
+  TLabel& label = dialog.form.Add<TLabel>(
+      {.box = {.parent = dialog.winSheet.Handle(), .id = 22, .x = 21, .y = 99, .w = 100, .h = 13},
+       .text = text,
+       .wordWrap = true});
   RECT expected{0, 0, ScreenLayoutScale().Apply(100), 0};
   {
     shared::ScopedWindowDC dc(dialog.form.Handle());
@@ -101,24 +93,16 @@ TEST(Label, AutoSizedWrappingLabelBreaksItsTextWithinTheStoredWidth) {
 
 TEST(Label, FixedLabelsKeepTheirBoxAndAmpersandShows) {
   TestDialog dialog;
-  TLabel& title = dialog.form.Add<TLabel>({.parent = dialog.winSheet.Handle(),
-                                           .id = 20,
-                                           .text = "Windows information",
-                                           .x = 48,
-                                           .y = 24,
-                                           .w = 281,
-                                           .h = 13,
-                                           .autoSize = false,
-                                           .align = TLabel::Align::Centre});
-  TLabel& wrapping = dialog.form.Add<TLabel>({.parent = dialog.winSheet.Handle(),
-                                              .id = 21,
-                                              .text = "No information",
-                                              .x = 137,
-                                              .y = 181,
-                                              .w = 184,
-                                              .h = 36,
-                                              .autoSize = false,
-                                              .wordWrap = true});
+  TLabel& title = dialog.form.Add<TLabel>(
+      {.box = {.parent = dialog.winSheet.Handle(), .id = 20, .x = 48, .y = 24, .w = 281, .h = 13},
+       .text = "Windows information",
+       .autoSize = false,
+       .align = TLabel::Align::Centre});
+  TLabel& wrapping = dialog.form.Add<TLabel>(
+      {.box = {.parent = dialog.winSheet.Handle(), .id = 21, .x = 137, .y = 181, .w = 184, .h = 36},
+       .text = "No information",
+       .autoSize = false,
+       .wordWrap = true});
   const RECT titleBox = host::RectInParent(title.Handle());
   const RECT wrapBox = host::RectInParent(wrapping.Handle());
   title.SetText("Windows Information & more");

@@ -24,16 +24,18 @@ struct TestDialog {
   TTabSheet& memSheet = pages.AddPage({.id = 4, .caption = "Memory"});
   TTabSheet& netSheet = pages.AddPage({.id = 5, .caption = "Network", .tabVisible = false});
   TTabSheet& libSheet = pages.AddPage({.id = 6, .caption = "Libraries", .tabVisible = false});
-  TLabel& prompt = form.Add<TLabel>(
-      {.parent = winSheet.Handle(), .id = 7, .text = "Product name:", .x = 21, .y = 67, .w = 69, .h = 13});
-  TLabel& netValue = form.Add<TLabel>(
-      {.parent = netSheet.Handle(), .id = 8, .text = "lblCompName", .x = 115, .y = 64, .w = 65, .h = 13});
+  TLabel& prompt =
+      form.Add<TLabel>({.box = {.parent = winSheet.Handle(), .id = 7, .x = 21, .y = 67, .w = 69, .h = 13},
+                        .text = "Product name:"});
+  TLabel& netValue =
+      form.Add<TLabel>({.box = {.parent = netSheet.Handle(), .id = 8, .x = 115, .y = 64, .w = 65, .h = 13},
+                        .text = "lblCompName"});
   TBevel& frame =
       form.Add<TBevel>({.parent = winSheet.Handle(), .id = 9, .x = 8, .y = 56, .w = 321, .h = 257});
   TListView& list =
       form.Add<TListView>({.parent = libSheet.Handle(), .id = 10, .x = 8, .y = 56, .w = 321, .h = 257});
   TButton& ok = form.Add<TButton>(
-      {.parent = form.Handle(), .id = 11, .text = "OK", .x = 270, .y = 362, .w = 81, .h = 25});
+      {.box = {.parent = form.Handle(), .id = 11, .x = 270, .y = 362, .w = 81, .h = 25}, .text = "OK"});
 
   TestDialog() {
     ok.onClick = [this] { form.SetModalResult(kModalResultCancel); };
