@@ -4,46 +4,15 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <cstring>
+#include <fstream>
 #include <string>
 
-#include "shared/Scoped.h"
+#include "tests/TestPaths.h"
 
 namespace scan_test {
-
-inline std::string BesideTests(const std::string& name) {
-  char path[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path, length);
-  folder.resize(folder.find_last_of('\\') + 1);
-  return folder.append(name);
-}
-
-inline std::string FixturePath(const char* fixture) {
-  return BesideTests(std::string("vfx_").append(fixture).append(".dll"));
-}
-
-// Deletes everything below and including `path`, read-only entries too.
-inline void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA entry;
-  const std::string pattern = path + "\\*";
-  HANDLE found = ::FindFirstFileA(pattern.c_str(), &entry);
-  shared::ScopedFindHandle listing(found == INVALID_HANDLE_VALUE ? nullptr : found);
-  while (listing) {
-    const std::string name = entry.cFileName;
-    if (name != "." && name != "..") {
-      const std::string child = path + "\\" + name;
-      ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(child);
-      else
-        ::DeleteFileA(child.c_str());
-    }
-    if (!::FindNextFileA(listing.Get(), &entry)) break;
-  }
-  listing.Reset();
-  ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  ::RemoveDirectoryA(path.c_str());
-}
 
 class TempFolder {
  public:
@@ -57,29 +26,32 @@ class TempFolder {
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
-  ~TempFolder() { RemoveTree(path_); }
+  // Everything below goes too, read-only, hidden and system entries alike.
+  ~TempFolder() {
+    const std::string from = path_ + '\0';  // a list of one name
+    SHFILEOPSTRUCTA remove{};
+    remove.wFunc = FO_DELETE;
+    remove.pFrom = from.c_str();
+    remove.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    ::SHFileOperationA(&remove);
+  }
 
   // No trailing backslash.
   const std::string& Path() const { return path_; }
   std::string Child(const std::string& name) const { return path_ + "\\" + name; }
 
   bool CopyFixture(const char* fixture, const std::string& name) const {
-    return ::CopyFileA(FixturePath(fixture).c_str(), Child(name).c_str(), FALSE) != FALSE;
+    return ::CopyFileA(testing_paths::FixturePath(fixture).c_str(), Child(name).c_str(), FALSE) != FALSE;
   }
   bool AddTextFile(const std::string& name, const char* text = "not a module") const {
-    HANDLE raw = ::CreateFileA(Child(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok = ::WriteFile(raw, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
-    ::CloseHandle(raw);
-    return ok != FALSE;
+    std::ofstream file(Child(name), std::ios::binary);
+    return static_cast<bool>(file.write(text, static_cast<std::streamsize>(std::strlen(text))));
   }
   // A subfolder with a versioned module inside, so entering it would show.
   bool AddSubfolder(const std::string& name, DWORD attributes) const {
     const std::string sub = Child(name);
     if (!::CreateDirectoryA(sub.c_str(), nullptr)) return false;
-    ::CopyFileA(FixturePath("full").c_str(), (sub + "\\inside.dll").c_str(), FALSE);
+    ::CopyFileA(testing_paths::FixturePath("full").c_str(), (sub + "\\inside.dll").c_str(), FALSE);
     return attributes == 0 || ::SetFileAttributesA(sub.c_str(), attributes) != FALSE;
   }
 
