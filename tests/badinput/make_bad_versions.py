@@ -37,7 +37,7 @@ def align(value, to):
 
 
 class Module:
-    """The seed module split into what precedes .rsrc and the .rsrc section."""
+    """The seed module: where its .rsrc section lies, and the seed with another in its place."""
 
     def __init__(self, data):
         self.data = bytearray(data)
@@ -51,36 +51,17 @@ class Module:
         self.section_alignment, self.file_alignment = struct.unpack_from("<II", data, self.optional + 32)
         self.resource_directory = self.optional + 96 + 2 * 8
         table = self.optional + optional_size
-        headers = [table + 40 * i for i in range(sections)]
-        names = [bytes(data[h : h + 8]).rstrip(b"\0") for h in headers]
-        if names[-1] != b".rsrc":
+        self.rsrc_header = table + 40 * (sections - 1)
+        if bytes(data[self.rsrc_header : self.rsrc_header + 8]).rstrip(b"\0") != b".rsrc":
             raise ValueError("the resource section must be the last one")
-        self.rsrc_header = headers[-1]
         _, self.rsrc_rva, _, self.rsrc_offset = struct.unpack_from("<IIII", data, self.rsrc_header + 8)
-        size = struct.unpack_from("<I", data, self.rsrc_header + 8)[0]
-        self.rsrc = bytes(data[self.rsrc_offset : self.rsrc_offset + size])
 
     def version_blob(self):
-        """The RT_VERSION data of the seed: first name, first language."""
-
-        def entries(offset):
-            named, numbered = struct.unpack_from("<HH", self.rsrc, offset + 12)
-            for i in range(named + numbered):
-                yield struct.unpack_from("<II", self.rsrc, offset + 16 + 8 * i)
-
-        def first_leaf(offset):
-            for _, target in entries(offset):
-                if target & 0x80000000:
-                    return first_leaf(target & 0x7FFFFFFF)
-                return target
-            raise ValueError("empty resource directory")
-
-        for ident, target in entries(0):
-            if ident == RT_VERSION:
-                rva, size = struct.unpack_from("<II", self.rsrc, first_leaf(target & 0x7FFFFFFF))
-                start = rva - self.rsrc_rva
-                return self.rsrc[start : start + size]
-        raise ValueError("the seed has no version resource")
+        """The seed's version data: the block keyed VS_VERSION_INFO, its one resource."""
+        start = self.data.find("VS_VERSION_INFO".encode("utf-16-le"), self.rsrc_offset) - 6
+        if start < self.rsrc_offset:
+            raise ValueError("the seed has no version resource")
+        return bytes(self.data[start : start + struct.unpack_from("<H", self.data, start)[0]])
 
     def build(self, section):
         """The seed with `section` as its .rsrc section."""
@@ -282,13 +263,6 @@ def truncated_consistent(c):
     return c.file(bytes(blob))
 
 
-def file_cut(c):
-    # The file ends inside the version data its headers promise.
-    whole = c.file()
-    start = c.module.rsrc_offset + 88
-    return whole[: c.rng.randrange(start, start + len(c.blob))]
-
-
 def translation_odd(c):
     node = c.tree.find("VarFileInfo", "Translation")
     node.value = node.value[: c.rng.choice([1, 2, 3])] + bytes(c.rng.choice([0, 2, 4]))
@@ -401,7 +375,9 @@ DAMAGE = [
      lambda c: c.file(data_rva=(c.module.rsrc_rva + c.rng.choice([0x1000, 0x10000, 0x7FFF0000,
                                                                   0xFFFFF000 - c.module.rsrc_rva])) & 0xFFFFFFFF)),
     ("zero_size", "norow", lambda c: c.file(data_size=0)),
-    ("file_cut", "within", file_cut),
+    # The file ends inside the version data its headers promise.
+    ("file_cut", "within",
+     lambda c: c.file()[: c.rng.randrange(c.module.rsrc_offset + 88, c.module.rsrc_offset + 88 + len(c.blob))]),
     ("translation_zero", "within", lambda c: c.lie(c.tree.find("VarFileInfo", "Translation"), value=b"")),
     ("translation_odd", "within", translation_odd),
     ("translation_claims_more", "within", translation_claims_more),
