@@ -23,36 +23,17 @@ struct ChildRun {
   bool started = false;
   bool timedOut = false;
   bool crashed = false;
+  std::string crash;  // the exception, where it was raised and, for an access violation, what was touched
   DWORD exitCode = 0;
-  DWORD exceptionCode = 0;
-  uint32_t exceptionAddress = 0;
-  bool faultWrite = false;
-  uint32_t faultAddress = 0;  // access violations: the address touched
-  std::string module;         // where the exception was raised
   std::string output;
   DWORD milliseconds = 0;
 
   bool Clean() const { return started && !timedOut && !crashed && exitCode == 0; }
   std::string Describe() const {
-    char text[256];
     if (!started) return "could not be started";
-    if (timedOut) {
-      std::snprintf(text, sizeof text, "did not finish in %lu ms (hang)",
-                    static_cast<unsigned long>(milliseconds));
-      return text;
-    }
-    if (crashed) {
-      if (exceptionCode == EXCEPTION_ACCESS_VIOLATION) {
-        std::snprintf(text, sizeof text, "crashed: access violation %s 0x%08X at 0x%08X in %s",
-                      faultWrite ? "writing" : "reading", faultAddress, exceptionAddress, module.c_str());
-      } else {
-        std::snprintf(text, sizeof text, "crashed: exception 0x%08lX at 0x%08X in %s",
-                      static_cast<unsigned long>(exceptionCode), exceptionAddress, module.c_str());
-      }
-      return text;
-    }
-    std::snprintf(text, sizeof text, "exit code %lu", static_cast<unsigned long>(exitCode));
-    return text;
+    if (timedOut) return "did not finish in " + std::to_string(milliseconds) + " ms (hang)";
+    if (crashed) return "crashed: " + crash;
+    return "exit code " + std::to_string(exitCode);
   }
 };
 
@@ -112,13 +93,17 @@ inline void Debug(const PROCESS_INFORMATION& process, DWORD timeoutMs, ChildRun&
         }
         if (!run.crashed) {
           run.crashed = true;
-          run.exceptionCode = record.ExceptionCode;
-          run.exceptionAddress = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(record.ExceptionAddress));
-          run.module = ModuleAt(process.hProcess, run.exceptionAddress);
+          const auto address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(record.ExceptionAddress));
+          char text[96];
           if (record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record.NumberParameters >= 2) {
-            run.faultWrite = record.ExceptionInformation[0] == 1;
-            run.faultAddress = static_cast<uint32_t>(record.ExceptionInformation[1]);
+            std::snprintf(text, sizeof text, "access violation %s 0x%08X at 0x%08X in ",
+                          record.ExceptionInformation[0] == 1 ? "writing" : "reading",
+                          static_cast<uint32_t>(record.ExceptionInformation[1]), address);
+          } else {
+            std::snprintf(text, sizeof text, "exception 0x%08lX at 0x%08X in ",
+                          static_cast<unsigned long>(record.ExceptionCode), address);
           }
+          run.crash = text + ModuleAt(process.hProcess, address);
         }
         ::TerminateProcess(process.hProcess, 0xDEAD);
         break;
