@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "TestPaths.h"
+#include "tests/TestPaths.h"
 #include "tests/verinfo/PlatformVersion.h"
 #include "verinfo/ExactFile.h"
 #include "verinfo/VerInfo.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "TestPaths.h"
+#include "tests/TestPaths.h"
 #include "tests/badinput/DebuggedChild.h"
 
 using testing_paths::FixturePath;
