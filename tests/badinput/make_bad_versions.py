@@ -221,6 +221,14 @@ def strings(tree):
     return [node for node in tree.walk() if node.text and node.children == []]
 
 
+def flips(rng, blob, most):
+    """`blob` with fewer than `most` of its bytes, at least one, set at random."""
+    blob = bytearray(blob)
+    for _ in range(rng.randrange(1, most)):
+        blob[rng.randrange(len(blob))] = rng.getrandbits(8)
+    return bytes(blob)
+
+
 def noise(rng, most):
     """Fewer than `most` random bytes."""
     return bytes(rng.getrandbits(8) for _ in range(rng.randrange(0, most)))
@@ -293,13 +301,6 @@ def unterminated_last(c):
     return c.file()
 
 
-def byte_flips(c):
-    blob = bytearray(c.blob)
-    for _ in range(c.rng.randrange(1, 24)):
-        blob[c.rng.randrange(len(blob))] = c.rng.getrandbits(8)
-    return c.file(bytes(blob))
-
-
 def header_flips(c):
     # Only length and type fields: the texts stay, the structure does not.
     blob = bytearray(c.blob)
@@ -328,11 +329,10 @@ def types_flipped(c):
 
 
 def sixteen_bit(c):
-    blob = bytearray(serialize(c.tree, wide=False))
+    blob = serialize(c.tree, wide=False)
     if c.rng.random() < 0.7:
-        for _ in range(c.rng.randrange(1, 12)):
-            blob[c.rng.randrange(len(blob))] = c.rng.getrandbits(8)
-    return c.file(bytes(blob[: c.rng.randrange(4, len(blob) + 1)]))
+        blob = flips(c.rng, blob, 12)
+    return c.file(blob[: c.rng.randrange(4, len(blob) + 1)])
 
 
 def no_resource_directory(c):
@@ -403,7 +403,7 @@ DAMAGE = [
      lambda c: c.lie(c.tree, value=struct.pack("<I", c.rng.getrandbits(32) | 1) + c.tree.value[4:])),
     ("fixed_missing", "within", lambda c: c.lie(c.tree, value=b"")),
     ("fixed_claims_more", "within", lambda c: c.lie(c.tree, value_length=c.rng.choice([53, 0x100, 0xFFFF]))),
-    ("byte_flips", "within", byte_flips),
+    ("byte_flips", "within", lambda c: c.file(flips(c.rng, c.blob, 24))),
     ("header_flips", "within", header_flips),
     ("random_blob", "within", lambda c: c.file(noise(c.rng, 2048))),
     ("random_tail", "within", lambda c: c.file(c.blob[: c.rng.randrange(0, len(c.blob))] + noise(c.rng, 512))),
