@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tests/TestPaths.h"
+#include "toolkit/Text.h"
 
 namespace scan_test {
 
@@ -59,14 +60,12 @@ class TempFolder {
   std::string path_;
 };
 
-// A text of the ANSI code page holding a character outside ASCII, or "".
+// A text of the ANSI code page holding a character outside ASCII, or "":
+// the first candidate that comes back whole from the code page.
 inline std::string NonAsciiAnsiText() {
   for (const wchar_t* candidate : {L"\u00e9t\u00e9", L"\u00fc", L"\u0436", L"\u65e5\u672c"}) {
-    char buffer[16] = {};
-    BOOL defaulted = FALSE;
-    const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, candidate, -1, buffer,
-                                             sizeof buffer, nullptr, &defaulted);
-    if (length > 0 && !defaulted) return buffer;
+    const std::string text = toolkit::NarrowToAnsi(candidate);
+    if (toolkit::Widen(text.c_str(), toolkit::TextEncoding::Ansi) == candidate) return text;
   }
   return {};
 }
