@@ -542,11 +542,8 @@ def mapping_data_in_other_section(c):
 def mapping_directory_in_headers(c):
     # The resource directory in the headers' spare room, the data in .rsrc.
     data = bytearray(c.module.build(c.blob))
-    tree = bytearray()
-    tree += struct.pack("<IIHHHHII", 0, 0, 4, 0, 0, 1, RT_VERSION, 0x80000000 | 24)
-    tree += struct.pack("<IIHHHHII", 0, 0, 4, 0, 0, 1, 1, 0x80000000 | 48)
-    tree += struct.pack("<IIHHHHII", 0, 0, 4, 0, 0, 1, 0x409, 72)
-    tree += struct.pack("<IIII", c.module.rsrc_rva, len(c.blob), 0, 0)
+    # The usual directories and leaf, without the data after them.
+    tree = resource_section(c.module, c.blob, data_rva=c.module.rsrc_rva)[: -len(c.blob)]
     at = 0x300
     assert at + len(tree) <= 0x400
     data[at:at + len(tree)] = tree
