@@ -18,5 +18,7 @@ inline std::string BesideExecutable(const std::string& fileName) {
   return folder + fileName;
 }
 inline std::string PlugInPath() { return BesideExecutable("zentrix.pdl"); }
+// A version fixture (tests/verinfo/fixtures), built as vfx_<name>.dll.
+inline std::string FixturePath(const std::string& name) { return BesideExecutable("vfx_" + name + ".dll"); }
 
 }  // namespace testing_paths

@@ -241,8 +241,7 @@ int PlatformChild(const std::string& folder, size_t first) {
   for (size_t i = first; i < manifest.files.size(); ++i) {
     if (PlatformWouldHang(manifest.files[i])) continue;
     Emit("B " + std::to_string(i) + "\n");
-    const testing_platform::Texts t =
-        testing_platform::TPlatformVersion(folder + "\\" + manifest.files[i].name).Read();
+    const testing_platform::Texts t = testing_platform::PlatformTexts(folder + "\\" + manifest.files[i].name);
     std::string line = "P " + std::to_string(i) + (t.hasInfo ? " 1" : " 0");
     for (const std::string* text : {&t.productName, &t.legalCopyright, &t.fileVersion, &t.productVersion})
       line.append(" ").append(Hex(*text));

@@ -260,7 +260,7 @@ Observed RunModal(const RegistryRead& read, const Case& c) {
   g_nineX = read.kind == ReadKind::Text9x;
   TSysInfoDlg dlg;
   seen.dialog = dlg.Handle();
-  toolkit_test::MessageBoxSeen box;
+  host::SeenMessageBox box;
   // The box, if any, is up before the first tick: the pass runs as the
   // dialog shows. The last steps only matter if something is left open.
   toolkit_test::Script script(
@@ -271,7 +271,7 @@ Observed RunModal(const RegistryRead& read, const Case& c) {
   seen.outcome.box = box.text;
   seen.boxOwner = box.owner;
   seen.boxIcon = box.icon;
-  seen.boxButtons = box.buttons;
+  seen.boxButtons = static_cast<int>(box.buttonIds.size());
   return seen;
 }
 

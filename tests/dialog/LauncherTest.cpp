@@ -9,11 +9,11 @@
 #include <thread>
 #include <vector>
 
-#include "TestSupport.h"
 #include "dialog/SysDlg.h"
 #include "host/ProcessCounters.h"
 #include "plugin/PlugInEntries.h"
 #include "tests/gather/ScratchRegistry.h"
+#include "tests/toolkit/TestSupport.h"
 #include "toolkit/Application.h"
 #include "toolkit/WindowClass.h"
 
@@ -142,7 +142,7 @@ TEST_F(LauncherTest, AnOwnerOnABlockedThreadHoldsUpNeitherTheErrorBoxNorTheCall)
     ::DestroyWindow(owner);
   });
   ::WaitForSingleObject(ready, INFINITE);
-  toolkit_test::MessageBoxSeen box;
+  host::SeenMessageBox box;
   HWND dialogWindow = nullptr, dialogOwner = host_;
   Script script({[&] {
                    dialogWindow = dialog::SysInfoDlg->Handle();

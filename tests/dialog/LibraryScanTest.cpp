@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "../gather/FakeQueries.h"
-#include "../scan/ScanFixtures.h"
 #include "dialog/LibraryScan.h"
 #include "dialog/SysDlg.h"
 #include "dialog/SystemQueries.h"
+#include "tests/gather/FakeQueries.h"
+#include "tests/scan/ScanFixtures.h"
 #include "toolkit/Application.h"
 
 using scan_test::TempFolder;

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
 #include "dialog/SysDlg.h"
 #include "host/WindowRead.h"
 #include "shared/LangTable.h"
+#include "tests/toolkit/TestSupport.h"
 
 using toolkit_test::PostKey;
 using toolkit_test::Script;

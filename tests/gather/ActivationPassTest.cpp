@@ -8,10 +8,10 @@
 
 #include "FakeQueries.h"
 #include "ScratchRegistry.h"
-#include "TestSupport.h"
 #include "dialog/LabelTexts.h"
 #include "dialog/SysDlg.h"
 #include "dialog/SystemQueries.h"
+#include "tests/toolkit/TestSupport.h"
 
 using dialog::MemoryCounts;
 using dialog::NameResult;
@@ -151,7 +151,7 @@ TEST_F(ActivationPassTest, OnlyACompletedPassClearsTheLibraryListFlag) {
 
 TEST_F(ActivationPassTest, TheErrorBoxShowsTheMessageAndTheDialogStaysUsable) {
   scratch_.SetDword(kWindowsNT, "CurrentVersion", 6);
-  toolkit_test::MessageBoxSeen box;
+  host::SeenMessageBox box;
   std::string afterBox;
   bool enabledUnderBox = true;
   // Owned by the dialog, the box disables it: nothing in the dialog can be
@@ -163,7 +163,7 @@ TEST_F(ActivationPassTest, TheErrorBoxShowsTheMessageAndTheDialogStaysUsable) {
   EXPECT_EQ(dlg_->ShowModal(), 2);
   EXPECT_EQ(box.text, "Invalid data type for 'CurrentVersion'") << "no full stop after a quote";
   EXPECT_EQ(box.owner, dlg_->Handle());
-  EXPECT_EQ(box.buttons, 1);
+  EXPECT_EQ(box.buttonIds.size(), 1u);
   EXPECT_EQ(box.icon, ::LoadIconA(nullptr, IDI_HAND));
   EXPECT_EQ(afterBox, "No information");
   EXPECT_FALSE(enabledUnderBox) << "the dialog is disabled while its error box is up";

@@ -13,9 +13,9 @@
 
 #include "FakeQueries.h"
 #include "ScratchRegistry.h"
-#include "TestPaths.h"
-#include "TestSupport.h"
 #include "dialog/SysDlg.h"
+#include "tests/TestPaths.h"
+#include "tests/toolkit/TestSupport.h"
 
 using gather_test::ScratchRegistry;
 using nlohmann::json;

@@ -149,7 +149,7 @@ TEST_F(FolderPassTest, AnErrorWithOneFileDropsOnlyThatFile) {
 TEST(LibraryFolders, HostFolderIsTheExecutablesFolderWithItsBackslash) {
   const dialog::TLibraryFolders folders = dialog::LibraryFolders();
   const std::string folder = folders.host;
-  EXPECT_EQ(folder, scan_test::BesideTests(""));
+  EXPECT_EQ(folder, testing_paths::BesideExecutable(""));
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), '\\');
   EXPECT_EQ(dialog::PlatformQueries().hostProgramPath(), folder + "scan_tests.exe");

@@ -4,46 +4,16 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <cstring>
+#include <fstream>
 #include <string>
 
-#include "shared/Scoped.h"
+#include "tests/TestPaths.h"
+#include "toolkit/Text.h"
 
 namespace scan_test {
-
-inline std::string BesideTests(const std::string& name) {
-  char path[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path, length);
-  folder.resize(folder.find_last_of('\\') + 1);
-  return folder.append(name);
-}
-
-inline std::string FixturePath(const char* fixture) {
-  return BesideTests(std::string("vfx_").append(fixture).append(".dll"));
-}
-
-// Deletes everything below and including `path`, read-only entries too.
-inline void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA entry;
-  const std::string pattern = path + "\\*";
-  HANDLE found = ::FindFirstFileA(pattern.c_str(), &entry);
-  shared::ScopedFindHandle listing(found == INVALID_HANDLE_VALUE ? nullptr : found);
-  while (listing) {
-    const std::string name = entry.cFileName;
-    if (name != "." && name != "..") {
-      const std::string child = path + "\\" + name;
-      ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(child);
-      else
-        ::DeleteFileA(child.c_str());
-    }
-    if (!::FindNextFileA(listing.Get(), &entry)) break;
-  }
-  listing.Reset();
-  ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  ::RemoveDirectoryA(path.c_str());
-}
 
 class TempFolder {
  public:
@@ -57,29 +27,32 @@ class TempFolder {
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
-  ~TempFolder() { RemoveTree(path_); }
+  // Everything below goes too, read-only, hidden and system entries alike.
+  ~TempFolder() {
+    const std::string from = path_ + '\0';  // a list of one name
+    SHFILEOPSTRUCTA remove{};
+    remove.wFunc = FO_DELETE;
+    remove.pFrom = from.c_str();
+    remove.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    ::SHFileOperationA(&remove);
+  }
 
   // No trailing backslash.
   const std::string& Path() const { return path_; }
   std::string Child(const std::string& name) const { return path_ + "\\" + name; }
 
   bool CopyFixture(const char* fixture, const std::string& name) const {
-    return ::CopyFileA(FixturePath(fixture).c_str(), Child(name).c_str(), FALSE) != FALSE;
+    return ::CopyFileA(testing_paths::FixturePath(fixture).c_str(), Child(name).c_str(), FALSE) != FALSE;
   }
   bool AddTextFile(const std::string& name, const char* text = "not a module") const {
-    HANDLE raw = ::CreateFileA(Child(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok = ::WriteFile(raw, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
-    ::CloseHandle(raw);
-    return ok != FALSE;
+    std::ofstream file(Child(name), std::ios::binary);
+    return static_cast<bool>(file.write(text, static_cast<std::streamsize>(std::strlen(text))));
   }
   // A subfolder with a versioned module inside, so entering it would show.
   bool AddSubfolder(const std::string& name, DWORD attributes) const {
     const std::string sub = Child(name);
     if (!::CreateDirectoryA(sub.c_str(), nullptr)) return false;
-    ::CopyFileA(FixturePath("full").c_str(), (sub + "\\inside.dll").c_str(), FALSE);
+    ::CopyFileA(testing_paths::FixturePath("full").c_str(), (sub + "\\inside.dll").c_str(), FALSE);
     return attributes == 0 || ::SetFileAttributesA(sub.c_str(), attributes) != FALSE;
   }
 
@@ -87,14 +60,12 @@ class TempFolder {
   std::string path_;
 };
 
-// A text of the ANSI code page holding a character outside ASCII, or "".
+// A text of the ANSI code page holding a character outside ASCII, or "":
+// the first candidate that comes back whole from the code page.
 inline std::string NonAsciiAnsiText() {
   for (const wchar_t* candidate : {L"\u00e9t\u00e9", L"\u00fc", L"\u0436", L"\u65e5\u672c"}) {
-    char buffer[16] = {};
-    BOOL defaulted = FALSE;
-    const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, candidate, -1, buffer,
-                                             sizeof buffer, nullptr, &defaulted);
-    if (length > 0 && !defaulted) return buffer;
+    const std::string text = toolkit::NarrowToAnsi(candidate);
+    if (toolkit::Widen(text.c_str(), toolkit::TextEncoding::Ansi) == candidate) return text;
   }
   return {};
 }

@@ -186,7 +186,7 @@ TEST(Form, ErrorInActivationIsShownAndTheFormStaysUsable) {
     throw std::runtime_error("Registry key not found");
     restRan = true;
   };
-  MessageBoxSeen seen;
+  host::SeenMessageBox seen;
   bool openAfterBox = false;
   Script script({[&] { seen = ReadAndCloseMessageBox(); },
                  [&] {
@@ -195,11 +195,11 @@ TEST(Form, ErrorInActivationIsShownAndTheFormStaysUsable) {
                  },
                  [&] { dialog.ok.Click(); }});
   EXPECT_EQ(kModalResultCancel, dialog.form.ShowModal());
-  ASSERT_NE(nullptr, seen.box) << "no error box appeared";
+  ASSERT_TRUE(seen.seen) << "no error box appeared";
   EXPECT_EQ("Registry key not found.", seen.text);
   EXPECT_EQ(dialog.form.Handle(), seen.owner);
-  EXPECT_EQ(1, seen.buttons);
-  EXPECT_EQ(IDOK, seen.firstButtonId);
+  EXPECT_EQ(1u, seen.buttonIds.size());
+  EXPECT_EQ(std::vector<int>{IDOK}, seen.buttonIds);
   EXPECT_EQ(::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_HAND)), seen.icon);
   EXPECT_EQ(Application->Title(), seen.caption);
   EXPECT_FALSE(restRan);

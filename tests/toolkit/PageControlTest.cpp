@@ -159,7 +159,7 @@ TEST_F(PageControlTest, UnicodeCaptionReachesTheTab) {
 
 TEST_F(PageControlTest, ChangeHandlerErrorIsReportedAndSelectionStands) {
   dialog.pages.onChange = [] { throw std::runtime_error("Scan failed!"); };
-  MessageBoxSeen seen;
+  host::SeenMessageBox seen;
   Script script({[&] { seen = ReadAndCloseMessageBox(); }});
   CtrlTab(false);  // the error box runs its own loop; the script closes it
   EXPECT_EQ("Scan failed!", seen.text);

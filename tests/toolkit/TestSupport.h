@@ -29,7 +29,6 @@ class Script {
     ::KillTimer(nullptr, timer_);
     current_ = nullptr;
   }
-  bool Done() const { return steps_.empty(); }
 
  private:
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
@@ -65,29 +64,13 @@ inline void PostClick(HWND target, POINT at) {
   ::PostMessageW(target, WM_LBUTTONUP, 0, position);
 }
 
-struct MessageBoxSeen {
-  HWND box = nullptr;
-  HWND owner = nullptr;
-  std::string caption;
-  std::string text;
-  HICON icon = nullptr;
-  int buttons = 0;
-  int firstButtonId = 0;
-};
-
-// The thread's visible message box, read and then closed with its OK button.
-inline MessageBoxSeen ReadAndCloseMessageBox() {
-  MessageBoxSeen seen;
-  seen.box = host::FindMessageBox(::GetCurrentThreadId());
-  if (!seen.box) return seen;
-  const host::SeenMessageBox read = host::RecordMessageBox(seen.box);
-  seen.owner = read.owner;
-  seen.caption = read.caption;
-  seen.text = read.text;
-  seen.icon = read.icon;
-  seen.buttons = static_cast<int>(read.buttonIds.size());
-  seen.firstButtonId = read.buttonIds.empty() ? 0 : read.buttonIds.front();
-  ::PostMessageW(seen.box, WM_COMMAND, IDOK, 0);
+// The thread's visible message box, read and then closed with its OK button;
+// `seen` is false when there is none.
+inline host::SeenMessageBox ReadAndCloseMessageBox() {
+  const HWND box = host::FindMessageBox(::GetCurrentThreadId());
+  if (!box) return {};
+  host::SeenMessageBox seen = host::RecordMessageBox(box);
+  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
   return seen;
 }
 

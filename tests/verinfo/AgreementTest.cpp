@@ -10,9 +10,9 @@
 
 #include "PlatformVersion.h"
 
+using testing_platform::PlatformTexts;
 using testing_platform::ReaderTexts;
 using testing_platform::Texts;
-using testing_platform::TPlatformVersion;
 
 TEST(VersionAgreement, EveryFileOfTheSystemFolderGivesTheLibrarysTexts) {
   char folder[MAX_PATH];
@@ -25,7 +25,7 @@ TEST(VersionAgreement, EveryFileOfTheSystemFolderGivesTheLibrarysTexts) {
   do {
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     const std::string path = std::string(folder) + "\\" + entry.cFileName;
-    const Texts platform = TPlatformVersion(path).Read();
+    const Texts platform = PlatformTexts(path);
     EXPECT_EQ(ReaderTexts(reader, path.c_str()), platform) << path;
     ++files;
     versioned += platform.hasInfo;

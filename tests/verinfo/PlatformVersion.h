@@ -10,6 +10,7 @@
 #include <new>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "verinfo/VerInfo.h"
@@ -36,75 +37,61 @@ inline Texts ReaderTexts(verinfo::TVersionInfo& reader, const char* path) {
 // The four texts through GetFileVersionInfoSizeA, GetFileVersionInfoA and
 // VerQueryValueA, into a zero-filled buffer with room for every narrowed
 // text: what the reader gave when it called the library.
-class TPlatformVersion {
- public:
-  explicit TPlatformVersion(const std::string& path) {
-    DWORD handle = 0;
-    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
-    if (size < 6) return;
-    // A resource claiming a gigabyte asks for a buffer of two: no data, as
-    // the reader had none when its allocation failed.
-    try {
-      data_.assign(std::max<DWORD>(size, 2 * 0xFFFF + 64), 0);
-    } catch (const std::bad_alloc&) {
-      return;
-    }
-    if (!::GetFileVersionInfoA(path.c_str(), handle, size, data_.data())) return;
-    const WORD root = static_cast<WORD>(data_[0] | data_[1] << 8);
-    hasInfo_ = root >= 6 && root <= size;
-  }
-
-  Texts Read() const {
-    Texts t;
-    t.hasInfo = hasInfo_;
-    if (!hasInfo_) return t;
-    t.productName = String("ProductName");
-    t.legalCopyright = String("LegalCopyright");
-    t.fileVersion = String("FileVersion");
-    t.productVersion = String("ProductVersion");
-    if (t.fileVersion.empty()) t.fileVersion = Fixed(true);
-    if (t.productVersion.empty()) t.productVersion = Fixed(false);
+inline Texts PlatformTexts(const std::string& path) {
+  Texts t;
+  DWORD handle = 0;
+  const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
+  if (size < 6) return t;
+  // A resource claiming a gigabyte asks for a buffer of two: no data, as
+  // the reader had none when its allocation failed.
+  std::vector<BYTE> data;
+  try {
+    data.assign(std::max<DWORD>(size, 2 * 0xFFFF + 64), 0);
+  } catch (const std::bad_alloc&) {
     return t;
   }
+  if (!::GetFileVersionInfoA(path.c_str(), handle, size, data.data())) return t;
+  const WORD root = static_cast<WORD>(data[0] | data[1] << 8);
+  t.hasInfo = root >= 6 && root <= size;
+  if (!t.hasInfo) return t;
 
- private:
-  bool Query(const std::string& path, const BYTE*& value, UINT& length) const {
+  // The value at `query`, cut at the buffer's end; empty where there is none.
+  const auto value = [&data](const std::string& query) -> std::string_view {
     void* found = nullptr;
-    if (!::VerQueryValueA(data_.data(), path.c_str(), &found, &length) || !found) return false;
-    value = static_cast<const BYTE*>(found);
-    const BYTE* end = data_.data() + data_.size();
-    if (value < data_.data() || value >= end) return false;
-    length = std::min<UINT>(length, static_cast<UINT>(end - value));
-    return true;
-  }
-
-  std::string String(const char* name) const {
-    const BYTE* value = nullptr;
     UINT length = 0;
-    std::string key;
-    if (Query("\\VarFileInfo\\Translation", value, length) && length >= 4) {
-      DWORD entry;
-      std::memcpy(&entry, value, 4);
-      key = verinfo::FormatTranslationKey(LOWORD(entry), HIWORD(entry));
-    }
-    if (!Query("\\StringFileInfo\\" + key + "\\" + name, value, length)) return {};
-    return std::string(reinterpret_cast<const char*>(value),
-                       strnlen(reinterpret_cast<const char*>(value), length));
+    if (!::VerQueryValueA(data.data(), query.c_str(), &found, &length) || !found) return {};
+    const auto* begin = reinterpret_cast<const char*>(data.data());
+    const auto* at = static_cast<const char*>(found);
+    if (at < begin || at >= begin + data.size()) return {};
+    return {at, std::min<size_t>(length, begin + data.size() - at)};
+  };
+  std::string key;
+  if (const std::string_view entry = value("\\VarFileInfo\\Translation"); entry.size() >= 4) {
+    WORD translation[2];
+    std::memcpy(translation, entry.data(), sizeof translation);
+    key = verinfo::FormatTranslationKey(translation[0], translation[1]);
   }
-
-  std::string Fixed(bool file) const {
-    const BYTE* value = nullptr;
-    UINT length = 0;
-    VS_FIXEDFILEINFO fixed;
-    if (!Query("\\", value, length) || length < sizeof fixed) return {};
-    std::memcpy(&fixed, value, sizeof fixed);
-    if (fixed.dwSignature != VS_FFI_SIGNATURE) return {};
-    return file ? verinfo::FormatVersionPair({fixed.dwFileVersionMS, fixed.dwFileVersionLS})
-                : verinfo::FormatVersionPair({fixed.dwProductVersionMS, fixed.dwProductVersionLS});
-  }
-
-  std::vector<BYTE> data_;
-  bool hasInfo_ = false;
-};
+  const auto text = [&](const char* name) {
+    const std::string_view found = value("\\StringFileInfo\\" + key + "\\" + name);
+    return std::string(found.substr(0, found.find('\0')));
+  };
+  t.productName = text("ProductName");
+  t.legalCopyright = text("LegalCopyright");
+  t.fileVersion = text("FileVersion");
+  t.productVersion = text("ProductVersion");
+  // Asked only for a text the table lacks, as the reader asked.
+  const auto fixed = [&](bool file) -> std::string {
+    const std::string_view found = value("\\");
+    VS_FIXEDFILEINFO info;
+    if (found.size() < sizeof info) return {};
+    std::memcpy(&info, found.data(), sizeof info);
+    if (info.dwSignature != VS_FFI_SIGNATURE) return {};
+    return file ? verinfo::FormatVersionPair({info.dwFileVersionMS, info.dwFileVersionLS})
+                : verinfo::FormatVersionPair({info.dwProductVersionMS, info.dwProductVersionLS});
+  };
+  if (t.fileVersion.empty()) t.fileVersion = fixed(true);
+  if (t.productVersion.empty()) t.productVersion = fixed(false);
+  return t;
+}
 
 }  // namespace testing_platform

@@ -5,31 +5,19 @@
 #include <cstring>
 #include <string>
 
-#include "TestPaths.h"
+#include "tests/TestPaths.h"
+#include "tests/verinfo/PlatformVersion.h"
 #include "verinfo/ExactFile.h"
 #include "verinfo/VerInfo.h"
 
+using testing_paths::FixturePath;
+using testing_platform::Texts;
 using verinfo::FormatTranslationKey;
 using verinfo::FormatVersionPair;
 using verinfo::TVersionInfo;
 using verinfo::TVersionPair;
 
 namespace {
-
-std::string Fixture(const char* name) {
-  return testing_paths::BesideExecutable(std::string("vfx_").append(name).append(".dll").c_str());
-}
-
-struct Texts {
-  bool hasInfo;
-  std::string productName, legalCopyright, fileVersion, productVersion;
-  bool operator==(const Texts&) const = default;
-};
-
-void PrintTo(const Texts& t, std::ostream* out) {
-  *out << "{" << t.hasInfo << ", \"" << t.productName << "\", \"" << t.legalCopyright << "\", \""
-       << t.fileVersion << "\", \"" << t.productVersion << "\"}";
-}
 
 // Every text read into a poisoned string, so a query that writes nothing
 // cannot pass for one that answers "".
@@ -76,46 +64,46 @@ TEST(VersionFormat, TranslationKeyIsUpperCaseHexLanguageFirst) {
 }
 
 TEST(VersionInfo, AFullResourceGivesItsFourTexts) {
-  EXPECT_EQ(ReadFile(Fixture("full")),
+  EXPECT_EQ(ReadFile(FixturePath("full")),
             (Texts{true, "Zentrix Fixture", "Copyright (C) Fixture Authors", "7.1.0.3", "7.1"}));
 }
 
 TEST(VersionInfo, MissingVersionStringsComeFromTheFixedBlock) {
-  EXPECT_EQ(ReadFile(Fixture("fixed_only")),
+  EXPECT_EQ(ReadFile(FixturePath("fixed_only")),
             (Texts{true, "Fixture Product", "(c) Fixture Makers", "5.1.2600.2828", "6.2.0.1"}));
 }
 
 TEST(VersionInfo, FixedBlockHalvesOf0xFFFFPrintAs65535) {
-  EXPECT_EQ(ReadFile(Fixture("max_halves")),
+  EXPECT_EQ(ReadFile(FixturePath("max_halves")),
             (Texts{true, "Max Halves", "", "65535.65535.65535.65535", "65535.0.32768.1"}));
 }
 
 TEST(VersionInfo, TheFirstTranslationWins) {
   // First entry German 1252; the US-English table comes first in the data.
-  EXPECT_EQ(ReadFile(Fixture("translations")),
+  EXPECT_EQ(ReadFile(FixturePath("translations")),
             (Texts{true, "Erstes Produkt", "Erster Eigner", "1.0 de", "1.0 Produkt"}));
 }
 
 TEST(VersionInfo, AStoredVersionTextIsKeptWhole) {
-  EXPECT_EQ(ReadFile(Fixture("text_version")),
+  EXPECT_EQ(ReadFile(FixturePath("text_version")),
             (Texts{true, "Text Version", "", "5.1.2600.2180 (xpsp_sp2_rtm.040803-2158)", "2.5\tbeta"}));
 }
 
 TEST(VersionInfo, WithoutATranslationNoStringIsFound) {
-  EXPECT_EQ(ReadFile(Fixture("no_translation")), (Texts{true, "", "", "3.2.1.0", "3.2.0.0"}));
+  EXPECT_EQ(ReadFile(FixturePath("no_translation")), (Texts{true, "", "", "3.2.1.0", "3.2.0.0"}));
 }
 
 TEST(VersionInfo, WithoutAStringTableOnlyTheVersionsAreGiven) {
-  EXPECT_EQ(ReadFile(Fixture("no_strings")), (Texts{true, "", "", "4.0.0.1", "4.0.0.0"}));
+  EXPECT_EQ(ReadFile(FixturePath("no_strings")), (Texts{true, "", "", "4.0.0.1", "4.0.0.0"}));
 }
 
 TEST(VersionInfo, AnEmptyTranslationValueIsNoEntry) {
   // The bytes after the empty value name a table that holds "Wrong table".
-  EXPECT_EQ(ReadFile(Fixture("zero_translation")), (Texts{true, "", "", "8.1.2.3", "8.1.0.0"}));
+  EXPECT_EQ(ReadFile(FixturePath("zero_translation")), (Texts{true, "", "", "8.1.2.3", "8.1.0.0"}));
 }
 
 TEST(VersionInfo, AStringWithoutItsZeroEndsAtItsLength) {
-  const Texts texts = ReadFile(Fixture("unterminated"));
+  const Texts texts = ReadFile(FixturePath("unterminated"));
   EXPECT_TRUE(texts.hasInfo);
   EXPECT_EQ(texts.productName, "Abc");
   EXPECT_EQ(texts.legalCopyright, "Owner");
@@ -130,16 +118,16 @@ TEST(VersionInfo, VersionsNeedARealFixedBlock) {
                {"bad_signature", "Unsigned"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fixture);
-    EXPECT_EQ(ReadFile(Fixture(c.fixture)), (Texts{true, c.productName, "", "", ""}));
+    EXPECT_EQ(ReadFile(FixturePath(c.fixture)), (Texts{true, c.productName, "", "", ""}));
   }
 }
 
 TEST(VersionInfo, AModuleWithoutAVersionResourceHasNoData) {
-  EXPECT_EQ(ReadFile(Fixture("no_version")), kNothing);
+  EXPECT_EQ(ReadFile(FixturePath("no_version")), kNothing);
 }
 
 TEST(VersionInfo, MissingFileEmptyNameAndFolderHaveNoData) {
-  EXPECT_EQ(ReadFile(Fixture("does_not_exist")), kNothing);
+  EXPECT_EQ(ReadFile(FixturePath("does_not_exist")), kNothing);
   EXPECT_EQ(ReadFile(""), kNothing);
   const std::string folder = testing_paths::BesideExecutable("");
   EXPECT_EQ(ReadFile(folder), kNothing);
@@ -150,12 +138,12 @@ TEST(VersionInfo, MissingFileEmptyNameAndFolderHaveNoData) {
 }
 
 TEST(VersionInfo, RePointingLeavesNothingOfThePreviousFile) {
-  TVersionInfo reader(Fixture("full").c_str());
+  TVersionInfo reader(FixturePath("full").c_str());
   ASSERT_TRUE(reader.HasInfo());
-  reader.SetFilePath(Fixture("no_version").c_str());
-  EXPECT_EQ(reader.FilePath(), Fixture("no_version"));
+  reader.SetFilePath(FixturePath("no_version").c_str());
+  EXPECT_EQ(reader.FilePath(), FixturePath("no_version"));
   EXPECT_EQ(Read(reader), kNothing);
-  reader.SetFilePath(Fixture("fixed_only").c_str());
+  reader.SetFilePath(FixturePath("fixed_only").c_str());
   EXPECT_EQ(Read(reader), (Texts{true, "Fixture Product", "(c) Fixture Makers", "5.1.2600.2828", "6.2.0.1"}))
       << "no version text of the first file";
   reader.SetFilePath("");
@@ -163,14 +151,14 @@ TEST(VersionInfo, RePointingLeavesNothingOfThePreviousFile) {
 }
 
 TEST(VersionInfo, LoadingTheSameNameAgainReadsItAgain) {
-  TVersionInfo reader(Fixture("full").c_str());
+  TVersionInfo reader(FixturePath("full").c_str());
   reader.SetFilePath(reader.FilePath());
   EXPECT_EQ(Read(reader),
             (Texts{true, "Zentrix Fixture", "Copyright (C) Fixture Authors", "7.1.0.3", "7.1"}));
 }
 
 TEST(VersionInfo, KeepsItsOwnCopyOfTheName) {
-  std::string name = Fixture("full");
+  std::string name = FixturePath("full");
   const TVersionInfo reader(name.data());
   const std::string original = name;
   std::memset(name.data(), 'x', name.size());
@@ -179,7 +167,7 @@ TEST(VersionInfo, KeepsItsOwnCopyOfTheName) {
 }
 
 TEST(VersionInfo, ReadsValuesOfAnyNameLength) {
-  const TVersionInfo reader(Fixture("full").c_str());
+  const TVersionInfo reader(FixturePath("full").c_str());
   const std::string longName =
       "A value name well beyond the usual four, long enough to need more than a short fixed path buffer of "
       "the kind a quick reader might use for its queries, which it must not, since a value name of any "

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "TestPaths.h"
+#include "tests/TestPaths.h"
 #include "tests/badinput/DebuggedChild.h"
+
+using testing_paths::FixturePath;
 
 namespace {
 
@@ -20,14 +22,11 @@ badinput::ChildRun RunTool(const std::vector<std::string>& args) {
   return badinput::RunChild(command, "", 60000);
 }
 
-std::string Fixture(const char* name) {
-  return testing_paths::BesideExecutable(std::string("vfx_").append(name).append(".dll").c_str());
-}
-
 }  // namespace
 
 TEST(VerInfoTool, PrintsOneTabSeparatedLinePerFileInArgumentOrder) {
-  const std::string full = Fixture("full"), fixedOnly = Fixture("fixed_only"), missing = Fixture("missing");
+  const std::string full = FixturePath("full"), fixedOnly = FixturePath("fixed_only"),
+                    missing = FixturePath("missing");
   const badinput::ChildRun run = RunTool({full, missing, fixedOnly, ""});
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_EQ(run.output, full + "\t1\tZentrix Fixture\tCopyright (C) Fixture Authors\t7.1.0.3\t7.1\n" +
@@ -37,7 +36,7 @@ TEST(VerInfoTool, PrintsOneTabSeparatedLinePerFileInArgumentOrder) {
 }
 
 TEST(VerInfoTool, ATabInsideATextIsWrittenAsASpace) {
-  const std::string file = Fixture("text_version");
+  const std::string file = FixturePath("text_version");
   const badinput::ChildRun run = RunTool({file});
   EXPECT_EQ(run.output, file + "\t1\tText Version\t\t5.1.2600.2180 (xpsp_sp2_rtm.040803-2158)\t2.5 beta\n");
 }
