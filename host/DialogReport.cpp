@@ -16,6 +16,7 @@
 #include "host/PlugInLibrary.h"
 #include "host/WindowCapture.h"
 #include "host/WindowRead.h"
+#include "toolkit/Text.h"
 
 namespace host {
 
@@ -181,17 +182,12 @@ class DialogWatcher {
       }
       if (TakeMessageBoxes() > 0) continue;
       const DWORD start = GetTickCount();
-      while (ActiveWindow() != dialog_ && GetTickCount() - start < kActivateTimeoutMs) Sleep(10);
+      while (GuiThreadOf(threadId_).hwndActive != dialog_ && GetTickCount() - start < kActivateTimeoutMs)
+        Sleep(10);
       if (Answers(dialog_) && TakeMessageBoxes() == 0) return true;
     }
     Fail("message boxes keep coming");
     return false;
-  }
-
-  HWND ActiveWindow() const {
-    GUITHREADINFO gui{};
-    gui.cbSize = sizeof gui;
-    return GetGUIThreadInfo(threadId_, &gui) ? gui.hwndActive : nullptr;
   }
 
   // A mouse click in the middle of the tab: the tab control handles it as
@@ -342,7 +338,9 @@ int RunDialogReport(const std::string& libPath, const std::string& screenshotDir
   int failures = 0;
   bool dialogDestroyed = false;
   {
-    DialogWatcher watcher(GetCurrentThreadId(), owner.Handle(), FromAnsi(screenshotDir), screenshotDir, out);
+    DialogWatcher watcher(GetCurrentThreadId(), owner.Handle(),
+                          toolkit::Widen(screenshotDir.c_str(), toolkit::TextEncoding::Ansi), screenshotDir,
+                          out);
     result = PlugInLibrary::Entry(execute, owner.Handle());
     watcher.EntryReturned();
     failures = watcher.Finish();

@@ -9,7 +9,8 @@
 #include <string>
 
 #include "host/PlugInLibrary.h"
-#include "host/VersionText.h"
+#include "shared/Scoped.h"
+#include "verinfo/VerInfo.h"
 
 namespace host {
 
@@ -27,27 +28,14 @@ enum ControlId : int {
   kIdClose = IDCANCEL,  // so Escape closes, as in any dialog
 };
 
-// Owns one handle and gives it back with `Free` when it goes out of scope.
-template <typename Handle, auto Free>
-struct Owned {
-  Handle handle{};
-  Owned() = default;
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-  ~Owned() {
-    if (handle) Free(handle);
-  }
-};
-
 // The window is normally gone already when the loop ends.
 void DestroyIfAlive(HWND wnd) {
   if (IsWindow(wnd)) DestroyWindow(wnd);
 }
+void UnregisterHostClass(ATOM) { UnregisterClassA(kClassName, GetModuleHandleA(nullptr)); }
 
-using FontHandle = Owned<HFONT, [](HFONT font) { DeleteObject(font); }>;
-using WindowHandle = Owned<HWND, DestroyIfAlive>;
-using WindowClass = Owned<ATOM, [](ATOM) { UnregisterClassA(kClassName, GetModuleHandleA(nullptr)); }>;
-using ScreenDc = Owned<HDC, [](HDC dc) { ReleaseDC(nullptr, dc); }>;
+using WindowHandle = shared::Scoped<HWND, DestroyIfAlive>;
+using WindowClass = shared::Scoped<ATOM, UnregisterHostClass>;
 
 // Layout is in dialog units of the window's font, so it scales with the
 // display density the way a dialog template would.
@@ -60,11 +48,10 @@ struct DialogUnits {
 
 DialogUnits MeasureFont(HFONT font) {
   DialogUnits units;
-  ScreenDc screen;
-  screen.handle = GetDC(nullptr);
-  HDC dc = screen.handle;
+  const shared::ScopedWindowDC screen(nullptr);
+  const HDC dc = screen.Get();
   if (!dc) return units;
-  HGDIOBJ old = SelectObject(dc, font);
+  const shared::ScopedSelect selected(dc, font);
   TEXTMETRICA metrics{};
   SIZE extent{};
   static constexpr char kSample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
@@ -72,7 +59,6 @@ DialogUnits MeasureFont(HFONT font) {
     units.baseX = (extent.cx / 26 + 1) / 2;
     units.baseY = metrics.tmHeight;
   }
-  SelectObject(dc, old);
   return units;
 }
 
@@ -273,12 +259,9 @@ int Fail(const std::string& text) {
   return 1;
 }
 
-// An entry address is only called when it lies inside the library: anything
-// else would bring the host down instead of reporting the library's fault.
 HFONT CreateDialogFont() {
-  ScreenDc screen;
-  screen.handle = GetDC(nullptr);
-  const int dpi = screen.handle ? GetDeviceCaps(screen.handle, LOGPIXELSY) : 96;
+  const shared::ScopedWindowDC screen(nullptr);
+  const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
   return CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                      "MS Shell Dlg");
@@ -288,9 +271,8 @@ int ShowWindowAndRun(HostState& state) {
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
   if (!InitCommonControlsEx(&controls)) return Fail("cannot initialise the common controls");
 
-  FontHandle font;
-  font.handle = CreateDialogFont();
-  state.font = font.handle ? font.handle : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  const shared::ScopedFont font(CreateDialogFont());
+  state.font = font ? font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSEXA wc{};
@@ -301,9 +283,8 @@ int ShowWindowAndRun(HostState& state) {
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   wc.lpszClassName = kClassName;
-  WindowClass windowClass;
-  windowClass.handle = RegisterClassExA(&wc);
-  if (!windowClass.handle) {
+  const WindowClass windowClass(RegisterClassExA(&wc));
+  if (!windowClass) {
     return Fail("cannot register the window class (error " + std::to_string(GetLastError()) + ")");
   }
 
@@ -319,20 +300,19 @@ int ShowWindowAndRun(HostState& state) {
   const int x = work.left + (work.right - work.left - width) / 2;
   const int y = work.top + (work.bottom - work.top - height) / 2;
 
-  WindowHandle window;
-  window.handle = CreateWindowExA(exStyle, kClassName, kTitle, style, x, y, width, height, nullptr, nullptr,
-                                  instance, &state);
-  if (!window.handle) {
+  const WindowHandle window(CreateWindowExA(exStyle, kClassName, kTitle, style, x, y, width, height, nullptr,
+                                            nullptr, instance, &state));
+  if (!window) {
     return Fail("cannot create the host window (error " + std::to_string(GetLastError()) + ")");
   }
-  ShowWindow(window.handle, SW_SHOWNORMAL);
-  UpdateWindow(window.handle);
+  ShowWindow(window.Get(), SW_SHOWNORMAL);
+  UpdateWindow(window.Get());
 
   MSG msg;
   BOOL got;
   while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
     if (got == -1) return Fail("the message loop failed (error " + std::to_string(GetLastError()) + ")");
-    if (IsWindow(window.handle) && IsDialogMessageA(window.handle, &msg)) continue;
+    if (IsWindow(window.Get()) && IsDialogMessageA(window.Get(), &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -355,7 +335,8 @@ int RunHostWindow(const std::string& libPath) {
   char modulePath[MAX_PATH];
   const DWORD length = GetModuleFileNameA(lib.Module(), modulePath, MAX_PATH);
   state.version =
-      FileVersionText(length > 0 && length < MAX_PATH ? std::string(modulePath, length) : libPath);
+      verinfo::TVersionInfo(length > 0 && length < MAX_PATH ? modulePath : libPath.c_str()).FileVersionText();
+  if (state.version.empty()) state.version = "unknown";
   state.about = entries.about;
   state.execute = entries.execute;
   return ShowWindowAndRun(state);

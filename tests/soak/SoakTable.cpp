@@ -27,8 +27,6 @@ long BusyKb(HANDLE heap) {
 
 }  // namespace
 
-HeapUse SampleHeaps() { return {BusyKb(host::CrtHeap()), BusyKb(::GetProcessHeap())}; }
-
 void Verdicts::Judge(bool pass, const std::string& text) {
   ++(pass ? passed_ : failed_);
   std::printf("%s %s\n", pass ? "PASS" : "FAIL", text.c_str());
@@ -47,16 +45,25 @@ std::string Hex(unsigned long value, int digits) {
 }
 
 SoakTable::SoakTable(std::string unit, int count, int fullCount, bool withRows)
-    : unit_(std::move(unit)),
-      count_(count),
-      fullCount_(fullCount),
-      step_(std::max(1, count / 10)),
-      withRows_(withRows),
-      start_(::GetTickCount64()) {
+    : unit_(std::move(unit)), count_(count), fullCount_(fullCount), withRows_(withRows) {}
+
+void SoakTable::Run(const std::function<int(int cycle)>& cycle) {
+  std::printf("one warm-up %s before %s 0: first-use set-ups are not leaks\n", unit_.c_str(), unit_.c_str());
+  int rows = cycle(0);
+  start_ = ::GetTickCount64();
   PrintHeader();
+  Take(0, rows);
+  const int step = std::max(1, count_ / 10);
+  for (int done = 1; done <= count_; ++done) {
+    rows = cycle(done);
+    if (done % step == 0 || done == count_) Take(done, rows);
+  }
 }
 
-bool SoakTable::Due(int done) const { return done % step_ == 0 || done == count_; }
+void SoakTable::Fail(int cycle, const std::string& what) {
+  if (failures_++ == 0)
+    firstFailure_ = (cycle == 0 ? "warm-up " : "") + unit_ + " " + std::to_string(cycle) + ": " + what;
+}
 
 void SoakTable::Take(int done, int rows) {
   // Windows destroyed during the cycle may still have messages queued.
@@ -65,7 +72,8 @@ void SoakTable::Take(int done, int rows) {
   sample.done = done;
   sample.rows = rows;
   sample.counters = host::SampleCounters();
-  sample.heaps = SampleHeaps();
+  sample.crtKb = BusyKb(host::CrtHeap());
+  sample.processKb = BusyKb(::GetProcessHeap());
   sample.seconds = static_cast<double>(::GetTickCount64() - start_) / 1000.0;
   samples_.push_back(sample);
   PrintRow(sample);
@@ -82,8 +90,8 @@ void SoakTable::PrintHeader() const {
 void SoakTable::PrintRow(const Sample& s) const {
   const host::ProcessCounters& c = s.counters;
   std::printf("%8d %9ld %8ld %8ld %6ld %9ld KB %9ld KB %8ld KB %8ld KB", s.done, c.topLevelWindows,
-              c.allWindows, c.kernelHandles, c.gdiObjects, Kb(c.workingSet), Kb(c.pagefileUsage),
-              s.heaps.crtKb, s.heaps.processKb);
+              c.allWindows, c.kernelHandles, c.gdiObjects, Kb(c.workingSet), Kb(c.pagefileUsage), s.crtKb,
+              s.processKb);
   if (withRows_) std::printf(" %6d", s.rows);
   std::printf(" %8.1f\n", s.seconds);
   std::fflush(stdout);
@@ -150,8 +158,8 @@ void SoakTable::JudgeCounters(Verdicts& verdicts, const std::string& part) const
   long crtGrowth = 0, processGrowth = 0;
   for (const Sample& s : samples_) {
     if (s.done < base.done) continue;
-    crtGrowth = std::max(crtGrowth, s.heaps.crtKb - base.heaps.crtKb);
-    processGrowth = std::max(processGrowth, s.heaps.processKb - base.heaps.processKb);
+    crtGrowth = std::max(crtGrowth, s.crtKb - base.crtKb);
+    processGrowth = std::max(processGrowth, s.processKb - base.processKb);
   }
   verdicts.Info(part + " heap bytes in use after " + unit_ + " " + std::to_string(base.done) +
                 ": C runtime heap at most " + Signed(crtGrowth) + " KB, process heap at most " +
