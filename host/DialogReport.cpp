@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -42,13 +43,9 @@ std::wstring FileNamePart(const std::wstring& caption) {
 
 // Creates the folder and any missing folders above it.
 bool MakeDirectories(const std::wstring& path) {
-  for (size_t at = path.find_first_of(L"\\/", 1); at != std::wstring::npos;
-       at = path.find_first_of(L"\\/", at + 1)) {
-    CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-  }
-  CreateDirectoryW(path.c_str(), nullptr);
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  std::error_code error;
+  std::filesystem::create_directories(path, error);
+  return std::filesystem::is_directory(path, error);
 }
 
 bool Answers(HWND window) {
