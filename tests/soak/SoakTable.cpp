@@ -1,6 +1,7 @@
 #include "tests/soak/SoakTable.h"
 
 #include "bench/Measure.h"
+#include "shared/NumberText.h"
 
 #include <windows.h>
 
@@ -38,11 +39,7 @@ void Verdicts::Info(const std::string& text) {
   std::fflush(stdout);
 }
 
-std::string Hex(unsigned long value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%0*lX", digits, value);
-  return text;
-}
+std::string Hex(unsigned long value, int digits) { return "0x" + shared::HexText(value, digits); }
 
 SoakTable::SoakTable(std::string unit, int count, int fullCount, bool withRows)
     : unit_(std::move(unit)), count_(count), fullCount_(fullCount), withRows_(withRows) {}
