@@ -17,6 +17,7 @@
 #include "host/RecordCheck.h"
 #include "plugin/PlugInContract.h"
 #include "shared/FpuControlWord.h"
+#include "shared/NumberText.h"
 
 namespace host {
 
@@ -126,12 +127,10 @@ void CheckFpuAcrossLoad(const std::string& path, uint16_t word, Report& report) 
   const uint16_t afterUnload = shared::ReadFpuControlWord();
   shared::WriteFpuControlWord(saved);
 
-  char detail[96];
-  std::snprintf(detail, sizeof detail, "set 0x%04X, after load 0x%04X, after unload 0x%04X", set, afterLoad,
-                afterUnload);
-  char name[64];
-  std::snprintf(name, sizeof name, "x87 control word 0x%04X kept across load and unload", word);
-  report.Check(name, module && afterLoad == set && afterUnload == set, detail);
+  const auto hex = [](uint16_t value) { return "0x" + shared::HexText(value, 4); };
+  report.Check("x87 control word " + hex(word) + " kept across load and unload",
+               module && afterLoad == set && afterUnload == set,
+               "set " + hex(set) + ", after load " + hex(afterLoad) + ", after unload " + hex(afterUnload));
 }
 
 void CheckLibInfo(const PlugInLibrary& lib, const AddressCheck& address, Report& report,
@@ -214,9 +213,8 @@ void CheckFunctionCodes(const PlugInLibrary& lib, const plugin::TPlugInInfo& inf
     const bool ok =
         r.bytesRemoved == 4 && (hasEntry ? lib.Contains(r.value) && addresses.insert(r.value).second
                                          : r.value == plugin::kResultNoEntry);
-    char detail[96];
-    std::snprintf(detail, sizeof detail, "got 0x%08X, removed %d stack bytes", static_cast<unsigned>(r.value),
-                  r.bytesRemoved);
+    const std::string detail = "got 0x" + shared::HexText(r.value, 8) + ", removed " +
+                               std::to_string(r.bytesRemoved) + " stack bytes";
     report.Check(
         "PlugInFuncProc(" + std::to_string(code) + ") " + (hasEntry ? "gives its own entry" : "gives 0"), ok,
         detail);
