@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -29,15 +28,7 @@ constexpr uint8_t kPattern = 0xA5;
 // Keeps one check on one line: control characters are shown escaped.
 std::string OneLine(const std::string& text) {
   std::string line;
-  for (char c : text) {
-    if (c == '\r') {
-      line += "\\r";
-    } else if (c == '\n') {
-      line += "\\n";
-    } else {
-      line += c;
-    }
-  }
+  for (char c : text) line += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
   return line;
 }
 
@@ -73,11 +64,6 @@ std::string Removed(const CallResult& r, int expected) {
                                           " stack bytes, expected " + std::to_string(expected);
 }
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-  return s;
-}
-
 std::vector<uint8_t> Filled(size_t size, uint8_t value) { return std::vector<uint8_t>(size, value); }
 
 std::vector<uint8_t> Garbage(size_t size, unsigned seed) {
@@ -107,9 +93,10 @@ void CheckImage(const std::string& path, Report& report) {
   GetSystemDirectoryA(systemDir, MAX_PATH);
   std::string strangers;
   for (const std::string& module : image.importedModules) {
-    const std::string lower = Lower(module);
-    const bool runtime = lower.rfind("libgcc", 0) == 0 || lower.rfind("libstdc++", 0) == 0 ||
-                         lower.rfind("libwinpthread", 0) == 0;
+    const auto startsWith = [&module](const char* prefix) {
+      return _strnicmp(module.c_str(), prefix, std::strlen(prefix)) == 0;
+    };
+    const bool runtime = startsWith("libgcc") || startsWith("libstdc++") || startsWith("libwinpthread");
     const std::string inSystem = std::string(systemDir) + "\\" + module;
     if (runtime || GetFileAttributesA(inSystem.c_str()) == INVALID_FILE_ATTRIBUTES) strangers += " " + module;
   }

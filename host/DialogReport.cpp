@@ -4,8 +4,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cwchar>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -32,13 +34,11 @@ constexpr DWORD kActivateTimeoutMs = 3000;
 constexpr DWORD kCloseTimeoutMs = 10000;
 
 // Keeps the file name valid whatever the caption holds.
-std::wstring FileNamePart(const std::wstring& caption) {
-  std::wstring part;
-  for (wchar_t c : caption) {
-    const bool bad = c < 0x20 || std::wstring_view(L"\\/:*?\"<>| ").find(c) != std::wstring_view::npos;
-    part += bad ? L'_' : c;
-  }
-  return part;
+std::wstring FileNamePart(std::wstring caption) {
+  std::replace_if(
+      caption.begin(), caption.end(), [](wchar_t c) { return c < 0x20 || std::wcschr(L"\\/:*?\"<>| ", c); },
+      L'_');
+  return caption;
 }
 
 // Creates the folder and any missing folders above it.

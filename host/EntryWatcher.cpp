@@ -12,13 +12,14 @@ namespace {
 // A close that has not taken effect after this long is sent again.
 constexpr DWORD kRetryMs = 1000;
 
+bool IsMessageBox(HWND window) { return IsClass(window, L"#32770") && IsWindowVisible(window); }
+
 }  // namespace
 
 HWND FindMessageBox(DWORD threadId) {
-  for (HWND window : ThreadWindows(threadId)) {
-    if (IsClass(window, L"#32770") && IsWindowVisible(window)) return window;
-  }
-  return nullptr;
+  const std::vector<HWND> windows = ThreadWindows(threadId);
+  const auto box = std::find_if(windows.begin(), windows.end(), IsMessageBox);
+  return box == windows.end() ? nullptr : *box;
 }
 
 SeenMessageBox RecordMessageBox(HWND box) {
@@ -106,8 +107,8 @@ void EntryWatcher::NoteError(const char* text) noexcept {
 
 void EntryWatcher::DismissMessageBoxes() {
   for (HWND window : ThreadWindows(threadId_)) {
-    if (!IsWindowVisible(window) || !IsClass(window, L"#32770")) continue;
-    if (std::find(dismissed_.begin(), dismissed_.end(), window) != dismissed_.end()) continue;
+    if (!IsMessageBox(window) || std::find(dismissed_.begin(), dismissed_.end(), window) != dismissed_.end())
+      continue;
     dismissed_.push_back(window);
     seen_.boxes.push_back(RecordMessageBox(window));
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(seen_.boxes.back().FirstButton(), BN_CLICKED), 0);

@@ -15,11 +15,7 @@ namespace {
 
 long Kb(SIZE_T bytes) { return static_cast<long>(bytes / 1024); }
 
-std::string Signed(long value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%+ld", value);
-  return text;
-}
+std::string Signed(long value) { return (value >= 0 ? "+" : "") + std::to_string(value); }
 
 long BusyKb(HANDLE heap) {
   const long long busy = host::HeapBusyBytes(heap);
