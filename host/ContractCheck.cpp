@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -17,6 +16,7 @@
 #include "host/RecordCheck.h"
 #include "plugin/PlugInContract.h"
 #include "shared/FpuControlWord.h"
+#include "shared/NumberText.h"
 
 namespace host {
 
@@ -28,15 +28,7 @@ constexpr uint8_t kPattern = 0xA5;
 // Keeps one check on one line: control characters are shown escaped.
 std::string OneLine(const std::string& text) {
   std::string line;
-  for (char c : text) {
-    if (c == '\r') {
-      line += "\\r";
-    } else if (c == '\n') {
-      line += "\\n";
-    } else {
-      line += c;
-    }
-  }
+  for (char c : text) line += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
   return line;
 }
 
@@ -72,11 +64,6 @@ std::string Removed(const CallResult& r, int expected) {
                                           " stack bytes, expected " + std::to_string(expected);
 }
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-  return s;
-}
-
 std::vector<uint8_t> Filled(size_t size, uint8_t value) { return std::vector<uint8_t>(size, value); }
 
 std::vector<uint8_t> Garbage(size_t size, unsigned seed) {
@@ -106,9 +93,10 @@ void CheckImage(const std::string& path, Report& report) {
   GetSystemDirectoryA(systemDir, MAX_PATH);
   std::string strangers;
   for (const std::string& module : image.importedModules) {
-    const std::string lower = Lower(module);
-    const bool runtime = lower.rfind("libgcc", 0) == 0 || lower.rfind("libstdc++", 0) == 0 ||
-                         lower.rfind("libwinpthread", 0) == 0;
+    const auto startsWith = [&module](const char* prefix) {
+      return _strnicmp(module.c_str(), prefix, std::strlen(prefix)) == 0;
+    };
+    const bool runtime = startsWith("libgcc") || startsWith("libstdc++") || startsWith("libwinpthread");
     const std::string inSystem = std::string(systemDir) + "\\" + module;
     if (runtime || GetFileAttributesA(inSystem.c_str()) == INVALID_FILE_ATTRIBUTES) strangers += " " + module;
   }
@@ -126,12 +114,10 @@ void CheckFpuAcrossLoad(const std::string& path, uint16_t word, Report& report) 
   const uint16_t afterUnload = shared::ReadFpuControlWord();
   shared::WriteFpuControlWord(saved);
 
-  char detail[96];
-  std::snprintf(detail, sizeof detail, "set 0x%04X, after load 0x%04X, after unload 0x%04X", set, afterLoad,
-                afterUnload);
-  char name[64];
-  std::snprintf(name, sizeof name, "x87 control word 0x%04X kept across load and unload", word);
-  report.Check(name, module && afterLoad == set && afterUnload == set, detail);
+  const auto hex = [](uint16_t value) { return "0x" + shared::HexText(value, 4); };
+  report.Check("x87 control word " + hex(word) + " kept across load and unload",
+               module && afterLoad == set && afterUnload == set,
+               "set " + hex(set) + ", after load " + hex(afterLoad) + ", after unload " + hex(afterUnload));
 }
 
 void CheckLibInfo(const PlugInLibrary& lib, const AddressCheck& address, Report& report,
@@ -214,9 +200,8 @@ void CheckFunctionCodes(const PlugInLibrary& lib, const plugin::TPlugInInfo& inf
     const bool ok =
         r.bytesRemoved == 4 && (hasEntry ? lib.Contains(r.value) && addresses.insert(r.value).second
                                          : r.value == plugin::kResultNoEntry);
-    char detail[96];
-    std::snprintf(detail, sizeof detail, "got 0x%08X, removed %d stack bytes", static_cast<unsigned>(r.value),
-                  r.bytesRemoved);
+    const std::string detail = "got 0x" + shared::HexText(r.value, 8) + ", removed " +
+                               std::to_string(r.bytesRemoved) + " stack bytes";
     report.Check(
         "PlugInFuncProc(" + std::to_string(code) + ") " + (hasEntry ? "gives its own entry" : "gives 0"), ok,
         detail);

@@ -68,8 +68,7 @@ std::vector<HWND> DialogPrinter::TabControls() const {
 HWND DialogPrinter::PushButton() const {
   HWND found = nullptr;
   for (const auto& [id, control] : controls_) {
-    const LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
-    if (!IsClass(control, L"Button") || (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON)) continue;
+    if (!IsPushButton(control)) continue;
     if (found) return nullptr;
     found = control;
   }
@@ -84,12 +83,7 @@ std::string DialogPrinter::Describe(HWND window) const {
   return "window of class " + ClassOf(window);
 }
 
-std::string DialogPrinter::Focus() const {
-  GUITHREADINFO gui{};
-  gui.cbSize = sizeof gui;
-  GetGUIThreadInfo(threadId_, &gui);
-  return Describe(gui.hwndFocus);
-}
+std::string DialogPrinter::Focus() const { return Describe(GuiThreadOf(threadId_).hwndFocus); }
 
 std::string DialogPrinter::PageText(HWND page) const {
   return page ? Describe(page) + " " + Quoted(Utf8(TextOf(page))) : std::string("none");
@@ -102,9 +96,7 @@ void DialogPrinter::PrintDialog() {
   Line("dialog client " + std::to_string(at.clientSize.cx) + "x" + std::to_string(at.clientSize.cy) +
        " at (" + std::to_string(at.clientOrigin.x) + "," + std::to_string(at.clientOrigin.y) + ")");
   Line("dialog window " + Box(at.outer));
-  GUITHREADINFO gui{};
-  gui.cbSize = sizeof gui;
-  GetGUIThreadInfo(threadId_, &gui);
+  const GUITHREADINFO gui = GuiThreadOf(threadId_);
   Line("dialog active " + YesNo(gui.hwndActive == dialog_) + ", focus on " + Describe(gui.hwndFocus));
   Line("host window enabled " + YesNo(IsWindowEnabled(owner_) != FALSE));
 }

@@ -4,8 +4,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cwchar>
+#include <filesystem>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -16,6 +19,7 @@
 #include "host/PlugInLibrary.h"
 #include "host/WindowCapture.h"
 #include "host/WindowRead.h"
+#include "toolkit/Text.h"
 
 namespace host {
 
@@ -30,24 +34,18 @@ constexpr DWORD kActivateTimeoutMs = 3000;
 constexpr DWORD kCloseTimeoutMs = 10000;
 
 // Keeps the file name valid whatever the caption holds.
-std::wstring FileNamePart(const std::wstring& caption) {
-  std::wstring part;
-  for (wchar_t c : caption) {
-    const bool bad = c < 0x20 || std::wstring_view(L"\\/:*?\"<>| ").find(c) != std::wstring_view::npos;
-    part += bad ? L'_' : c;
-  }
-  return part;
+std::wstring FileNamePart(std::wstring caption) {
+  std::replace_if(
+      caption.begin(), caption.end(), [](wchar_t c) { return c < 0x20 || std::wcschr(L"\\/:*?\"<>| ", c); },
+      L'_');
+  return caption;
 }
 
 // Creates the folder and any missing folders above it.
 bool MakeDirectories(const std::wstring& path) {
-  for (size_t at = path.find_first_of(L"\\/", 1); at != std::wstring::npos;
-       at = path.find_first_of(L"\\/", at + 1)) {
-    CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-  }
-  CreateDirectoryW(path.c_str(), nullptr);
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  std::error_code error;
+  std::filesystem::create_directories(path, error);
+  return std::filesystem::is_directory(path, error);
 }
 
 bool Answers(HWND window) {
@@ -181,17 +179,12 @@ class DialogWatcher {
       }
       if (TakeMessageBoxes() > 0) continue;
       const DWORD start = GetTickCount();
-      while (ActiveWindow() != dialog_ && GetTickCount() - start < kActivateTimeoutMs) Sleep(10);
+      while (GuiThreadOf(threadId_).hwndActive != dialog_ && GetTickCount() - start < kActivateTimeoutMs)
+        Sleep(10);
       if (Answers(dialog_) && TakeMessageBoxes() == 0) return true;
     }
     Fail("message boxes keep coming");
     return false;
-  }
-
-  HWND ActiveWindow() const {
-    GUITHREADINFO gui{};
-    gui.cbSize = sizeof gui;
-    return GetGUIThreadInfo(threadId_, &gui) ? gui.hwndActive : nullptr;
   }
 
   // A mouse click in the middle of the tab: the tab control handles it as
@@ -342,7 +335,9 @@ int RunDialogReport(const std::string& libPath, const std::string& screenshotDir
   int failures = 0;
   bool dialogDestroyed = false;
   {
-    DialogWatcher watcher(GetCurrentThreadId(), owner.Handle(), FromAnsi(screenshotDir), screenshotDir, out);
+    DialogWatcher watcher(GetCurrentThreadId(), owner.Handle(),
+                          toolkit::Widen(screenshotDir.c_str(), toolkit::TextEncoding::Ansi), screenshotDir,
+                          out);
     result = PlugInLibrary::Entry(execute, owner.Handle());
     watcher.EntryReturned();
     failures = watcher.Finish();

@@ -1,14 +1,25 @@
 #include "host/EntryWatcher.h"
 
+#include <algorithm>
+#include <exception>
+
 #include "host/WindowRead.h"
 
 namespace host {
 
+namespace {
+
+// A close that has not taken effect after this long is sent again.
+constexpr DWORD kRetryMs = 1000;
+
+bool IsMessageBox(HWND window) { return IsClass(window, L"#32770") && IsWindowVisible(window); }
+
+}  // namespace
+
 HWND FindMessageBox(DWORD threadId) {
-  for (HWND window : ThreadWindows(threadId)) {
-    if (IsClass(window, L"#32770") && IsWindowVisible(window)) return window;
-  }
-  return nullptr;
+  const std::vector<HWND> windows = ThreadWindows(threadId);
+  const auto box = std::find_if(windows.begin(), windows.end(), IsMessageBox);
+  return box == windows.end() ? nullptr : *box;
 }
 
 SeenMessageBox RecordMessageBox(HWND box) {
@@ -36,8 +47,7 @@ SeenMessageBox RecordMessageBox(HWND box) {
 }
 
 bool DismissMessageBox(HWND box, const SeenMessageBox& seen, DWORD timeoutMs) {
-  const int button = seen.buttonIds.empty() ? IDOK : seen.buttonIds.front();
-  PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(seen.FirstButton(), BN_CLICKED), 0);
   // Wait until it is gone, so the next watch cannot see it again.
   const DWORD start = GetTickCount();
   while (IsWindow(box)) {
@@ -47,44 +57,93 @@ bool DismissMessageBox(HWND box, const SeenMessageBox& seen, DWORD timeoutMs) {
   return true;
 }
 
-EntryWatcher::EntryWatcher(DWORD threadId, DWORD closeAfterMs)
-    : threadId_(threadId),
-      closeAfterMs_(closeAfterMs),
-      before_(ThreadWindows(threadId)),
-      worker_([this] { Run(); }) {}
+EntryWatcher::EntryWatcher(WatchOptions options)
+    : options_(std::move(options)), before_(ThreadWindows(threadId_)) {
+  current_ = this;
+  // The shortest period the system keeps.
+  timer_ = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, Tick);
+}
+
+EntryWatcher::EntryWatcher(DWORD, DWORD closeAfterMs) : EntryWatcher(WatchOptions{0, closeAfterMs, {}}) {}
 
 const Watched& EntryWatcher::Stop() {
-  stop_ = true;
-  if (worker_.joinable()) worker_.join();
+  if (timer_) KillTimer(nullptr, timer_);
+  timer_ = 0;
+  if (current_ == this) current_ = nullptr;
   return seen_;
 }
 
-void EntryWatcher::Run() {
-  HWND shown = nullptr;
-  DWORD shownAt = 0, closedAt = 0;
-  while (!stop_) {
-    if (HWND box = FindMessageBox(threadId_)) {
-      const SeenMessageBox seen = RecordMessageBox(box);
-      seen_.boxes.push_back(seen);
-      DismissMessageBox(box, seen, 5000);
-      continue;
-    }
-    const HWND dialog = NewWindowOf(threadId_, before_);
-    if (dialog && dialog != shown) {
-      ++seen_.dialogs;
-      seen_.dialogOwners.push_back(GetWindow(dialog, GW_OWNER));
-      shown = dialog;
-      shownAt = GetTickCount();
-      closedAt = 0;
-    }
-    if (!dialog) shown = nullptr;
-    const DWORD now = GetTickCount();
-    if (dialog && now - shownAt >= closeAfterMs_ && (closedAt == 0 || now - closedAt > 500)) {
-      PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-      closedAt = now;
-    }
-    Sleep(10);
+void CALLBACK EntryWatcher::Tick(HWND, UINT, UINT_PTR, DWORD) noexcept {
+  EntryWatcher* watcher = current_;
+  if (!watcher) return;
+  watcher->Guard([watcher] {
+    // A message box, even one raised inside the action, would otherwise
+    // hold the call forever.
+    watcher->DismissMessageBoxes();
+    if (!watcher->busy_) watcher->Step();
+  });
+}
+
+template <typename Body>
+void EntryWatcher::Guard(Body body) noexcept {
+  try {
+    body();
+  } catch (const std::exception& error) {
+    NoteError(error.what());
+  } catch (...) {
+    NoteError("unknown exception");
   }
+}
+
+void EntryWatcher::NoteError(const char* text) noexcept {
+  try {
+    seen_.actionError = text;
+  } catch (...) {
+    // No memory for the text: the failure still shows as a non-empty field.
+    seen_.actionError.clear();
+    seen_.actionError.push_back('?');
+  }
+}
+
+void EntryWatcher::DismissMessageBoxes() {
+  for (HWND window : ThreadWindows(threadId_)) {
+    if (!IsMessageBox(window) || std::find(dismissed_.begin(), dismissed_.end(), window) != dismissed_.end())
+      continue;
+    dismissed_.push_back(window);
+    seen_.boxes.push_back(RecordMessageBox(window));
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(seen_.boxes.back().FirstButton(), BN_CLICKED), 0);
+  }
+}
+
+void EntryWatcher::Step() {
+  const HWND dialog = NewWindowOf(threadId_, before_);
+  if (dialog != shown_) {
+    shown_ = dialog;
+    if (!dialog) return;
+    ++seen_.dialogs;
+    seen_.dialogOwners.push_back(GetWindow(dialog, GW_OWNER));
+    shownAt_ = GetTickCount();
+    closedAt_ = 0;
+    if (options_.action) {
+      busy_ = true;
+      Guard([&] { options_.action(dialog); });
+      busy_ = false;
+      if (!IsWindow(dialog)) return;
+    }
+  }
+  const DWORD now = GetTickCount();
+  if (!dialog || now - shownAt_ < options_.closeAfterMs || (closedAt_ != 0 && now - closedAt_ < kRetryMs))
+    return;
+  if (closedAt_ != 0) ++seen_.closeRetries;
+  closedAt_ = now;
+  if (options_.closeControl) {
+    if (const HWND control = FindById(dialog, options_.closeControl)) {
+      PostMessageW(control, BM_CLICK, 0, 0);
+      return;
+    }
+    seen_.closeControlMissing = true;
+  }
+  PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
 }  // namespace host

@@ -1,13 +1,13 @@
-// Watches a thread while a plug-in entry runs there: records and dismisses
-// its message boxes and closes its dialogs, so a call can be checked without
-// a person at the screen.
+// Watches a plug-in entry from inside its own message loop: a thread timer
+// ticks while the entry's dialog or message box dispatches messages; each
+// tick records and dismisses the thread's message boxes and closes its
+// dialogs, so a call can be checked without a person at the screen.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
+#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace host {
@@ -19,32 +19,46 @@ struct SeenMessageBox {
   HWND owner = nullptr;
   std::vector<int> buttonIds;  // IDOK, IDCANCEL, ... of its buttons
   HICON icon = nullptr;        // the picture it shows, or null
+  // What dismissing it presses: its first button, OK when it has none.
+  int FirstButton() const { return buttonIds.empty() ? IDOK : buttonIds.front(); }
 };
 
 // A visible message box among the thread's top-level windows, or null.
 HWND FindMessageBox(DWORD threadId);
 // Reads what a message box shows. Works from any thread of the process.
 SeenMessageBox RecordMessageBox(HWND box);
-// Presses the box's first button (OK when it has none) and waits up to
-// `timeoutMs` for it to go away; true when it went.
+// Presses the box's first button and waits up to `timeoutMs` for it to go
+// away (from another thread than the box's); true when it went.
 bool DismissMessageBox(HWND box, const SeenMessageBox& seen, DWORD timeoutMs);
+
+struct WatchOptions {
+  // The control whose click closes a dialog; 0 for the close box.
+  int closeControl = 0;
+  // How long a dialog stays up before it is closed.
+  DWORD closeAfterMs = 50;
+  // Runs once on each dialog before it is closed; it may dispatch messages
+  // itself (ticks meanwhile only dismiss message boxes).
+  std::function<void(HWND dialog)> action;
+};
 
 // What an entry showed while watched.
 struct Watched {
-  int dialogs = 0;  // showings
+  int dialogs = 0;  // showings: a new visible titled window of the thread
   std::vector<HWND> dialogOwners;
   std::vector<SeenMessageBox> boxes;
+  int closeRetries = 0;              // closes sent again to a dialog still up a second later
+  bool closeControlMissing = false;  // the close box was used instead
+  std::string actionError;           // what the action threw, if it did
   // The first box, or one with `seen` false.
   SeenMessageBox FirstBox() const { return boxes.empty() ? SeenMessageBox{} : boxes.front(); }
 };
 
-// From a second thread, until stopped: dismisses every message box of the
-// thread and closes every dialog it shows (a new titled window) as its close
-// box does, `closeAfterMs` after it appeared; a close that did not take is
-// repeated.
+// Watches the calling thread from construction until Stop.
 class EntryWatcher {
  public:
-  explicit EntryWatcher(DWORD threadId = ::GetCurrentThreadId(), DWORD closeAfterMs = 50);
+  explicit EntryWatcher(WatchOptions options = {});
+  // `threadId` must be the calling thread's.
+  EntryWatcher(DWORD threadId, DWORD closeAfterMs);
   ~EntryWatcher() { Stop(); }
   EntryWatcher(const EntryWatcher&) = delete;
   EntryWatcher& operator=(const EntryWatcher&) = delete;
@@ -52,14 +66,24 @@ class EntryWatcher {
   const Watched& Stop();
 
  private:
-  void Run();
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) noexcept;
+  template <typename Body>
+  void Guard(Body body) noexcept;
+  void NoteError(const char* text) noexcept;
+  void DismissMessageBoxes();
+  void Step();
 
-  DWORD threadId_;
-  DWORD closeAfterMs_;
+  static inline thread_local EntryWatcher* current_ = nullptr;
+  WatchOptions options_;
+  DWORD threadId_ = ::GetCurrentThreadId();
   std::vector<HWND> before_;
-  std::atomic<bool> stop_{false};
+  std::vector<HWND> dismissed_;
+  HWND shown_ = nullptr;
+  DWORD shownAt_ = 0;
+  DWORD closedAt_ = 0;
+  bool busy_ = false;
+  UINT_PTR timer_ = 0;
   Watched seen_;
-  std::thread worker_;
 };
 
 }  // namespace host

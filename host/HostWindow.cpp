@@ -7,15 +7,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "host/PlugInLibrary.h"
-#include "host/VersionText.h"
+#include "toolkit/Text.h"
+#include "verinfo/VerInfo.h"
 
 namespace host {
 
 namespace {
 
-constexpr char kClassName[] = "PdlHostWindow";
 constexpr char kTitle[] = "Installed Plug-In's";
 constexpr char kNoExecute[] = "This plug-in has no Execute entry.";
 
@@ -27,54 +28,44 @@ enum ControlId : int {
   kIdClose = IDCANCEL,  // so Escape closes, as in any dialog
 };
 
-// Owns one handle and gives it back with `Free` when it goes out of scope.
-template <typename Handle, auto Free>
-struct Owned {
-  Handle handle{};
-  Owned() = default;
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-  ~Owned() {
-    if (handle) Free(handle);
+// The window as an in-memory dialog template: the dialog manager then lays
+// it out in dialog units of its font, centres it, moves the keyboard focus
+// and presses the default button, as in the host's own dialogs.
+class DialogTemplate {
+ public:
+  DialogTemplate(const char* title, DWORD style, short width, short height) {
+    Append(DLGTEMPLATE{style | DS_SETFONT | DS_CENTER, WS_EX_CONTROLPARENT, 0, 0, 0, width, height});
+    Append(WORD{0});  // no menu
+    Append(WORD{0});  // the dialog class
+    Text(toolkit::Widen(title, toolkit::TextEncoding::Ansi));
+    Append(WORD{8});  // points
+    Text(L"MS Shell Dlg");
   }
-};
-
-// The window is normally gone already when the loop ends.
-void DestroyIfAlive(HWND wnd) {
-  if (IsWindow(wnd)) DestroyWindow(wnd);
-}
-
-using FontHandle = Owned<HFONT, [](HFONT font) { DeleteObject(font); }>;
-using WindowHandle = Owned<HWND, DestroyIfAlive>;
-using WindowClass = Owned<ATOM, [](ATOM) { UnregisterClassA(kClassName, GetModuleHandleA(nullptr)); }>;
-using ScreenDc = Owned<HDC, [](HDC dc) { ReleaseDC(nullptr, dc); }>;
-
-// Layout is in dialog units of the window's font, so it scales with the
-// display density the way a dialog template would.
-struct DialogUnits {
-  int baseX = 6;
-  int baseY = 13;
-  int X(int units) const { return MulDiv(units, baseX, 4); }
-  int Y(int units) const { return MulDiv(units, baseY, 8); }
-};
-
-DialogUnits MeasureFont(HFONT font) {
-  DialogUnits units;
-  ScreenDc screen;
-  screen.handle = GetDC(nullptr);
-  HDC dc = screen.handle;
-  if (!dc) return units;
-  HGDIOBJ old = SelectObject(dc, font);
-  TEXTMETRICA metrics{};
-  SIZE extent{};
-  static constexpr char kSample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-  if (GetTextMetricsA(dc, &metrics) && GetTextExtentPoint32A(dc, kSample, 52, &extent)) {
-    units.baseX = (extent.cx / 26 + 1) / 2;
-    units.baseY = metrics.tmHeight;
+  void Control(const wchar_t* cls, const std::string& text, DWORD style, int id, short x, short y,
+               short width, short height, DWORD exStyle = 0) {
+    bytes_.resize((bytes_.size() + 3) & ~size_t{3});
+    Append(
+        DLGITEMTEMPLATE{WS_CHILD | WS_VISIBLE | style, exStyle, x, y, width, height, static_cast<WORD>(id)});
+    Text(cls);
+    Text(toolkit::Widen(text.c_str(), toolkit::TextEncoding::Ansi));
+    Append(WORD{0});  // no creation data
+    ++reinterpret_cast<DLGTEMPLATE*>(bytes_.data())->cdit;
   }
-  SelectObject(dc, old);
-  return units;
-}
+  const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(bytes_.data()); }
+
+ private:
+  template <typename T>
+  void Append(const T& value) {
+    const auto* from = reinterpret_cast<const uint8_t*>(&value);
+    bytes_.insert(bytes_.end(), from, from + sizeof value);
+  }
+  void Text(const std::wstring& text) {
+    const auto* from = reinterpret_cast<const uint8_t*>(text.c_str());
+    bytes_.insert(bytes_.end(), from, from + (text.size() + 1) * sizeof(wchar_t));
+  }
+
+  std::vector<uint8_t> bytes_;
+};
 
 struct HostState {
   const plugin::TPlugInLibInfo* lib = nullptr;
@@ -82,42 +73,35 @@ struct HostState {
   std::string version;
   uint32_t about = 0;
   uint32_t execute = 0;
-  HFONT font = nullptr;
-  DialogUnits du;
-  HWND lastFocus = nullptr;
 };
 
-constexpr int kClientWidth = 320;  // dialog units
-constexpr int kClientHeight = 178;
-constexpr int kMargin = 7;
-constexpr int kButtonWidth = 50;
-constexpr int kButtonHeight = 14;
+constexpr short kClientWidth = 320;  // dialog units
+constexpr short kClientHeight = 178;
+constexpr short kMargin = 7;
+constexpr short kButtonWidth = 50;
+constexpr short kButtonHeight = 14;
 
-HWND AddControl(HWND parent, const HostState& state, const char* cls, const char* text, DWORD style, int id,
-                int x, int y, int w, int h, DWORD exStyle = 0) {
-  const DialogUnits& du = state.du;
-  HWND control = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, du.X(x), du.Y(y), du.X(w),
-                                 du.Y(h), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 GetModuleHandleA(nullptr), nullptr);
-  if (control) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), FALSE);
-  return control;
+// Dialog units across, in pixels.
+int PixelsAcross(HWND dialog, int units) {
+  RECT rect{0, 0, units, 0};
+  MapDialogRect(dialog, &rect);
+  return rect.right;
 }
 
 void AddColumn(HWND list, int index, const char* title, int width) {
   LVCOLUMNA column{};
   column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
   column.pszText = const_cast<char*>(title);
-  column.cx = width;
+  column.cx = PixelsAcross(GetParent(list), width);
   column.iSubItem = index;
   SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
 }
 
 void FillList(HWND list, const HostState& state) {
-  const DialogUnits& du = state.du;
   SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-  AddColumn(list, 0, "Name", du.X(120));
-  AddColumn(list, 1, "Type", du.X(90));
-  AddColumn(list, 2, "Library", du.X(80));
+  AddColumn(list, 0, "Name", 120);
+  AddColumn(list, 1, "Type", 90);
+  AddColumn(list, 2, "Library", 80);
   const std::string cells[] = {FieldText(state.plugIn->PlugInName), FieldText(state.plugIn->PlugInCaption),
                                FieldText(state.lib->LibFileName)};
   LVITEMA item{};
@@ -135,44 +119,43 @@ void FillList(HWND list, const HostState& state) {
   SendMessageA(list, LVM_SETCOLUMNWIDTH, 2, LVSCW_AUTOSIZE_USEHEADER);
 }
 
-void CreateControls(HWND wnd, HostState& state) {
-  const int inner = kClientWidth - 2 * kMargin;
-  HWND list =
-      AddControl(wnd, state, WC_LISTVIEWA, "",
+DialogTemplate HostTemplate(const HostState& state) {
+  DialogTemplate dialog(kTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE,
+                        kClientWidth, kClientHeight);
+  const short inner = kClientWidth - 2 * kMargin;
+  // The list comes first, so it has the focus first.
+  dialog.Control(WC_LISTVIEWW, "",
                  WS_TABSTOP | WS_GROUP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
                  kIdList, kMargin, kMargin, inner, 70, WS_EX_CLIENTEDGE);
-  if (list) FillList(list, state);
 
   const DWORD label = SS_LEFT | SS_NOPREFIX;
-  const int valueX = kMargin + 70;
-  const int valueWidth = kClientWidth - kMargin - valueX;
-  AddControl(wnd, state, "STATIC", "Library version:", label, -1, kMargin, 84, 68, 8);
-  AddControl(wnd, state, "STATIC", state.version.c_str(), label | SS_ENDELLIPSIS, -1, valueX, 84, valueWidth,
-             8);
-  AddControl(wnd, state, "STATIC", "Library copyright:", label, -1, kMargin, 96, 68, 8);
-  AddControl(wnd, state, "STATIC", FieldText(state.lib->LibCopyright).c_str(), label | SS_ENDELLIPSIS, -1,
-             valueX, 96, valueWidth, 8);
-  AddControl(wnd, state, "BUTTON", "Plug-In description", BS_GROUPBOX, -1, kMargin, 110, inner, 38);
-  AddControl(wnd, state, "STATIC", FieldText(state.plugIn->PlugInDescription).c_str(), label, -1, kMargin + 7,
-             122, inner - 14, 20);
+  const short valueX = kMargin + 70;
+  const short valueWidth = kClientWidth - kMargin - valueX;
+  dialog.Control(L"STATIC", "Library version:", label, -1, kMargin, 84, 68, 8);
+  dialog.Control(L"STATIC", state.version, label | SS_ENDELLIPSIS, -1, valueX, 84, valueWidth, 8);
+  dialog.Control(L"STATIC", "Library copyright:", label, -1, kMargin, 96, 68, 8);
+  dialog.Control(L"STATIC", FieldText(state.lib->LibCopyright), label | SS_ENDELLIPSIS, -1, valueX, 96,
+                 valueWidth, 8);
+  dialog.Control(L"BUTTON", "Plug-In description", BS_GROUPBOX, -1, kMargin, 110, inner, 38);
+  dialog.Control(L"STATIC", FieldText(state.plugIn->PlugInDescription), label, -1, kMargin + 7, 122,
+                 inner - 14, 20);
 
-  const int buttonY = kClientHeight - kMargin - kButtonHeight;
-  const int closeX = kClientWidth - kMargin - kButtonWidth;
-  const int executeX = closeX - 4 - kButtonWidth;
-  const int aboutX = executeX - 4 - kButtonWidth;
-  AddControl(wnd, state, "STATIC", state.execute ? "" : kNoExecute, label | SS_ENDELLIPSIS, kIdResult,
-             kMargin, buttonY + 3, aboutX - kMargin - 4, 8);
+  const short buttonY = kClientHeight - kMargin - kButtonHeight;
+  const short closeX = kClientWidth - kMargin - kButtonWidth;
+  const short executeX = closeX - 4 - kButtonWidth;
+  const short aboutX = executeX - 4 - kButtonWidth;
+  dialog.Control(L"STATIC", state.execute ? "" : kNoExecute, label | SS_ENDELLIPSIS, kIdResult, kMargin,
+                 buttonY + 3, aboutX - kMargin - 4, 8);
   // Execute is the default button; without it Enter closes instead.
   const DWORD push = WS_TABSTOP | BS_PUSHBUTTON;
   const DWORD defPush = WS_TABSTOP | BS_DEFPUSHBUTTON;
-  AddControl(wnd, state, "BUTTON", "About", push | WS_GROUP | (state.about ? 0 : WS_DISABLED), kIdAbout,
-             aboutX, buttonY, kButtonWidth, kButtonHeight);
-  AddControl(wnd, state, "BUTTON", "Execute", state.execute ? defPush : push | WS_DISABLED, kIdExecute,
-             executeX, buttonY, kButtonWidth, kButtonHeight);
-  AddControl(wnd, state, "BUTTON", "Close", state.execute ? push : defPush, kIdClose, closeX, buttonY,
-             kButtonWidth, kButtonHeight);
-  // The list has the focus first, as the first control of a dialog would.
-  state.lastFocus = list;
+  dialog.Control(L"BUTTON", "About", push | WS_GROUP | (state.about ? 0 : WS_DISABLED), kIdAbout, aboutX,
+                 buttonY, kButtonWidth, kButtonHeight);
+  dialog.Control(L"BUTTON", "Execute", state.execute ? defPush : push | WS_DISABLED, kIdExecute, executeX,
+                 buttonY, kButtonWidth, kButtonHeight);
+  dialog.Control(L"BUTTON", "Close", state.execute ? push : defPush, kIdClose, closeX, buttonY, kButtonWidth,
+                 kButtonHeight);
+  return dialog;
 }
 
 // The stack is put right again by the caller, so a wrong convention is only
@@ -210,60 +193,47 @@ void CallEntry(HWND wnd, const HostState& state, int id) {
   }
 }
 
-LRESULT HandleMessage(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam, HostState& state) {
+INT_PTR HandleMessage(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam, const HostState& state) {
   switch (message) {
-    case WM_CREATE:
-      CreateControls(wnd, state);
-      return 0;
-    case WM_ACTIVATE:
-      // Keep the keyboard focus where it was across message boxes and
-      // switches to other programs, as a dialog does.
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(wnd, focus)) state.lastFocus = focus;
-      } else if (state.lastFocus && IsWindow(state.lastFocus)) {
-        SetFocus(state.lastFocus);
-        return 0;
-      }
-      break;
-    case DM_GETDEFID:
-      return MAKELRESULT(state.execute ? kIdExecute : kIdClose, DC_HASDEFID);
+    case WM_INITDIALOG:
+      // The system's application icon, the small one in its own size.
+      SendMessageA(wnd, WM_SETICON, ICON_BIG,
+                   reinterpret_cast<LPARAM>(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION))));
+      SendMessageA(wnd, WM_SETICON, ICON_SMALL,
+                   reinterpret_cast<LPARAM>(LoadImageA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION),
+                                                       IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                       GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+      FillList(GetDlgItem(wnd, kIdList), state);
+      // No focus yet: it goes to the list when the window is shown and
+      // activated, which a focus set while it is hidden would forestall.
+      return FALSE;
     case WM_COMMAND:
       if (HIWORD(wParam) != BN_CLICKED) break;
       if (LOWORD(wParam) == kIdClose) {
-        DestroyWindow(wnd);
+        EndDialog(wnd, 0);
       } else {
         CallEntry(wnd, state, LOWORD(wParam));
       }
-      return 0;
+      return TRUE;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->idFrom == kIdList && header->code == NM_DBLCLK) CallEntry(wnd, state, kIdExecute);
       break;
     }
-    case WM_CLOSE:
-      DestroyWindow(wnd);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
   }
-  return DefWindowProcA(wnd, message, wParam, lParam);
+  return FALSE;
 }
 
-LRESULT CALLBACK WindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* state = reinterpret_cast<HostState*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-  if (!state) return DefWindowProcA(wnd, message, wParam, lParam);
+INT_PTR CALLBACK DialogProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) SetWindowLongPtrA(wnd, DWLP_USER, lParam);
+  const auto* state = reinterpret_cast<const HostState*>(GetWindowLongPtrA(wnd, DWLP_USER));
+  if (!state) return FALSE;
   try {
     return HandleMessage(wnd, message, wParam, lParam, *state);
   } catch (...) {
     // Nothing may unwind into the system's dispatcher; a failed command
     // leaves the window as it was.
-    return message == WM_CREATE ? -1 : 0;
+    return FALSE;
   }
 }
 
@@ -273,70 +243,14 @@ int Fail(const std::string& text) {
   return 1;
 }
 
-// An entry address is only called when it lies inside the library: anything
-// else would bring the host down instead of reporting the library's fault.
-HFONT CreateDialogFont() {
-  ScreenDc screen;
-  screen.handle = GetDC(nullptr);
-  const int dpi = screen.handle ? GetDeviceCaps(screen.handle, LOGPIXELSY) : 96;
-  return CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                     "MS Shell Dlg");
-}
-
-int ShowWindowAndRun(HostState& state) {
+int ShowWindowAndRun(const HostState& state) {
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
   if (!InitCommonControlsEx(&controls)) return Fail("cannot initialise the common controls");
-
-  FontHandle font;
-  font.handle = CreateDialogFont();
-  state.font = font.handle ? font.handle : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = &WindowProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = kClassName;
-  WindowClass windowClass;
-  windowClass.handle = RegisterClassExA(&wc);
-  if (!windowClass.handle) {
-    return Fail("cannot register the window class (error " + std::to_string(GetLastError()) + ")");
-  }
-
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  const DWORD exStyle = WS_EX_CONTROLPARENT;
-  state.du = MeasureFont(state.font);
-  RECT frame{0, 0, state.du.X(kClientWidth), state.du.Y(kClientHeight)};
-  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  const int x = work.left + (work.right - work.left - width) / 2;
-  const int y = work.top + (work.bottom - work.top - height) / 2;
-
-  WindowHandle window;
-  window.handle = CreateWindowExA(exStyle, kClassName, kTitle, style, x, y, width, height, nullptr, nullptr,
-                                  instance, &state);
-  if (!window.handle) {
+  const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), HostTemplate(state).Get(),
+                                                 nullptr, DialogProc, reinterpret_cast<LPARAM>(&state));
+  if (result == -1)
     return Fail("cannot create the host window (error " + std::to_string(GetLastError()) + ")");
-  }
-  ShowWindow(window.handle, SW_SHOWNORMAL);
-  UpdateWindow(window.handle);
-
-  MSG msg;
-  BOOL got;
-  while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
-    if (got == -1) return Fail("the message loop failed (error " + std::to_string(GetLastError()) + ")");
-    if (IsWindow(window.handle) && IsDialogMessageA(window.handle, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return static_cast<int>(msg.wParam);
+  return static_cast<int>(result);
 }
 
 }  // namespace
@@ -355,7 +269,8 @@ int RunHostWindow(const std::string& libPath) {
   char modulePath[MAX_PATH];
   const DWORD length = GetModuleFileNameA(lib.Module(), modulePath, MAX_PATH);
   state.version =
-      FileVersionText(length > 0 && length < MAX_PATH ? std::string(modulePath, length) : libPath);
+      verinfo::TVersionInfo(length > 0 && length < MAX_PATH ? modulePath : libPath.c_str()).FileVersionText();
+  if (state.version.empty()) state.version = "unknown";
   state.about = entries.about;
   state.execute = entries.execute;
   return ShowWindowAndRun(state);

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "host/WindowRead.h"
+
 namespace host {
 
 namespace {
@@ -76,24 +78,6 @@ long CountKernelHandles() {
     return count;
   }
   return -1;
-}
-
-BOOL CALLBACK CountOne(HWND, LPARAM count) {
-  ++*reinterpret_cast<long*>(count);
-  return TRUE;
-}
-
-struct WindowCount {
-  long top = 0;
-  long all = 0;
-};
-
-BOOL CALLBACK CountTree(HWND window, LPARAM context) {
-  auto* count = reinterpret_cast<WindowCount*>(context);
-  ++count->top;
-  ++count->all;
-  ::EnumChildWindows(window, CountOne, reinterpret_cast<LPARAM>(&count->all));
-  return TRUE;
 }
 
 // Wine keeps the process's GDI handle table in memory that the PEB points
@@ -169,24 +153,21 @@ long CountGdiEntries(const GdiEntry* table) {
   return count;
 }
 
-const GdiEntry* gdiTable = nullptr;  // found by the check below
-
-enum class GdiSource { None, GuiResources, HandleTable };
-
 struct GdiCheck {
-  GdiSource source = GdiSource::None;
+  bool guiResources = false;
+  const GdiEntry* table = nullptr;  // counted where GetGuiResources is a stub
   std::string method;
 };
 
 GdiCheck CheckGdiCounting() {
   // Where the documented call answers (Windows), it is the one to use.
   if (::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS) > 0) {
-    return {GdiSource::GuiResources, "GetGuiResources(GR_GDIOBJECTS)"};
+    return {true, nullptr, "GetGuiResources(GR_GDIOBJECTS)"};
   }
   const GdiEntry* table = GdiTable();
   if (!table) {
     return {
-        GdiSource::None,
+        false, nullptr,
         "cannot be counted here: GetGuiResources is a stub and no GDI handle table is readable via the PEB"};
   }
   constexpr int kBrushes = 64;
@@ -203,12 +184,11 @@ GdiCheck CheckGdiCounting() {
   for (HBRUSH brush : brushes) ::DeleteObject(brush);
   const long after = CountGdiEntries(table);
   if (!entriesMatch || during - before != kBrushes || after != before) {
-    return {GdiSource::None,
+    return {false, nullptr,
             "cannot be counted here: GetGuiResources is a stub and the PEB's GDI handle table did not follow "
             "64 test brushes"};
   }
-  gdiTable = table;
-  return {GdiSource::HandleTable,
+  return {false, table,
           "used entries of the process's GDI handle table (GdiSharedHandleTable of the PEB, GetGuiResources "
           "being a stub); checked: 64 brushes moved the count by +64 and back"};
 }
@@ -219,25 +199,19 @@ const GdiCheck& Gdi() {
 }
 
 long CountGdiObjects() {
-  switch (Gdi().source) {
-    case GdiSource::GuiResources:
-      return static_cast<long>(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS));
-    case GdiSource::HandleTable:
-      return CountGdiEntries(gdiTable);
-    case GdiSource::None:
-      break;
-  }
-  return -1;
+  const GdiCheck& gdi = Gdi();
+  if (gdi.guiResources) return static_cast<long>(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS));
+  return gdi.table ? CountGdiEntries(gdi.table) : -1;
 }
 
 }  // namespace
 
 ProcessCounters SampleCounters() {
   ProcessCounters counters;
-  WindowCount windows;
-  ::EnumThreadWindows(::GetCurrentThreadId(), CountTree, reinterpret_cast<LPARAM>(&windows));
-  counters.topLevelWindows = windows.top;
-  counters.allWindows = windows.all;
+  for (HWND window : ThreadWindows(::GetCurrentThreadId())) {
+    ++counters.topLevelWindows;
+    counters.allWindows += 1 + static_cast<long>(Descendants(window).size());
+  }
   counters.kernelHandles = CountKernelHandles();
   counters.gdiObjects = CountGdiObjects();
   PROCESS_MEMORY_COUNTERS memory{};
@@ -251,11 +225,7 @@ ProcessCounters SampleCounters() {
 
 int KernelHandleCount() { return static_cast<int>(CountKernelHandles()); }
 
-int ThreadWindowCount() {
-  long count = 0;
-  ::EnumThreadWindows(::GetCurrentThreadId(), CountOne, reinterpret_cast<LPARAM>(&count));
-  return static_cast<int>(count);
-}
+int ThreadWindowCount() { return static_cast<int>(ThreadWindows(::GetCurrentThreadId()).size()); }
 
 int ProcessThreadCount() {
   HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);

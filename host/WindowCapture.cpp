@@ -6,49 +6,18 @@
 #include <gdiplus.h>
 
 #include <cwchar>
-#include <utility>
 #include <vector>
+
+#include "shared/Scoped.h"
 
 namespace host {
 
 namespace {
 
-// Gives one handle back with `Free` when it goes out of scope.
-template <typename Handle, auto Free>
-class Owned {
- public:
-  explicit Owned(Handle handle) : handle_(handle) {}
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-  ~Owned() {
-    if (handle_) Free(handle_);
-  }
-  Handle Get() const { return handle_; }
+void DisposeImage(Gdiplus::GpBitmap* image) { Gdiplus::DllExports::GdipDisposeImage(image); }
 
- private:
-  Handle handle_;
-};
-
-using ScreenDc = Owned<HDC, [](HDC dc) { ReleaseDC(nullptr, dc); }>;
-using MemoryDc = Owned<HDC, DeleteDC>;
-using Bitmap = Owned<HBITMAP, [](HBITMAP bitmap) { DeleteObject(bitmap); }>;
-using GpImage =
-    Owned<Gdiplus::GpBitmap*, [](Gdiplus::GpBitmap* image) { Gdiplus::DllExports::GdipDisposeImage(image); }>;
-
-// Puts the DC's previous object back before the DC or the object goes.
-class Selection {
- public:
-  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  Selection(const Selection&) = delete;
-  Selection& operator=(const Selection&) = delete;
-  ~Selection() {
-    if (previous_) SelectObject(dc_, previous_);
-  }
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
+using Bitmap = shared::Scoped<HBITMAP, shared::DeleteGdiObject>;
+using GpImage = shared::Scoped<Gdiplus::GpBitmap*, DisposeImage>;
 
 class GdiplusSession {
  public:
@@ -101,20 +70,20 @@ bool SaveWindowPng(HWND window, const std::wstring& path, std::string* error) {
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
 
-  ScreenDc screen(GetDC(nullptr));
+  const shared::ScopedWindowDC screen(nullptr);
   if (!screen.Get()) {
     *error = "cannot get the screen's device context";
     return false;
   }
-  MemoryDc memory(CreateCompatibleDC(screen.Get()));
-  Bitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+  const shared::ScopedDC memory(CreateCompatibleDC(screen.Get()));
+  const Bitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
   if (!memory.Get() || !bitmap.Get()) {
     *error = "cannot create a bitmap of " + std::to_string(width) + "x" + std::to_string(height);
     return false;
   }
   {
     // GDI+ reads the bitmap only once it is out of every DC.
-    Selection selected(memory.Get(), bitmap.Get());
+    const shared::ScopedSelect selected(memory.Get(), bitmap.Get());
     if (!BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY)) {
       *error = "copying from the screen failed (error " + std::to_string(GetLastError()) + ")";
       return false;
@@ -134,7 +103,7 @@ bool SaveWindowPng(HWND window, const std::wstring& path, std::string* error) {
   Gdiplus::GpBitmap* created = nullptr;
   const Gdiplus::GpStatus made =
       Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP(bitmap.Get(), nullptr, &created);
-  GpImage image(created);
+  const GpImage image(created);
   if (made != Gdiplus::Ok || !image.Get()) {
     *error = StatusText("GdipCreateBitmapFromHBITMAP", made);
     return false;

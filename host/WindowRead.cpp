@@ -32,15 +32,6 @@ std::string Utf8(const std::wstring& text) {
   return utf8;
 }
 
-std::wstring FromAnsi(const std::string& text) {
-  if (text.empty()) return {};
-  const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (size <= 0) return {};
-  std::wstring wide(static_cast<size_t>(size), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
 std::vector<HWND> ThreadWindows(DWORD threadId) {
   std::vector<HWND> windows;
   ::EnumThreadWindows(threadId, &CollectWindow, reinterpret_cast<LPARAM>(&windows));
@@ -96,6 +87,18 @@ std::string ClassOf(HWND window) { return Utf8(ClassName(window)); }
 
 bool IsClass(HWND window, const wchar_t* className) {
   return ::lstrcmpiW(ClassName(window).c_str(), className) == 0;
+}
+
+bool IsPushButton(HWND window) {
+  const LONG type = ::GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
+  return IsClass(window, L"Button") && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+}
+
+GUITHREADINFO GuiThreadOf(DWORD threadId) {
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  if (!::GetGUIThreadInfo(threadId, &gui)) gui = GUITHREADINFO{};
+  return gui;
 }
 
 std::wstring TextOf(HWND window) {

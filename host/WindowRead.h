@@ -13,9 +13,6 @@ namespace host {
 
 // UTF-16 to UTF-8, for printing window texts.
 std::string Utf8(const std::wstring& text);
-// The ANSI code page to UTF-16, for window titles and paths given on a
-// command line.
-std::wstring FromAnsi(const std::string& text);
 
 // Lists first, so the caller may change the windows while walking them.
 std::vector<HWND> ThreadWindows(DWORD threadId);
@@ -37,6 +34,10 @@ std::wstring ClassName(HWND window);
 std::string ClassOf(HWND window);
 // Class names compare without case ("Static", "STATIC").
 bool IsClass(HWND window, const wchar_t* className);
+// A plain or default push button (check boxes and the like are buttons too).
+bool IsPushButton(HWND window);
+// The thread's active and focus windows and the like; zeros where unknown.
+GUITHREADINFO GuiThreadOf(DWORD threadId);
 // The window text through the W call: the A one turns what the ANSI code
 // page lacks (Cyrillic, say) into '?'. Sends no message to another
 // process's window.

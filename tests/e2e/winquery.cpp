@@ -35,6 +35,8 @@
 #include <vector>
 
 #include "host/WindowRead.h"
+#include "toolkit/Clipboard.h"
+#include "toolkit/Text.h"
 
 namespace {
 
@@ -51,13 +53,10 @@ std::string Quoted(HWND window) {
 
 const char* YesNo(bool value) { return value ? "yes" : "no"; }
 
-// Plain and default push buttons; check boxes and the like are buttons too.
 void PrintPushButtons(HWND root) {
   std::string ids;
   for (HWND window : host::Descendants(root)) {
-    const LONG type = GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
-    if (!host::IsClass(window, L"Button") || (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON)) continue;
-    ids += " " + std::to_string(GetDlgCtrlID(window));
+    if (host::IsPushButton(window)) ids += " " + std::to_string(GetDlgCtrlID(window));
   }
   std::printf("pushbuttons%s\n", ids.c_str());
 }
@@ -122,19 +121,6 @@ int PrintClipboard() {
   return 0;
 }
 
-int SetClipboard(const char* text) {
-  const std::wstring wide = host::FromAnsi(text);
-  const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  if (!memory || !OpenClipboard(nullptr)) return 1;
-  std::memcpy(GlobalLock(memory), wide.c_str(), bytes);
-  GlobalUnlock(memory);
-  EmptyClipboard();
-  const bool set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-  CloseClipboard();
-  return set ? 0 : 1;
-}
-
 int HoldClipboard(int milliseconds) {
   if (!OpenClipboard(nullptr)) return 1;
   std::printf("held\n");
@@ -148,13 +134,15 @@ int HoldClipboard(int milliseconds) {
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--clipboard") == 0) return PrintClipboard();
-  if (argc == 3 && std::strcmp(argv[1], "--set-clipboard") == 0) return SetClipboard(argv[2]);
+  if (argc == 3 && std::strcmp(argv[1], "--set-clipboard") == 0) {
+    return toolkit::PutClipboardText(nullptr, toolkit::Widen(argv[2], toolkit::TextEncoding::Ansi)) ? 0 : 1;
+  }
   if (argc == 3 && std::strcmp(argv[1], "--hold-clipboard") == 0) return HoldClipboard(std::atoi(argv[2]));
   if (argc < 2) {
     std::fprintf(stderr, "usage: winquery TITLE [ID ...]\n");
     return 2;
   }
-  const HWND window = FindWindowW(nullptr, host::FromAnsi(argv[1]).c_str());
+  const HWND window = FindWindowW(nullptr, toolkit::Widen(argv[1], toolkit::TextEncoding::Ansi).c_str());
   if (!window) {
     std::printf("window none\n");
     return 1;
@@ -167,18 +155,15 @@ int main(int argc, char** argv) {
               at.clientSize.cy);
   std::printf("visible %s\n", YesNo(IsWindowVisible(window)));
   std::printf("enabled %s\n", YesNo(IsWindowEnabled(window)));
-  GUITHREADINFO gui{};
-  gui.cbSize = sizeof gui;
-  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui);
+  const GUITHREADINFO gui = host::GuiThreadOf(GetWindowThreadProcessId(window, nullptr));
   std::printf("active %s\n", YesNo(gui.hwndActive == window));
   std::printf("focus %s\n", FocusText(window, gui.hwndFocus).c_str());
 
   if (HWND tabs = host::FindByClass(window, WC_TABCONTROLW)) {
     std::printf("tabs %d %d\n", static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0)),
                 host::SelectedTab(tabs));
-    for (HWND page : host::Children(tabs)) {
-      if (IsWindowVisible(page)) std::printf("page %d %s\n", GetDlgCtrlID(page), Quoted(page).c_str());
-    }
+    if (HWND page = host::ShownPage(tabs))
+      std::printf("page %d %s\n", GetDlgCtrlID(page), Quoted(page).c_str());
   }
   PrintPushButtons(window);
   PrintCloseBox(window, outer, at.clientOrigin);
@@ -193,8 +178,7 @@ int main(int argc, char** argv) {
       std::printf("control %d none\n", id);
       continue;
     }
-    RECT rect{};
-    GetWindowRect(control, &rect);
+    const RECT rect = host::PlacementOf(control).outer;
     std::printf("control %d %s %ld %ld %ld %ld %s %s\n", id, host::ClassOf(control).c_str(), rect.left,
                 rect.top, rect.right - rect.left, rect.bottom - rect.top,
                 IsWindowVisible(control) ? "visible" : "hidden", Quoted(control).c_str());

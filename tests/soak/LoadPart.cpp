@@ -50,16 +50,10 @@ Apartment CurrentApartment() {
 
 struct LoadTally {
   int served = 0;
-  int failures = 0;
-  std::string firstFailure;
   int fpuChanges = 0;
   std::string firstFpuChange;
   int apartmentChanges = 0;
   std::string firstApartmentChange;
-
-  void Fail(int cycle, const std::string& what) {
-    if (failures++ == 0) firstFailure = "load " + std::to_string(cycle) + ": " + what;
-  }
 };
 
 void CheckFpu(uint16_t expected, int cycle, const char* after, LoadTally& tally) {
@@ -71,7 +65,8 @@ void CheckFpu(uint16_t expected, int cycle, const char* after, LoadTally& tally)
   }
 }
 
-void RunLoad(const std::string& path, const Apartment& apartmentBefore, int cycle, LoadTally& tally) {
+void RunLoad(const std::string& path, const Apartment& apartmentBefore, int cycle, LoadTally& tally,
+             SoakTable& table) {
   // The soak's own code runs with its usual control word between cycles.
   shared::KeepFpuControlWord keepOwn;
   shared::WriteFpuControlWord(kHostControlWord);
@@ -80,7 +75,7 @@ void RunLoad(const std::string& path, const Apartment& apartmentBefore, int cycl
     host::PlugInLibrary library;
     std::string error;
     if (!library.Load(path, &error)) {
-      tally.Fail(cycle, error);
+      table.Fail(cycle, error);
       return;
     }
     CheckFpu(expected, cycle, "LoadLibrary", tally);
@@ -94,7 +89,7 @@ void RunLoad(const std::string& path, const Apartment& apartmentBefore, int cycl
     if (request.value == plugin::kResultServed && library.Contains(plugIn.FuncProc)) {
       ++tally.served;
     } else {
-      tally.Fail(cycle, "request 1 gave " + std::to_string(request.value));
+      table.Fail(cycle, "request 1 gave " + std::to_string(request.value));
     }
   }
   CheckFpu(expected, cycle, "FreeLibrary", tally);
@@ -117,25 +112,21 @@ void RunLoadPart(const Options& options, Verdicts& verdicts) {
   std::printf("COM before the loads: CoInitializeEx gives %s\n", ComText(comBefore).c_str());
   std::printf("x87 control word %s set before each load, compared after every step\n",
               Hex(kHostControlWord, 4).c_str());
-  std::printf("one warm-up load before load 0: first-use set-ups are not leaks\n");
 
   LoadTally tally;
-  RunLoad(options.library, apartmentBefore, 0, tally);
   SoakTable table("load", options.loads, kFullLoads, false);
-  table.Take(0);
-  for (int cycle = 1; cycle <= options.loads; ++cycle) {
-    RunLoad(options.library, apartmentBefore, cycle, tally);
-    if (table.Due(cycle)) table.Take(cycle);
-  }
+  table.Run([&](int cycle) {
+    RunLoad(options.library, apartmentBefore, cycle, tally, table);
+    return -1;
+  });
   const HRESULT comAfter = ProbeCom();
   const int tlsAfter = host::FreeTlsIndexes();
 
   const int total = options.loads + 1;
-  verdicts.Judge(tally.failures == 0 && tally.served == total,
+  verdicts.Judge(table.Failures() == 0 && tally.served == total,
                  "part 3 loads: " + std::to_string(total) +
                      " loads (warm-up included) found InitPlugInLib and served request 1 " +
-                     std::to_string(tally.served) + " times" +
-                     (tally.firstFailure.empty() ? "" : " (first failure: " + tally.firstFailure + ")"));
+                     std::to_string(tally.served) + " times" + table.FirstFailure());
   verdicts.Judge(tally.fpuChanges == 0,
                  "part 3 x87 control word: " + std::to_string(tally.fpuChanges) + " of " +
                      std::to_string(total * 4) + " checks found it changed" +

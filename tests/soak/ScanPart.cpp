@@ -9,9 +9,9 @@
 
 #include "dialog/LibraryScan.h"
 #include "dialog/SysDlg.h"
+#include "dialog/SysDlgControls.h"
 #include "dialog/SystemQueries.h"
 #include "plugin/PlugInEntries.h"
-#include "tests/soak/ModalDriver.h"
 #include "tests/soak/SoakParts.h"
 #include "toolkit/Application.h"
 
@@ -28,18 +28,6 @@ class ApplicationScope {
   ~ApplicationScope() { toolkit::DestroyApplication(); }
 };
 
-struct ScanTally {
-  int minRows = INT_MAX;
-  int maxRows = -1;
-  int lastRows = -1;
-  int failures = 0;
-  std::string firstFailure;
-
-  void Fail(int scan, const std::string& what) {
-    if (failures++ == 0) firstFailure = "scan " + std::to_string(scan) + ": " + what;
-  }
-};
-
 void SelectLibraryPage(int& rows) {
   dialog::TSysInfoDlg* dlg = dialog::SysInfoDlg;
   if (!dlg) throw std::runtime_error("the dialog is not up");
@@ -47,30 +35,6 @@ void SelectLibraryPage(int& rows) {
   dlg->SysPageControlChange();
   if (!dlg->VerListBuilt()) throw std::runtime_error("the scan did not finish");
   rows = dlg->lvVerList->RowCount();
-}
-
-void RunScan(HWND owner, CloseBy how, int scan, ScanTally& tally) {
-  int rows = -1;
-  ModalDriver driver(how, [&](HWND) { SelectLibraryPage(rows); });
-  const uint32_t result = plugin::ExecuteProc(0, owner);
-  const DriveResult& seen = driver.Result();
-  if (result != plugin::kExecuteClosed) {
-    tally.Fail(scan,
-               "Execute returned " + Hex(result) + " (last error " + std::to_string(::GetLastError()) + ")");
-  } else if (!seen.found) {
-    tally.Fail(scan, "no dialog appeared");
-  } else if (!seen.actionError.empty()) {
-    tally.Fail(scan, seen.actionError);
-  } else if (seen.errorBoxes > 0) {
-    tally.Fail(scan, std::to_string(seen.errorBoxes) + " message box(es) appeared");
-  } else if (seen.okMissing || seen.closeRetries > 0) {
-    tally.Fail(scan, "the dialog did not close at the first request");
-  }
-  if (rows >= 0) {
-    tally.minRows = std::min(tally.minRows, rows);
-    tally.maxRows = std::max(tally.maxRows, rows);
-  }
-  tally.lastRows = rows;
 }
 
 }  // namespace
@@ -86,28 +50,33 @@ void RunScanPart(const Options& options, Verdicts& verdicts) {
   dialog::SetQueriesForTesting(nullptr);
   const dialog::TLibraryFolders folders = dialog::LibraryFolders();
   std::printf("folders: %s then %s\n", folders.host.c_str(), folders.system.c_str());
-  std::printf("one warm-up scan before scan 0: first-use set-ups are not leaks\n");
-
-  ScanTally warmUp;
-  RunScan(hostWindow.Handle(), CloseBy::OkButton, 0, warmUp);
-  ScanTally tally;
-  tally.failures = warmUp.failures;
-  tally.firstFailure = warmUp.firstFailure.empty() ? "" : "warm-up " + warmUp.firstFailure;
 
   SoakTable table("scan", options.scans, kFullScans, true);
-  table.Take(0, warmUp.lastRows);
-  for (int scan = 1; scan <= options.scans; ++scan) {
-    RunScan(hostWindow.Handle(), scan % 2 ? CloseBy::OkButton : CloseBy::CloseBox, scan, tally);
-    if (table.Due(scan)) table.Take(scan, tally.lastRows);
-  }
+  int minRows = INT_MAX;
+  int maxRows = -1;
+  table.Run([&](int scan) {
+    // The warm-up closes with OK, then OK and the close box take turns.
+    const int closeControl = scan == 0 || scan % 2 == 1 ? dialog::id_OKBtn : 0;
+    int rows = -1;
+    host::EntryWatcher watcher({closeControl, 0, [&](HWND) { SelectLibraryPage(rows); }});
+    const uint32_t result = plugin::ExecuteProc(0, hostWindow.Handle());
+    const DWORD lastError = ::GetLastError();
+    const std::string failure = ExecuteFailure(result, lastError, watcher.Stop(), closeControl);
+    if (!failure.empty()) table.Fail(scan, failure);
+    if (rows >= 0) {
+      minRows = std::min(minRows, rows);
+      maxRows = std::max(maxRows, rows);
+    }
+    return rows;
+  });
 
-  const bool sameRows = tally.minRows == tally.maxRows && tally.minRows == warmUp.lastRows;
-  verdicts.Judge(tally.failures == 0 && sameRows && tally.minRows > 0,
+  // The warm-up's rows count too: every scan finds the same.
+  const bool sameRows = minRows == maxRows;
+  verdicts.Judge(table.Failures() == 0 && sameRows && minRows > 0,
                  "part 2 scans: " + std::to_string(options.scans) + " full scans of " +
-                     std::to_string(tally.minRows) +
-                     (sameRows ? " rows each" : " to " + std::to_string(tally.maxRows) + " rows") + "; " +
-                     std::to_string(tally.failures) + " failed" +
-                     (tally.firstFailure.empty() ? "" : " (first: " + tally.firstFailure + ")"));
+                     std::to_string(minRows) +
+                     (sameRows ? " rows each" : " to " + std::to_string(maxRows) + " rows") + "; " +
+                     std::to_string(table.Failures()) + " failed" + table.FirstFailure());
   table.JudgeCounters(verdicts, "part 2");
 }
 

@@ -3,8 +3,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
+#include "host/EntryWatcher.h"
 #include "host/OwnerWindow.h"
 #include "tests/soak/SoakTable.h"
 
@@ -31,6 +33,10 @@ void RunScanPart(const Options& options, Verdicts& verdicts);
 // LoadLibrary, InitPlugInLib, request 1, FreeLibrary: the x87 control word,
 // the thread's COM state, windows, handles and memory.
 void RunLoadPart(const Options& options, Verdicts& verdicts);
+
+// How a watched Execute call closed with `closeControl` went: "" when it
+// returned 0 after one dialog that the first close request closed.
+std::string ExecuteFailure(uint32_t result, DWORD lastError, const host::Watched& seen, int closeControl);
 
 // A visible top-level window of this thread to own the dialogs.
 struct HostWindow : host::OwnerWindow {

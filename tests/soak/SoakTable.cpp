@@ -1,6 +1,7 @@
 #include "tests/soak/SoakTable.h"
 
 #include "bench/Measure.h"
+#include "shared/NumberText.h"
 
 #include <windows.h>
 
@@ -14,11 +15,7 @@ namespace {
 
 long Kb(SIZE_T bytes) { return static_cast<long>(bytes / 1024); }
 
-std::string Signed(long value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%+ld", value);
-  return text;
-}
+std::string Signed(long value) { return (value >= 0 ? "+" : "") + std::to_string(value); }
 
 long BusyKb(HANDLE heap) {
   const long long busy = host::HeapBusyBytes(heap);
@@ -26,8 +23,6 @@ long BusyKb(HANDLE heap) {
 }
 
 }  // namespace
-
-HeapUse SampleHeaps() { return {BusyKb(host::CrtHeap()), BusyKb(::GetProcessHeap())}; }
 
 void Verdicts::Judge(bool pass, const std::string& text) {
   ++(pass ? passed_ : failed_);
@@ -40,23 +35,28 @@ void Verdicts::Info(const std::string& text) {
   std::fflush(stdout);
 }
 
-std::string Hex(unsigned long value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%0*lX", digits, value);
-  return text;
-}
+std::string Hex(unsigned long value, int digits) { return "0x" + shared::HexText(value, digits); }
 
 SoakTable::SoakTable(std::string unit, int count, int fullCount, bool withRows)
-    : unit_(std::move(unit)),
-      count_(count),
-      fullCount_(fullCount),
-      step_(std::max(1, count / 10)),
-      withRows_(withRows),
-      start_(::GetTickCount64()) {
+    : unit_(std::move(unit)), count_(count), fullCount_(fullCount), withRows_(withRows) {}
+
+void SoakTable::Run(const std::function<int(int cycle)>& cycle) {
+  std::printf("one warm-up %s before %s 0: first-use set-ups are not leaks\n", unit_.c_str(), unit_.c_str());
+  int rows = cycle(0);
+  start_ = ::GetTickCount64();
   PrintHeader();
+  Take(0, rows);
+  const int step = std::max(1, count_ / 10);
+  for (int done = 1; done <= count_; ++done) {
+    rows = cycle(done);
+    if (done % step == 0 || done == count_) Take(done, rows);
+  }
 }
 
-bool SoakTable::Due(int done) const { return done % step_ == 0 || done == count_; }
+void SoakTable::Fail(int cycle, const std::string& what) {
+  if (failures_++ == 0)
+    firstFailure_ = (cycle == 0 ? "warm-up " : "") + unit_ + " " + std::to_string(cycle) + ": " + what;
+}
 
 void SoakTable::Take(int done, int rows) {
   // Windows destroyed during the cycle may still have messages queued.
@@ -65,7 +65,8 @@ void SoakTable::Take(int done, int rows) {
   sample.done = done;
   sample.rows = rows;
   sample.counters = host::SampleCounters();
-  sample.heaps = SampleHeaps();
+  sample.crtKb = BusyKb(host::CrtHeap());
+  sample.processKb = BusyKb(::GetProcessHeap());
   sample.seconds = static_cast<double>(::GetTickCount64() - start_) / 1000.0;
   samples_.push_back(sample);
   PrintRow(sample);
@@ -82,8 +83,8 @@ void SoakTable::PrintHeader() const {
 void SoakTable::PrintRow(const Sample& s) const {
   const host::ProcessCounters& c = s.counters;
   std::printf("%8d %9ld %8ld %8ld %6ld %9ld KB %9ld KB %8ld KB %8ld KB", s.done, c.topLevelWindows,
-              c.allWindows, c.kernelHandles, c.gdiObjects, Kb(c.workingSet), Kb(c.pagefileUsage),
-              s.heaps.crtKb, s.heaps.processKb);
+              c.allWindows, c.kernelHandles, c.gdiObjects, Kb(c.workingSet), Kb(c.pagefileUsage), s.crtKb,
+              s.processKb);
   if (withRows_) std::printf(" %6d", s.rows);
   std::printf(" %8.1f\n", s.seconds);
   std::fflush(stdout);
@@ -150,8 +151,8 @@ void SoakTable::JudgeCounters(Verdicts& verdicts, const std::string& part) const
   long crtGrowth = 0, processGrowth = 0;
   for (const Sample& s : samples_) {
     if (s.done < base.done) continue;
-    crtGrowth = std::max(crtGrowth, s.heaps.crtKb - base.heaps.crtKb);
-    processGrowth = std::max(processGrowth, s.heaps.processKb - base.heaps.processKb);
+    crtGrowth = std::max(crtGrowth, s.crtKb - base.crtKb);
+    processGrowth = std::max(processGrowth, s.processKb - base.processKb);
   }
   verdicts.Info(part + " heap bytes in use after " + unit_ + " " + std::to_string(base.done) +
                 ": C runtime heap at most " + Signed(crtGrowth) + " KB, process heap at most " +

@@ -1,8 +1,10 @@
-// One part's counter table: samples taken every tenth of the run, printed as
-// they are taken, then judged against the soak's targets.
+// One part's run and counter table: a warm-up cycle, then the cycles with
+// samples taken every tenth of the run, printed as they are taken, then
+// judged against the soak's targets.
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,21 +28,15 @@ class Verdicts {
   int failed_ = 0;
 };
 
-// Bytes in use in the two heaps that matter here: the C runtime's (the
-// library's and this program's C++ objects) and the process heap (system
-// libraries: user32, comctl32, gdi32). They tell whose memory grows.
-struct HeapUse {
-  long crtKb = -1;
-  long processKb = -1;
-};
-HeapUse SampleHeaps();
-
 struct Sample {
   int done = 0;  // cycles completed when taken
   double seconds = 0;
   int rows = -1;  // list rows of the last scan, where there is one
   host::ProcessCounters counters;
-  HeapUse heaps;
+  // Bytes in use in the C runtime's heap (the library's and this program's
+  // objects) and in the process heap (system libraries): whose memory grows.
+  long crtKb = -1;
+  long processKb = -1;
 };
 
 class SoakTable {
@@ -50,26 +46,35 @@ class SoakTable {
   // the run is at least half of it.
   SoakTable(std::string unit, int count, int fullCount, bool withRows);
 
-  // Whether a sample is due after `done` cycles: 0, every tenth, the last.
-  bool Due(int done) const;
-  // Lets pending messages run, then samples and prints one row.
-  void Take(int done, int rows = -1);
+  // Cycle 0 is the warm-up (first-use set-ups are not leaks), then sample 0,
+  // then cycles 1 to `count`, sampled at every tenth and the last. `cycle`
+  // returns the list rows it saw, or -1.
+  void Run(const std::function<int(int cycle)>& cycle);
+
+  // A failed cycle; the first one is named in the verdict.
+  void Fail(int cycle, const std::string& what);
+  int Failures() const { return failures_; }
+  // " (first: ...)" naming the first failure, or "".
+  std::string FirstFailure() const { return firstFailure_.empty() ? "" : " (first: " + firstFailure_ + ")"; }
 
   // No growth of windows and kernel handles over sample 0, and memory flat
   // after the first tenth.
   void JudgeCounters(Verdicts& verdicts, const std::string& part) const;
 
  private:
+  // Lets pending messages run, then samples and prints one row.
+  void Take(int done, int rows);
   void PrintHeader() const;
   void PrintRow(const Sample& sample) const;
 
   std::string unit_;
   int count_;
   int fullCount_;
-  int step_;
   bool withRows_;
-  unsigned long long start_;
+  unsigned long long start_ = 0;
   std::vector<Sample> samples_;
+  int failures_ = 0;
+  std::string firstFailure_;
 };
 
 std::string Hex(unsigned long value, int digits = 8);
