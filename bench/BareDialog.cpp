@@ -4,6 +4,7 @@
 
 #include <iterator>
 #include <stdexcept>
+#include <utility>
 
 #include "shared/LangTable.h"
 #include "shared/Scoped.h"
@@ -30,30 +31,17 @@ HINSTANCE Module() { return ::GetModuleHandleW(nullptr); }
 const ControlLayout& Row(dialog::ControlId id) { return dialog::kSysDlgLayout[id - 1]; }
 
 // The texts the dialog's creation event puts in place of the stored ones.
-const char* CreationText(int id) {
-  switch (id) {
-    case dialog::id_WinTabSheet:
-      return shared::sWinSheet.c_str();
-    case dialog::id_lbWinTitle:
-      return shared::sWinTitle.c_str();
-    case dialog::id_SysTabSheet:
-      return shared::sSysSheet.c_str();
-    case dialog::id_lbSysTitle:
-      return shared::sSysTitle.c_str();
-    case dialog::id_MemTabSheet:
-      return shared::sMemSheet.c_str();
-    case dialog::id_lbMemTitle:
-      return shared::sMemTitle.c_str();
-    case dialog::id_LibVerSheet:
-      return shared::sLibSheet.c_str();
-    case dialog::id_lbSysLibTitle:
-      return shared::sLibTitle.c_str();
-  }
-  return nullptr;
-}
+const std::pair<int, const shared::LangText*> kCreationTexts[] = {
+    {dialog::id_WinTabSheet, &shared::sWinSheet}, {dialog::id_lbWinTitle, &shared::sWinTitle},
+    {dialog::id_SysTabSheet, &shared::sSysSheet}, {dialog::id_lbSysTitle, &shared::sSysTitle},
+    {dialog::id_MemTabSheet, &shared::sMemSheet}, {dialog::id_lbMemTitle, &shared::sMemTitle},
+    {dialog::id_LibVerSheet, &shared::sLibSheet}, {dialog::id_lbSysLibTitle, &shared::sLibTitle},
+};
 
 std::wstring FinalText(const ControlLayout& row) {
-  if (const char* text = CreationText(row.id)) return toolkit::Widen(text, toolkit::TextEncoding::Ansi);
+  for (const auto& [id, text] : kCreationTexts) {
+    if (id == row.id) return toolkit::Widen(text->c_str(), toolkit::TextEncoding::Ansi);
+  }
   return toolkit::Widen(
       row.text, (row.flags & dialog::kUtf8) ? toolkit::TextEncoding::Utf8 : toolkit::TextEncoding::Ansi);
 }

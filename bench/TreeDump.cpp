@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "host/WindowRead.h"
 
@@ -82,11 +83,8 @@ std::string ProcedureModule(HWND window) {
       !::GetModuleFileNameW(module, path, MAX_PATH)) {
     return "?";
   }
-  const std::wstring full = path;
-  const size_t last = full.find_last_of(L'\\');
-  const size_t before =
-      last == std::wstring::npos || last == 0 ? std::wstring::npos : full.find_last_of(L'\\', last - 1);
-  return host::Utf8(before == std::wstring::npos ? path : path + before + 1);
+  const std::filesystem::path file(path);
+  return host::Utf8((file.parent_path().filename() / file.filename()).wstring());
 }
 
 std::vector<std::string> DumpTree(HWND form) {
