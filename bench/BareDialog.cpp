@@ -73,6 +73,24 @@ void RegisterBareClass(const wchar_t* name, WNDPROC procedure) {
   if (!::RegisterClassExW(&windowClass)) throw std::runtime_error("RegisterClassEx failed");
 }
 
+// Each kind's window class and styles beyond WS_CHILD, in ControlKind order;
+// a label's styles follow its flags.
+struct KindStyle {
+  const wchar_t* className;
+  DWORD style;
+  DWORD exStyle;
+};
+constexpr KindStyle kKindStyles[] = {
+    {WC_TABCONTROLW,
+     WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_TABS | TCS_SINGLELINE | TCS_FOCUSONBUTTONDOWN, 0},
+    {kPageClass, WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT},
+    {L"STATIC", 0, 0},
+    {L"STATIC", SS_ICON, 0},
+    {L"STATIC", SS_OWNERDRAW, 0},
+    {WC_LISTVIEWW, WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS, WS_EX_CLIENTEDGE},
+    {L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0},
+};
+
 struct Builder {
   explicit Builder(HDC measuring) : dc(measuring) {}
   BareTemplate t;
@@ -80,42 +98,20 @@ struct Builder {
   const toolkit::LayoutScale& scale = toolkit::ScreenLayoutScale();
 
   void Add(const ControlLayout& row) {
-    BareItem item{row.kind, row.id, row.parent, L"STATIC", WS_CHILD, 0, {}, FinalText(row), row.icon};
-    if (!(row.flags & dialog::kHidden)) item.style |= WS_VISIBLE;
-    item.bounds = toolkit::ScaleBounds(scale, row.left, row.top, row.width, row.height);
-    switch (row.kind) {
-      case ControlKind::PageControl:
-        item.className = WC_TABCONTROLW;
-        item.style |= WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_TABS | TCS_SINGLELINE |
-                      TCS_FOCUSONBUTTONDOWN;
-        break;
-      case ControlKind::TabSheet:
-        item.className = kPageClass;
-        // Only the first page is shown; the tab strip gives the bounds.
-        item.style = WS_CHILD | WS_CLIPSIBLINGS | (row.id == dialog::kPageOrder[0] ? WS_VISIBLE : 0);
-        item.exStyle = WS_EX_CONTROLPARENT;
-        if (!(row.flags & dialog::kTabHidden)) t.tabs.push_back(item.text);
-        break;
-      case ControlKind::Label:
-        item.style |= LabelStyle(row);
-        if (!(row.flags & dialog::kFixedSize)) FitLabel(row, item);
-        break;
-      case ControlKind::Image:
-        item.style |= SS_ICON;
-        item.bounds = toolkit::ScaleBounds(scale, row.left, row.top, kIconSize, kIconSize);
-        break;
-      case ControlKind::Bevel:
-        item.style |= SS_OWNERDRAW;
-        break;
-      case ControlKind::ListView:
-        item.className = WC_LISTVIEWW;
-        item.style |= WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS;
-        item.exStyle = WS_EX_CLIENTEDGE;
-        break;
-      case ControlKind::Button:
-        item.className = L"BUTTON";
-        item.style |= WS_TABSTOP | BS_PUSHBUTTON;
-        break;
+    const KindStyle& kind = kKindStyles[static_cast<int>(row.kind)];
+    // Of the pages only the first is shown; the tab strip gives their bounds.
+    const bool visible =
+        row.kind == ControlKind::TabSheet ? row.id == dialog::kPageOrder[0] : !(row.flags & dialog::kHidden);
+    BareItem item{row.kind,     row.id, row.parent,     kind.className, WS_CHILD | kind.style,
+                  kind.exStyle, {},     FinalText(row), row.icon};
+    if (visible) item.style |= WS_VISIBLE;
+    const bool icon = row.kind == ControlKind::Image;
+    item.bounds = toolkit::ScaleBounds(scale, row.left, row.top, icon ? kIconSize : row.width,
+                                       icon ? kIconSize : row.height);
+    if (row.kind == ControlKind::TabSheet && !(row.flags & dialog::kTabHidden)) t.tabs.push_back(item.text);
+    if (row.kind == ControlKind::Label) {
+      item.style |= LabelStyle(row);
+      if (!(row.flags & dialog::kFixedSize)) FitLabel(row, item);
     }
     t.items.push_back(std::move(item));
   }

@@ -98,10 +98,9 @@ void Print(const Report& r) {
   for (const dialog::ControlLayout& row : dialog::kSysDlgLayout)
     labels += row.kind == dialog::ControlKind::Label;
   const SideFigures &ours = r.sides[0], &bare = r.sides[1];
-  std::printf("Zentrix dialog benchmark\n");
   std::printf(
-      "  ours: plugin::ExecuteProc(0, host) showing TSysInfoDlg; bare: the same windows made directly\n");
-  std::printf("  with CreateWindowEx from the same layout table, shown with a plain modal loop\n");
+      "Zentrix dialog benchmark: ours is plugin::ExecuteProc(0, host) showing TSysInfoDlg; bare, the\n");
+  std::printf("same windows made with CreateWindowEx from the same layout table and a plain modal loop\n");
   std::printf("  %d timed rounds after %d warm-up rounds, ours and bare in turn; clock %.3f MHz\n", r.rounds,
               r.warmup, static_cast<double>(TicksPerSecond()) / 1e6);
   std::printf("  trees as shown: %s (%d windows each: form, %d controls, list view header)\n",
@@ -110,16 +109,14 @@ void Print(const Report& r) {
   std::printf("  common controls: ours %s, bare %s\n", r.trees.commonControls[0].c_str(),
               r.trees.commonControls[1].c_str());
   std::printf(
-      "  font: \"%s\" %d; %d labels, %d auto-sized, %d of those already stored at their measured size\n",
+      "  font: \"%s\" %d; %d labels, %d auto-sized, %d of those stored at the size bare measures once\n",
       host::Utf8(t.fontFace).c_str(), t.fontHeight, labels, t.autoSizedLabels, t.labelsAlreadyFitting);
-  std::printf("  (bare: sizes measured once at start, as a dialog template would carry them)\n");
   std::printf(
-      "  end of activation: ours when FormActivate returns; bare when shown with the focus on the tabs\n");
-  std::printf("  first complete paint: the first message the modal loop retrieves after activation while\n");
+      "  end of activation: ours when FormActivate returns, bare when shown and focused; first complete\n");
   std::printf(
-      "  GetQueueStatus(QS_PAINT) reports no WM_PAINT left for the thread; tree windows still holding\n");
-  std::printf("  an update region then: %d (max over all runs); watchdog timeouts: %d\n\n", r.maxStillInvalid,
-              r.timeouts);
+      "  paint: no WM_PAINT left for the thread, with %d windows still invalid then (the most in a run)\n",
+      r.maxStillInvalid);
+  std::printf("  and %d watchdog timeouts\n\n", r.timeouts);
 
   PrintHeading();
   for (int f = 0; f < kPass; ++f) {

@@ -86,17 +86,10 @@ class TextsOnlySink final : public dialog::TLibraryRowSink {
  public:
   void AppendRow(const char*, const verinfo::TVersionInfo& reader) override {
     reader.ProductNameText(text_);
-    bytes += text_.size();
     reader.LegalCopyrightText(text_);
-    bytes += text_.size();
     reader.FileVersionText(text_);
-    bytes += text_.size();
     reader.ProductVersionText(text_);
-    bytes += text_.size();
-    ++rows;
   }
-  int rows = 0;
-  size_t bytes = 0;
 
  private:
   std::string text_;

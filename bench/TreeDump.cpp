@@ -54,12 +54,7 @@ std::string Contents(HWND window) {
 }
 
 void Dump(HWND window, HWND form, int depth, std::vector<std::string>& lines) {
-  RECT bounds;
-  if (window == form) {
-    ::GetWindowRect(window, &bounds);
-  } else {
-    bounds = host::RectInParent(window);
-  }
+  const RECT bounds = window == form ? host::PlacementOf(window).outer : host::RectInParent(window);
   lines.push_back(
       Format("%*s%s id=%d style=%08lx ex=%08lx (%ld,%ld %ldx%ld) %s%s \"%s\" font=%s%s", depth * 2, "",
              ClassRole(window).c_str(), window == form ? 0 : ::GetDlgCtrlID(window),

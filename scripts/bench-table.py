@@ -115,15 +115,11 @@ def render(table, notes, size_kb):
 
 
 def machine():
-    cpu = "unknown processor"
     try:
         with open("/proc/cpuinfo") as info:
-            for line in info:
-                if line.startswith("model name"):
-                    cpu = line.split(":", 1)[1].strip()
-                    break
-    except OSError:
-        pass
+            cpu = re.search(r"^model name\s*: (.*)$", info.read(), re.MULTILINE)[1]
+    except (OSError, TypeError):  # no file, or no such line
+        cpu = "unknown processor"
     wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
     return f"{cpu}, {os.cpu_count()} cores, {platform.system()} {platform.release()}, {wine}"
 
