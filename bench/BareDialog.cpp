@@ -91,6 +91,12 @@ constexpr KindStyle kKindStyles[] = {
     {L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0},
 };
 
+HFONT CreateBareFont(const BareTemplate& t) {
+  return ::CreateFontW(t.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       t.fontFace.c_str());
+}
+
 struct Builder {
   explicit Builder(HDC measuring) : dc(measuring) {}
   BareTemplate t;
@@ -139,9 +145,7 @@ BareTemplate BuildTemplate() {
   b.t.caption = toolkit::Widen(shared::sSysInfoCaption.c_str(), toolkit::TextEncoding::Ansi);
   b.t.fontFace = toolkit::Widen(toolkit::FormFontFace().c_str(), toolkit::TextEncoding::Ansi);
   b.t.fontHeight = -toolkit::ScaledFontHeight(::GetDeviceCaps(screen.Get(), LOGPIXELSY));
-  shared::ScopedFont font(::CreateFontW(b.t.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, b.t.fontFace.c_str()));
+  shared::ScopedFont font(CreateBareFont(b.t));
   shared::ScopedSelect select(screen.Get(), font.Get());
 
   RECT outer = toolkit::ScaleBounds(b.scale, 0, 0, dialog::kClientWidth, dialog::kClientHeight);
@@ -171,9 +175,7 @@ const BareTemplate& Template() {
 BareDialog::BareDialog(HWND owner) : owner_(owner) {
   const BareTemplate& t = Template();
   icons_.reserve(std::size(dialog::kPageOrder));
-  font_.Reset(::CreateFontW(t.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, t.fontFace.c_str()));
+  font_.Reset(CreateBareFont(t));
   form_.Reset(::CreateWindowExW(kFormExStyle, kFormClass, t.caption.c_str(), kFormStyle, t.formBounds.left,
                                 t.formBounds.top, t.formBounds.right - t.formBounds.left,
                                 t.formBounds.bottom - t.formBounds.top, owner, nullptr, Module(), this));
