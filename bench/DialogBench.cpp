@@ -262,25 +262,37 @@ void MarkOnce(HWND host) {
   markRun = nullptr;
 }
 
+// The bare dialog has no pass: its figures stand as they are.
+void Record(const Showing& s, const Lifetime& l, int side, bench::Report& report) {
+  const LONGLONG figures[bench::kFigureCount] = {
+      s.activated, s.activated - s.pass, s.painted, s.painted - s.pass, s.returned, s.returned - s.pass,
+      l.built,     l.destroyed,          s.pass};
+  const LONGLONG phases[bench::kPhaseCount] = {s.hostDisabled, s.activated - s.pass - s.hostDisabled,
+                                               s.painted - s.activated, s.hostEnabled - s.painted,
+                                               s.returned - s.hostEnabled};
+  for (int f = 0; f < bench::kFigureCount; ++f)
+    report.sides[side].figures[f].push_back(bench::Micros(figures[f]));
+  for (int p = 0; p < bench::kPhaseCount; ++p)
+    report.sides[side].phases[p].push_back(bench::Micros(phases[p]));
+  report.timeouts += s.timedOut;
+  report.maxStillInvalid = std::max(report.maxStillInvalid, s.stillInvalid);
+}
+
 void TimeRounds(HWND host, bench::Report& report) {
-  bench::Rounds(report.warmup, report.rounds, 2, [&](int index, bool recorded) {
-    const Showing s = kSides[index].show(host, {});
-    bench::Settle();
-    const Lifetime l = kSides[index].build(host);
-    bench::Settle();
-    if (!recorded) return;
-    // The bare dialog has no pass: its figures stand as they are.
-    const LONGLONG figures[bench::kFigureCount] = {
-        s.activated, s.activated - s.pass, s.painted, s.painted - s.pass, s.returned, s.returned - s.pass,
-        l.built,     l.destroyed,          s.pass};
-    const LONGLONG phases[bench::kPhaseCount] = {s.hostDisabled, s.activated - s.pass - s.hostDisabled,
-                                                 s.painted - s.activated, s.hostEnabled - s.painted,
-                                                 s.returned - s.hostEnabled};
-    bench::SideFigures& side = report.sides[index];
-    for (int f = 0; f < bench::kFigureCount; ++f) side.figures[f].push_back(bench::Micros(figures[f]));
-    for (int p = 0; p < bench::kPhaseCount; ++p) side.phases[p].push_back(bench::Micros(phases[p]));
-    report.timeouts += s.timedOut;
-    report.maxStillInvalid = std::max(report.maxStillInvalid, s.stillInvalid);
+  bench::Rounds(report.warmup, report.rounds, 2, [&](const std::vector<int>& order, bool recorded) {
+    Showing showings[2];
+    Lifetime lifetimes[2];
+    for (int side : order) {
+      showings[side] = kSides[side].show(host, {});
+      bench::Settle();
+    }
+    for (int side : order) {
+      lifetimes[side] = kSides[side].build(host);
+      bench::Settle();
+    }
+    if (recorded) {
+      for (int side : order) Record(showings[side], lifetimes[side], side, report);
+    }
   });
 }
 

@@ -180,9 +180,11 @@ int main(int argc, char** argv) {
       "Activation pass, %d rounds after 10 warm-up rounds, each side in turn; %d label writes per pass\n",
       rounds, static_cast<int>(std::ranges::count(writes, true, &LabelWrite::changed)));
   bench::PrintHeading();
-  bench::PrintPair("FormActivate, against the calls and label writes", times[0], times[1], 1.15);
-  bench::PrintPair("FormActivate, against the calls alone", times[0], times[2]);
-  bench::PrintRow("of it: its label writes alone", times[3]);
+  bench::PrintPair("activation pass (gathering)", times[0], times[1], 1.15,
+                   "same registry and system calls and label writes, bare dialog");
+  bench::PrintPair("  the same, against the calls alone", times[0], times[2], 0,
+                   "same registry and system calls, no label writes");
+  bench::PrintRow("  of it: the label writes alone", times[3]);
   toolkit::DestroyApplication();
   return 0;
 }

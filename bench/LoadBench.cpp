@@ -44,11 +44,11 @@ int main(int argc, char** argv) {
       bench::TimeSides(20, rounds,
                        {[&] { return LoadOnce(ours, true); }, [&] { return LoadOnce(floor, false); },
                         [&] { return LoadOnce(empty, false); }});
-  std::printf("Load, %d rounds after 20 warm-up rounds, each side in turn; the floor and the empty DLL\n",
-              rounds);
-  std::printf("are loaded and freed, ours also has InitPlugInLib called\n");
+  std::printf("Load, %d rounds after 20 warm-up rounds, each side in turn; base: the floor DLL\n", rounds);
   bench::PrintHeading();
-  bench::PrintPair("load + InitPlugInLib + unload, against the floor", times[0], times[1], 1.30);
-  bench::PrintPair("load + InitPlugInLib + unload, against empty DLL", times[0], times[2]);
+  bench::PrintPair("load + InitPlugInLib + unload", times[0], times[1], 1.30,
+                   "a DLL of the same toolchain making only the required load calls");
+  bench::PrintPair("  the same, against an empty DLL", times[0], times[2], 0,
+                   "an empty DLL of the same toolchain");
   return 0;
 }

@@ -26,7 +26,7 @@ int InvalidWindowsIn(HWND window) {
 }
 
 // The title column, shared by the heading and every row.
-constexpr int kTitleWidth = 50;
+constexpr int kTitleWidth = 60;
 
 }  // namespace
 
@@ -62,18 +62,22 @@ Summary Summarise(std::vector<double> samples) {
   return {median, rank(0.9)};
 }
 
-void Rounds(int warmup, int rounds, int sides, const std::function<void(int side, bool recorded)>& run) {
+void Rounds(int warmup, int rounds, int sides, const RoundRun& run) {
+  std::vector<int> order(sides);
   for (int round = 0; round < warmup + rounds; ++round) {
-    for (int turn = 0; turn < sides; ++turn) run((round + turn) % sides, round >= warmup);
+    for (int turn = 0; turn < sides; ++turn) order[turn] = (round + turn) % sides;
+    run(order, round >= warmup);
   }
 }
 
 std::vector<std::vector<double>> TimeSides(int warmup, int rounds,
                                            const std::vector<std::function<double()>>& sides) {
   std::vector<std::vector<double>> times(sides.size());
-  Rounds(warmup, rounds, static_cast<int>(sides.size()), [&](int side, bool recorded) {
-    const double time = sides[side]();
-    if (recorded) times[side].push_back(time);
+  Rounds(warmup, rounds, static_cast<int>(sides.size()), [&](const std::vector<int>& order, bool recorded) {
+    for (int side : order) {
+      const double time = sides[side]();
+      if (recorded) times[side].push_back(time);
+    }
   });
   return times;
 }
@@ -89,12 +93,13 @@ void PrintRow(const char* title, const std::vector<double>& samples) {
 }
 
 void PrintPair(const char* title, const std::vector<double>& ours, const std::vector<double>& base,
-               double target) {
+               double target, const char* baseline) {
   const Summary o = Summarise(ours), b = Summarise(base);
   const double ratio = b.median > 0 ? o.median / b.median : 0;
   std::printf("%-*s %11.0f %9.0f %11.0f %9.0f   ratio %.2f", kTitleWidth, title, o.median, o.p90, b.median,
               b.p90, ratio);
   if (target > 0) std::printf(" (target <= %.2f) %s", target, ratio <= target ? "OK" : "MISSED");
+  if (baseline) std::printf("  [%s]", baseline);
   std::printf("\n");
 }
 

@@ -31,20 +31,22 @@ struct Summary {
 Summary Summarise(std::vector<double> samples);
 
 // `warmup` rounds, then `rounds` recorded ones; each round runs every side
-// once, `run(side, recorded)`, and starts with another side than the last,
-// so that drift in the machine's load hits all sides alike.
-void Rounds(int warmup, int rounds, int sides, const std::function<void(int side, bool recorded)>& run);
+// once in `order`, which starts with another side each round, so that drift
+// in the machine's load hits all sides alike.
+using RoundRun = std::function<void(const std::vector<int>& order, bool recorded)>;
+void Rounds(int warmup, int rounds, int sides, const RoundRun& run);
 // The same for sides that each give one time: the recorded times, by side.
 std::vector<std::vector<double>> TimeSides(int warmup, int rounds,
                                            const std::vector<std::function<double()>>& sides);
 
-// The rows scripts/bench-table.py reads: a figure's median and 90th
-// percentile, and for a figure against its baseline the baseline's too and
-// the ratio of the medians, with its target where it has one (0: none).
+// A figure's median and 90th percentile, and for a figure against its
+// baseline the baseline's too and the ratio of the medians, with its target
+// where it has one (0: none). A row given the baseline's name goes into the
+// table scripts/bench-table.py prints, under the row's title.
 void PrintHeading();
 void PrintRow(const char* title, const std::vector<double>& samples);
 void PrintPair(const char* title, const std::vector<double>& ours, const std::vector<double>& base,
-               double target = 0);
+               double target = 0, const char* baseline = nullptr);
 
 // Finds the first moment after a dialog's activation at which the thread has
 // no WM_PAINT left to hand out, i.e. the dialog and every visible child have

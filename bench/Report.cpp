@@ -13,18 +13,20 @@ namespace {
 
 struct FigureInfo {
   const char* title;
-  double target;  // the ratio ours/bare this figure should stay within
+  double target;        // the ratio ours/bare this figure should stay within
+  const char* inTable;  // the baseline's name in the table of every benchmark
 };
 // What the user waits for, the dialog shown and filled, has the tighter target.
+constexpr char kBare[] = "bare Win32 dialog, same 75 windows";
 constexpr FigureInfo kFigures[kPass] = {
-    {"Execute -> end of activation", 1.30},
-    {"Execute -> end of activation, without our pass", 1.30},
-    {"Execute -> first complete paint", 1.05},
-    {"Execute -> first complete paint, without our pass", 1.30},
-    {"Execute -> return (closed with OK)", 1.30},
-    {"Execute -> return, without our pass", 1.30},
-    {"construction: form and every control", 1.30},
-    {"destruction", 1.30},
+    {"Execute -> end of activation", 1.30, kBare},
+    {"  the same, without the activation pass", 1.30, kBare},
+    {"Execute -> first complete paint", 1.05, kBare},
+    {"  the same, without the activation pass", 1.30, kBare},
+    {"Execute -> return (closed with OK)", 1.30, nullptr},
+    {"  the same, without the activation pass", 1.30, nullptr},
+    {"creating the form and its 75 controls", 1.30, kBare},
+    {"destroying them", 1.30, kBare},
 };
 
 constexpr const char* kPhaseTitles[kPhaseCount] = {
@@ -120,7 +122,7 @@ void Print(const Report& r) {
 
   PrintHeading();
   for (int f = 0; f < kPass; ++f) {
-    PrintPair(kFigures[f].title, ours.figures[f], bare.figures[f], kFigures[f].target);
+    PrintPair(kFigures[f].title, ours.figures[f], bare.figures[f], kFigures[f].target, kFigures[f].inTable);
   }
   PrintRow("ours' activation pass (no bare counterpart)", ours.figures[kPass]);
   std::printf("\nExecute runs cut into phases (ours without its activation pass)\n");

@@ -187,13 +187,16 @@ int main(int argc, char** argv) {
   const auto loop = [&] { return bench::Time([&] { bareRows = BareLoop(system, buffer, textBytes); }); };
   // The scan first: the list's side adds as many rows as it found.
   const auto times = bench::TimeSides(warmup, rounds, {scan, pass, list, tool, loop});
-  std::printf("scan_bench: %s, %d files, %d with version data (bare loop: %d), %d rounds after %d warm-up\n",
-              system.c_str(), files, rows, bareRows, rounds, warmup);
+  std::printf(
+      "scan_bench: %s, %d files, %d with version data (bare loop: %d), %d rounds after %d warm-up;\nbase: "
+      "the bare version-library loop\n",
+      system.c_str(), files, rows, bareRows, rounds, warmup);
   bench::PrintHeading();
-  bench::PrintPair("library scan (dialog), against the bare loop", times[0], times[4], 0.6);
-  bench::PrintPair("verinfo.exe, whole process, against the bare loop", times[3], times[4], 0.6);
-  bench::PrintPair("of the scan: pass + reader, against the bare loop", times[1], times[4]);
-  bench::PrintRow("of the scan: list rows alone", times[2]);
+  bench::PrintPair("System libraries scan", times[0], times[4], 0.6, "bare version-library loop");
+  bench::PrintPair("  of it: the folder pass and the reader", times[1], times[4]);
+  bench::PrintRow("  of it: the list rows alone", times[2]);
+  bench::PrintPair("verinfo.exe over the system folder, process start included", times[3], times[4], 0.6,
+                   "bare version-library loop");
   std::printf("library scan: %.0f rows per second\n", rows / (bench::Summarise(times[0]).median / 1e6));
   std::printf(
       "scan allocations: %ld for %d files (%.2f per file: name copy, version block, path and query texts)\n",

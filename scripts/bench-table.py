@@ -27,35 +27,11 @@ PROGRAMS = {
     "load_bench.exe": ([50], [500]),
 }
 
-DIALOG = "bare Win32 dialog, same 75 windows"
-SCAN = "bare version-library loop"
-# The table's rows: a benchmark and the title of its row, then the figure and
-# its baseline as the table names them. Targets come from the benchmarks.
-ROWS = [
-    ("dialog_bench.exe", "Execute -> end of activation", "Execute → end of activation", DIALOG),
-    ("dialog_bench.exe", "Execute -> end of activation, without our pass",
-     "  the same, without the activation pass", DIALOG),
-    ("dialog_bench.exe", "Execute -> first complete paint", "Execute → first complete paint", DIALOG),
-    ("dialog_bench.exe", "Execute -> first complete paint, without our pass",
-     "  the same, without the activation pass", DIALOG),
-    ("dialog_bench.exe", "construction: form and every control", "creating the form and its 75 controls", DIALOG),
-    ("dialog_bench.exe", "destruction", "destroying them", DIALOG),
-    ("gather_bench.exe", "FormActivate, against the calls and label writes", "activation pass (gathering)",
-     "same registry and system calls and label writes, bare dialog"),
-    ("gather_bench.exe", "FormActivate, against the calls alone", "  the same, against the calls alone",
-     "same registry and system calls, no label writes"),
-    ("scan_bench.exe", "library scan (dialog), against the bare loop", "System libraries scan", SCAN),
-    ("scan_bench.exe", "verinfo.exe, whole process, against the bare loop",
-     "verinfo.exe over the system folder, process start included", SCAN),
-    ("load_bench.exe", "load + InitPlugInLib + unload, against the floor", "load + InitPlugInLib + unload",
-     "a DLL of the same toolchain making only the required load calls"),
-    ("load_bench.exe", "load + InitPlugInLib + unload, against empty DLL", "  the same, against an empty DLL",
-     "an empty DLL of the same toolchain"),
-]
-
-# A figure against its baseline as bench::PrintPair prints it: title, ours'
-# median and p90, the baseline's, the ratio and the target where there is one.
-PAIR = r"^{} +(\d+) +\d+ +(\d+) +\d+ +ratio [\d.]+(?: \(target <= ([\d.]+)\))?"
+# A row a benchmark gives the table, as bench::PrintPair prints it: the figure,
+# ours' median and p90, the baseline's, the ratio, the target where there is
+# one, and the baseline's name in brackets.
+ROW = re.compile(r"^(.+?) +(\d+) +\d+ +(\d+) +\d+ +ratio [\d.]+(?: \(target <= ([\d.]+)\) \w+)?  \[(.+)\]$",
+                 re.MULTILINE)
 
 
 def run(build, program, *args):
@@ -83,9 +59,13 @@ def stripped_kb(build):
 def measure(build, quick):
     outputs = {program: run(build, program, *args[0 if quick else 1]) for program, args in PROGRAMS.items()}
     table = []
-    for program, title, figure, baseline in ROWS:
-        ours, base, target = find(PAIR.format(re.escape(title)), outputs[program]).groups()
-        table.append((figure, float(ours), float(base), baseline, float(target) if target else None))
+    for program, output in outputs.items():
+        rows = ROW.findall(output)
+        if not rows:
+            sys.exit(f"{program} gave no row for the table:\n{output}")
+        for figure, ours, base, target, baseline in rows:
+            table.append((figure.replace("->", "→"), float(ours), float(base), baseline,
+                          float(target) if target else None))
     scan = outputs["scan_bench.exe"]
     dialog = outputs["dialog_bench.exe"]
     rows_per_second = float(find(r"^library scan: (\d+) rows per second", scan)[1])
