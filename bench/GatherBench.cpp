@@ -112,6 +112,7 @@ std::string ShownText(const toolkit::TControl* label) {
   return toolkit::NarrowToAnsi(toolkit::WindowTextW(label->Handle()));
 }
 
+// Every label's text after one pass, against a fresh dialog's.
 std::vector<LabelWrite> PassTexts() {
   dialog::TSysInfoDlg done, fresh;
   done.FormActivate();

@@ -68,7 +68,7 @@ def measure(build, quick):
                           float(target) if target else None))
     scan = outputs["scan_bench.exe"]
     dialog = outputs["dialog_bench.exe"]
-    rows_per_second = float(find(r"^library scan: (\d+) rows per second", scan)[1])
+    rows_per_second = float(find(r"^rows per second: library scan (\d+)", scan)[1])
     peak_kb = float(find(r"^peak working set: (\d+) KB", scan)[1])
     tool_peak_kb = float(find(r"^verinfo.exe peak working set: (\d+) KB", scan)[1])
     cycles = find(r"^Leak count: (\d+) Execute/close cycles", dialog)[1]
