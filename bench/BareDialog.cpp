@@ -4,6 +4,7 @@
 
 #include <iterator>
 #include <stdexcept>
+#include <utility>
 
 #include "shared/LangTable.h"
 #include "shared/Scoped.h"
@@ -30,30 +31,17 @@ HINSTANCE Module() { return ::GetModuleHandleW(nullptr); }
 const ControlLayout& Row(dialog::ControlId id) { return dialog::kSysDlgLayout[id - 1]; }
 
 // The texts the dialog's creation event puts in place of the stored ones.
-const char* CreationText(int id) {
-  switch (id) {
-    case dialog::id_WinTabSheet:
-      return shared::sWinSheet.c_str();
-    case dialog::id_lbWinTitle:
-      return shared::sWinTitle.c_str();
-    case dialog::id_SysTabSheet:
-      return shared::sSysSheet.c_str();
-    case dialog::id_lbSysTitle:
-      return shared::sSysTitle.c_str();
-    case dialog::id_MemTabSheet:
-      return shared::sMemSheet.c_str();
-    case dialog::id_lbMemTitle:
-      return shared::sMemTitle.c_str();
-    case dialog::id_LibVerSheet:
-      return shared::sLibSheet.c_str();
-    case dialog::id_lbSysLibTitle:
-      return shared::sLibTitle.c_str();
-  }
-  return nullptr;
-}
+const std::pair<int, const shared::LangText*> kCreationTexts[] = {
+    {dialog::id_WinTabSheet, &shared::sWinSheet}, {dialog::id_lbWinTitle, &shared::sWinTitle},
+    {dialog::id_SysTabSheet, &shared::sSysSheet}, {dialog::id_lbSysTitle, &shared::sSysTitle},
+    {dialog::id_MemTabSheet, &shared::sMemSheet}, {dialog::id_lbMemTitle, &shared::sMemTitle},
+    {dialog::id_LibVerSheet, &shared::sLibSheet}, {dialog::id_lbSysLibTitle, &shared::sLibTitle},
+};
 
 std::wstring FinalText(const ControlLayout& row) {
-  if (const char* text = CreationText(row.id)) return toolkit::Widen(text, toolkit::TextEncoding::Ansi);
+  for (const auto& [id, text] : kCreationTexts) {
+    if (id == row.id) return toolkit::Widen(text->c_str(), toolkit::TextEncoding::Ansi);
+  }
   return toolkit::Widen(
       row.text, (row.flags & dialog::kUtf8) ? toolkit::TextEncoding::Utf8 : toolkit::TextEncoding::Ansi);
 }
@@ -85,6 +73,30 @@ void RegisterBareClass(const wchar_t* name, WNDPROC procedure) {
   if (!::RegisterClassExW(&windowClass)) throw std::runtime_error("RegisterClassEx failed");
 }
 
+// Each kind's window class and styles beyond WS_CHILD, in ControlKind order;
+// a label's styles follow its flags.
+struct KindStyle {
+  const wchar_t* className;
+  DWORD style;
+  DWORD exStyle;
+};
+constexpr KindStyle kKindStyles[] = {
+    {WC_TABCONTROLW,
+     WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_TABS | TCS_SINGLELINE | TCS_FOCUSONBUTTONDOWN, 0},
+    {kPageClass, WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT},
+    {L"STATIC", 0, 0},
+    {L"STATIC", SS_ICON, 0},
+    {L"STATIC", SS_OWNERDRAW, 0},
+    {WC_LISTVIEWW, WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS, WS_EX_CLIENTEDGE},
+    {L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0},
+};
+
+HFONT CreateBareFont(const BareTemplate& t) {
+  return ::CreateFontW(t.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       t.fontFace.c_str());
+}
+
 struct Builder {
   explicit Builder(HDC measuring) : dc(measuring) {}
   BareTemplate t;
@@ -92,42 +104,20 @@ struct Builder {
   const toolkit::LayoutScale& scale = toolkit::ScreenLayoutScale();
 
   void Add(const ControlLayout& row) {
-    BareItem item{row.kind, row.id, row.parent, L"STATIC", WS_CHILD, 0, {}, FinalText(row), row.icon};
-    if (!(row.flags & dialog::kHidden)) item.style |= WS_VISIBLE;
-    item.bounds = toolkit::ScaleBounds(scale, row.left, row.top, row.width, row.height);
-    switch (row.kind) {
-      case ControlKind::PageControl:
-        item.className = WC_TABCONTROLW;
-        item.style |= WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_TABS | TCS_SINGLELINE |
-                      TCS_FOCUSONBUTTONDOWN;
-        break;
-      case ControlKind::TabSheet:
-        item.className = kPageClass;
-        // Only the first page is shown; the tab strip gives the bounds.
-        item.style = WS_CHILD | WS_CLIPSIBLINGS | (row.id == dialog::kPageOrder[0] ? WS_VISIBLE : 0);
-        item.exStyle = WS_EX_CONTROLPARENT;
-        if (!(row.flags & dialog::kTabHidden)) t.tabs.push_back(item.text);
-        break;
-      case ControlKind::Label:
-        item.style |= LabelStyle(row);
-        if (!(row.flags & dialog::kFixedSize)) FitLabel(row, item);
-        break;
-      case ControlKind::Image:
-        item.style |= SS_ICON;
-        item.bounds = toolkit::ScaleBounds(scale, row.left, row.top, kIconSize, kIconSize);
-        break;
-      case ControlKind::Bevel:
-        item.style |= SS_OWNERDRAW;
-        break;
-      case ControlKind::ListView:
-        item.className = WC_LISTVIEWW;
-        item.style |= WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS;
-        item.exStyle = WS_EX_CLIENTEDGE;
-        break;
-      case ControlKind::Button:
-        item.className = L"BUTTON";
-        item.style |= WS_TABSTOP | BS_PUSHBUTTON;
-        break;
+    const KindStyle& kind = kKindStyles[static_cast<int>(row.kind)];
+    // Of the pages only the first is shown; the tab strip gives their bounds.
+    const bool visible =
+        row.kind == ControlKind::TabSheet ? row.id == dialog::kPageOrder[0] : !(row.flags & dialog::kHidden);
+    BareItem item{row.kind,     row.id, row.parent,     kind.className, WS_CHILD | kind.style,
+                  kind.exStyle, {},     FinalText(row), row.icon};
+    if (visible) item.style |= WS_VISIBLE;
+    const bool icon = row.kind == ControlKind::Image;
+    item.bounds = toolkit::ScaleBounds(scale, row.left, row.top, icon ? kIconSize : row.width,
+                                       icon ? kIconSize : row.height);
+    if (row.kind == ControlKind::TabSheet && !(row.flags & dialog::kTabHidden)) t.tabs.push_back(item.text);
+    if (row.kind == ControlKind::Label) {
+      item.style |= LabelStyle(row);
+      if (!(row.flags & dialog::kFixedSize)) FitLabel(row, item);
     }
     t.items.push_back(std::move(item));
   }
@@ -155,9 +145,7 @@ BareTemplate BuildTemplate() {
   b.t.caption = toolkit::Widen(shared::sSysInfoCaption.c_str(), toolkit::TextEncoding::Ansi);
   b.t.fontFace = toolkit::Widen(toolkit::FormFontFace().c_str(), toolkit::TextEncoding::Ansi);
   b.t.fontHeight = -toolkit::ScaledFontHeight(::GetDeviceCaps(screen.Get(), LOGPIXELSY));
-  shared::ScopedFont font(::CreateFontW(b.t.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, b.t.fontFace.c_str()));
+  shared::ScopedFont font(CreateBareFont(b.t));
   shared::ScopedSelect select(screen.Get(), font.Get());
 
   RECT outer = toolkit::ScaleBounds(b.scale, 0, 0, dialog::kClientWidth, dialog::kClientHeight);
@@ -187,9 +175,7 @@ const BareTemplate& Template() {
 BareDialog::BareDialog(HWND owner) : owner_(owner) {
   const BareTemplate& t = Template();
   icons_.reserve(std::size(dialog::kPageOrder));
-  font_.Reset(::CreateFontW(t.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, t.fontFace.c_str()));
+  font_.Reset(CreateBareFont(t));
   form_.Reset(::CreateWindowExW(kFormExStyle, kFormClass, t.caption.c_str(), kFormStyle, t.formBounds.left,
                                 t.formBounds.top, t.formBounds.right - t.formBounds.left,
                                 t.formBounds.bottom - t.formBounds.top, owner, nullptr, Module(), this));

@@ -36,17 +36,7 @@ struct ApplicationScope {
   ApplicationScope& operator=(const ApplicationScope&) = delete;
 };
 
-struct Options {
-  int rounds = 50;
-  int warmup = 5;
-  int cycles = 200;
-  int warmupCycles = 10;
-  bool json = false;
-  bool marks = false;
-};
-
-// One showing: ticks from the call to the end of activation, to the first
-// complete paint and to the return.
+// One showing: ticks from the call to each mark.
 struct Showing {
   LONGLONG pass = 0;  // ours: the activation event's own work
   LONGLONG hostDisabled = 0;
@@ -75,19 +65,16 @@ void Mark(const char* phase) {
       (std::string("zx-mark ") + (phase ? std::string(markRun) + "/" + phase : "end")).c_str());
 }
 
-// Optional looks at a showing: once shown, before the activation event (the
-// tree as built), and at the first complete paint.
-struct Looks {
-  std::function<void(HWND)> atShown;
-  std::function<void(HWND)> atPaint;
-};
+// An optional look at the form once shown, before the activation event (the
+// tree as built).
+using Look = std::function<void(HWND form)>;
 
 // What the current showing of ours needs from the hooks below.
 struct OursShowing {
   LONGLONG passStartedAt = 0;
   LONGLONG activatedAt = 0;
   bool wrapped = false;
-  Looks looks;
+  Look atShown;
 };
 OursShowing* oursShowing = nullptr;
 
@@ -96,7 +83,14 @@ bool ProbingKeyFilter(const MSG& message) {
   return toolkit::HandleFormKey(message);
 }
 
-void CloseWithOk(HWND okButton) { ::PostMessageW(okButton, BM_CLICK, 0, 0); }
+// Arms the probe for the first complete paint, then clicks OK.
+void ProbeThenClose(HWND form, std::function<HWND()> okButton) {
+  Mark("execute:paint");
+  probe->Start(form, [okButton = std::move(okButton)] {
+    Mark("execute:click");
+    ::PostMessageW(okButton(), BM_CLICK, 0, 0);
+  });
+}
 
 // The launcher disables the host window inside ShowModal, after the dialog
 // exists and before its activation event: the one point where the event can
@@ -107,19 +101,14 @@ void WrapActivation() {
   oursShowing->wrapped = true;
   dlg->onActivate = [inner = dlg->onActivate, dlg] {
     const HWND form = dlg->Handle();
-    if (oursShowing->looks.atShown) oursShowing->looks.atShown(form);
+    if (oursShowing->atShown) oursShowing->atShown(form);
     Mark("execute:pass");
     oursShowing->passStartedAt = Now();
     if (inner) inner();
     oursShowing->activatedAt = Now();
-    Mark("execute:paint");
     // The modal loop hands every retrieved message to the key filter first.
     toolkit::Application->SetKeyFilter(ProbingKeyFilter);
-    probe->Start(form, [form] {
-      Mark("execute:click");
-      if (oursShowing->looks.atPaint) oursShowing->looks.atPaint(form);
-      CloseWithOk(::GetDlgItem(form, dialog::id_OKBtn));
-    });
+    ProbeThenClose(form, [form] { return ::GetDlgItem(form, dialog::id_OKBtn); });
   };
 }
 
@@ -135,10 +124,24 @@ LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-Showing ShowOurs(HWND host, Looks looks = {}) {
+// The marks of a showing that ran from `start` to `end`.
+Showing Measured(LONGLONG start, LONGLONG passStarted, LONGLONG activated, LONGLONG end) {
+  Mark(nullptr);
+  return {activated - passStarted,
+          hostDisabledAt - start,
+          activated - start,
+          probe->PaintedAt() - start,
+          end - start,
+          hostEnabledAt - start,
+          probe->TimedOut(),
+          probe->StillInvalidAtMoment()};
+}
+
+Showing ShowOurs(HWND host, const Look& atShown) {
   OursShowing state;
-  state.looks = std::move(looks);
+  state.atShown = atShown;
   oursShowing = &state;
+  Mark("execute:build");
   const LONGLONG start = Now();
   const uint32_t result = plugin::ExecuteProc(0, host);
   const LONGLONG end = Now();
@@ -148,39 +151,27 @@ Showing ShowOurs(HWND host, Looks looks = {}) {
     throw std::runtime_error("our dialog did not run its course (Execute gave " + std::to_string(result) +
                              ")");
   }
-  return {state.activatedAt - state.passStartedAt,
-          hostDisabledAt - start,
-          state.activatedAt - start,
-          probe->PaintedAt() - start,
-          end - start,
-          hostEnabledAt - start,
-          probe->TimedOut(),
-          probe->StillInvalidAtMoment()};
+  return Measured(start, state.passStartedAt, state.activatedAt, end);
 }
 
-Showing ShowBare(HWND host, Looks looks = {}) {
+Showing ShowBare(HWND host, const Look& atShown) {
   LONGLONG activatedAt = 0;
+  Mark("execute:build");
   const LONGLONG start = Now();
   {
     bench::BareDialog dlg(host);
     const HWND form = dlg.Handle();
     dlg.ShowModal(
         [&] {
-          if (looks.atShown) looks.atShown(form);
+          if (atShown) atShown(form);
           activatedAt = Now();
-          Mark("execute:paint");
-          probe->Start(form, [&] {
-            Mark("execute:click");
-            if (looks.atPaint) looks.atPaint(form);
-            CloseWithOk(dlg.Window(dialog::id_OKBtn));
-          });
+          ProbeThenClose(form, [&dlg] { return dlg.Window(dialog::id_OKBtn); });
         },
         [](const MSG& message) { probe->OnRetrieved(message); });
   }
   const LONGLONG end = Now();
   if (probe->Armed()) throw std::runtime_error("the bare dialog did not run its course");
-  return {0,           hostDisabledAt - start, activatedAt - start, probe->PaintedAt() - start,
-          end - start, hostEnabledAt - start,  probe->TimedOut(),   probe->StillInvalidAtMoment()};
+  return Measured(start, activatedAt, activatedAt, end);
 }
 
 struct Lifetime {
@@ -188,203 +179,172 @@ struct Lifetime {
   LONGLONG destroyed = 0;
 };
 
+// Construction and destruction alone: `make` builds the dialog, its reset
+// destroys it.
+template <typename Make>
+Lifetime TimeLifetime(Make make) {
+  Mark("construction");
+  const LONGLONG start = Now();
+  auto dlg = make();
+  const LONGLONG built = Now();
+  Mark("destruction");
+  dlg.reset();
+  const LONGLONG destroyed = Now();
+  Mark(nullptr);
+  return {built - start, destroyed - built};
+}
+
 Lifetime BuildOurs(HWND host) {
   // As the launcher does: the host window owns the form.
   toolkit::Application->SetHandle(host);
-  const LONGLONG start = Now();
-  auto dlg = std::make_unique<dialog::TSysInfoDlg>();
-  const LONGLONG built = Now();
-  dlg.reset();
-  const LONGLONG destroyed = Now();
+  const Lifetime lifetime = TimeLifetime([] { return std::make_unique<dialog::TSysInfoDlg>(); });
   toolkit::Application->SetHandle(nullptr);
-  return {built - start, destroyed - built};
+  return lifetime;
 }
 
 Lifetime BuildBare(HWND host) {
-  const LONGLONG start = Now();
-  auto dlg = std::make_unique<bench::BareDialog>(host);
-  const LONGLONG built = Now();
-  dlg.reset();
-  const LONGLONG destroyed = Now();
-  return {built - start, destroyed - built};
+  return TimeLifetime([host] { return std::make_unique<bench::BareDialog>(host); });
 }
 
+struct Side {
+  const char* name;
+  Showing (*show)(HWND host, const Look& atShown);
+  Lifetime (*build)(HWND host);
+};
+constexpr Side kSides[] = {{"ours", ShowOurs, BuildOurs}, {"bare", ShowBare, BuildBare}};
+
 bench::TreeCheck CompareTrees(HWND host) {
-  std::vector<std::string> ours, bare;
+  std::vector<std::string> trees[2];
   bench::TreeCheck check;
   // Before the activation event: ours fills its value labels there, which
   // the bare dialog has no counterpart for.
-  Looks oursLooks;
-  oursLooks.atShown = [&](HWND form) {
+  ShowOurs(host, [&](HWND form) {
     // While the activation event runs, the dialog keeps its shown page from
     // painting (WM_SETREDRAW, which takes the page out of IsWindowVisible);
     // the tree as shown is the one without that.
     const HWND strip = ::GetDlgItem(form, dialog::id_SysPageControl);
     const HWND page = ::GetDlgItem(strip, dialog::kPageOrder[0]);
     ::SendMessageW(page, WM_SETREDRAW, TRUE, 0);
-    ours = bench::DumpTree(form);
+    trees[0] = bench::DumpTree(form);
     ::SendMessageW(page, WM_SETREDRAW, FALSE, 0);
-    check.oursCommonControls = bench::ProcedureModule(::GetDlgItem(form, dialog::id_SysPageControl));
-  };
-  ShowOurs(host, oursLooks);
+    check.commonControls[0] = bench::ProcedureModule(strip);
+  });
   bench::Settle();
-  Looks bareLooks;
-  bareLooks.atShown = [&](HWND form) {
-    bare = bench::DumpTree(form);
-    check.bareCommonControls = bench::ProcedureModule(::GetDlgItem(form, dialog::id_SysPageControl));
-  };
-  ShowBare(host, bareLooks);
+  ShowBare(host, [&](HWND form) {
+    trees[1] = bench::DumpTree(form);
+    check.commonControls[1] = bench::ProcedureModule(::GetDlgItem(form, dialog::id_SysPageControl));
+  });
   bench::Settle();
-  check.windows = static_cast<int>(ours.size());
-  check.identical = ours == bare;
-  const size_t lines = std::max(ours.size(), bare.size());
-  for (size_t i = 0; i < lines && check.differences.size() < 16; ++i) {
-    const std::string a = i < ours.size() ? ours[i] : "(none)";
-    const std::string b = i < bare.size() ? bare[i] : "(none)";
-    if (a != b) {
-      check.differences.push_back("ours: " + a);
-      check.differences.push_back("bare: " + b);
-    }
+  check.windows = static_cast<int>(trees[0].size());
+  check.identical = trees[0] == trees[1];
+  for (size_t i = 0; i < std::max(trees[0].size(), trees[1].size()) && check.differences.size() < 16; ++i) {
+    const std::string ours = i < trees[0].size() ? trees[0][i] : "(none)";
+    const std::string bare = i < trees[1].size() ? trees[1][i] : "(none)";
+    if (ours == bare) continue;
+    check.differences.push_back("ours: " + ours);
+    check.differences.push_back("bare: " + bare);
   }
   return check;
 }
 
-// One of each, marked, after a few unmarked warm-up rounds.
+// Each side once with its phases marked, ours first, after a few unmarked
+// rounds.
 void MarkOnce(HWND host) {
-  for (int i = 0; i < 3; ++i) {
-    BuildOurs(host);
-    BuildBare(host);
-    ShowOurs(host);
-    ShowBare(host);
-    bench::Settle();
+  for (int round = 0; round < 4; ++round) {
+    for (const Side& side : kSides) {
+      markRun = round == 3 ? side.name : nullptr;
+      side.build(host);
+      bench::Settle();
+      side.show(host, {});
+      bench::Settle();
+    }
   }
-  const auto run = [](const char* name) { markRun = name; };
-  toolkit::Application->SetHandle(host);
-  run("ours");
-  Mark("construction");
-  auto ours = std::make_unique<dialog::TSysInfoDlg>();
-  Mark("destruction");
-  ours.reset();
-  Mark(nullptr);
-  toolkit::Application->SetHandle(nullptr);
-  bench::Settle();
-  run("bare");
-  Mark("construction");
-  auto bare = std::make_unique<bench::BareDialog>(host);
-  Mark("destruction");
-  bare.reset();
-  Mark(nullptr);
-  bench::Settle();
-  run("ours");
-  Mark("execute:build");
-  ShowOurs(host);
-  Mark(nullptr);
-  bench::Settle();
-  run("bare");
-  Mark("execute:build");
-  ShowBare(host);
-  Mark(nullptr);
-  bench::Settle();
   markRun = nullptr;
 }
 
-void TimeRounds(HWND host, const Options& options, bench::Report& report) {
-  for (int round = 0; round < options.warmup + options.rounds; ++round) {
-    const bool record = round >= options.warmup;
-    // Alternating which goes first, so that neither always follows the other.
-    const bool oursFirst = round % 2 == 0;
-    for (int turn = 0; turn < 2; ++turn) {
-      const bool ours = (turn == 0) == oursFirst;
-      const Showing s = ours ? ShowOurs(host) : ShowBare(host);
-      bench::Settle();
-      if (!record) continue;
-      auto& side = ours ? report.ours : report.bare;
-      side[bench::kActivated].push_back(bench::Micros(s.activated));
-      side[bench::kPainted].push_back(bench::Micros(s.painted));
-      side[bench::kReturned].push_back(bench::Micros(s.returned));
-      // The bare dialog has no pass: its figures stand as they are.
-      side[bench::kActivatedNoPass].push_back(bench::Micros(s.activated - s.pass));
-      side[bench::kPaintedNoPass].push_back(bench::Micros(s.painted - s.pass));
-      side[bench::kReturnedNoPass].push_back(bench::Micros(s.returned - s.pass));
-      if (ours) report.pass.push_back(bench::Micros(s.pass));
-      auto& phases = ours ? report.oursPhases : report.barePhases;
-      phases[bench::kBuildPhase].push_back(bench::Micros(s.hostDisabled));
-      phases[bench::kShowPhase].push_back(bench::Micros(s.activated - s.pass - s.hostDisabled));
-      phases[bench::kPaintPhase].push_back(bench::Micros(s.painted - s.activated));
-      phases[bench::kClickPhase].push_back(bench::Micros(s.hostEnabled - s.painted));
-      phases[bench::kTeardownPhase].push_back(bench::Micros(s.returned - s.hostEnabled));
-      report.timeouts += s.timedOut;
-      report.maxStillInvalid = std::max(report.maxStillInvalid, s.stillInvalid);
-    }
-    for (int turn = 0; turn < 2; ++turn) {
-      const bool ours = (turn == 0) == oursFirst;
-      const Lifetime l = ours ? BuildOurs(host) : BuildBare(host);
-      bench::Settle();
-      if (!record) continue;
-      auto& side = ours ? report.ours : report.bare;
-      side[bench::kBuilt].push_back(bench::Micros(l.built));
-      side[bench::kDestroyed].push_back(bench::Micros(l.destroyed));
-    }
-  }
+// The bare dialog has no pass: its figures stand as they are.
+void Record(const Showing& s, const Lifetime& l, int side, bench::Report& report) {
+  const LONGLONG figures[bench::kFigureCount] = {
+      s.activated, s.activated - s.pass, s.painted, s.painted - s.pass, s.returned, s.returned - s.pass,
+      l.built,     l.destroyed,          s.pass};
+  const LONGLONG phases[bench::kPhaseCount] = {s.hostDisabled, s.activated - s.pass - s.hostDisabled,
+                                               s.painted - s.activated, s.hostEnabled - s.painted,
+                                               s.returned - s.hostEnabled};
+  for (int f = 0; f < bench::kFigureCount; ++f)
+    report.sides[side].figures[f].push_back(bench::Micros(figures[f]));
+  for (int p = 0; p < bench::kPhaseCount; ++p)
+    report.sides[side].phases[p].push_back(bench::Micros(phases[p]));
+  report.timeouts += s.timedOut;
+  report.maxStillInvalid = std::max(report.maxStillInvalid, s.stillInvalid);
 }
 
-bench::CycleCounts CountCycles(HWND host, const Options& options, bool ours) {
-  const auto show = [&] { ours ? ShowOurs(host) : ShowBare(host); };
+void TimeRounds(HWND host, bench::Report& report) {
+  bench::Rounds(report.warmup, report.rounds, 2, [&](const std::vector<int>& order, bool recorded) {
+    Showing showings[2];
+    Lifetime lifetimes[2];
+    for (int side : order) {
+      showings[side] = kSides[side].show(host, {});
+      bench::Settle();
+    }
+    for (int side : order) {
+      lifetimes[side] = kSides[side].build(host);
+      bench::Settle();
+    }
+    if (recorded) {
+      for (int side : order) Record(showings[side], lifetimes[side], side, report);
+    }
+  });
+}
+
+bench::CycleCounts CountCycles(HWND host, const bench::Report& report, const Side& side) {
   // The first showings load libraries and fill caches; only what a showing
   // leaves behind after those is a leak.
-  for (int i = 0; i < options.warmupCycles; ++i) {
-    show();
+  for (int i = 0; i < report.warmupCycles; ++i) {
+    side.show(host, {});
     bench::Settle();
   }
   bench::CycleCounts counts;
   bench::Settle(20);
-  counts.before = bench::SampleCounters();
-  for (int i = 0; i < options.cycles; ++i) {
-    show();
+  counts.before = host::SampleCounters();
+  for (int i = 0; i < report.cycles; ++i) {
+    side.show(host, {});
     bench::Settle(1);
-    if (i + 1 == options.cycles / 2) {
+    if (i + 1 == report.cycles / 2) {
       bench::Settle(20);
-      counts.halfway = bench::SampleCounters();
+      counts.halfway = host::SampleCounters();
     }
   }
   bench::Settle(20);
-  counts.after = bench::SampleCounters();
+  counts.after = host::SampleCounters();
   return counts;
 }
 
-int Argument(int argc, char** argv, int& i) {
-  if (i + 1 >= argc) throw std::invalid_argument(std::string(argv[i]) + " needs a number");
-  const int value = std::atoi(argv[++i]);
-  if (value <= 0) throw std::invalid_argument(std::string(argv[i - 1]) + " needs a positive number");
-  return value;
-}
-
-Options Parse(int argc, char** argv) {
-  Options options;
+// Sets the report's sizes; true for --marks.
+bool Parse(int argc, char** argv, bench::Report& report) {
+  bool marks = false;
+  const std::pair<const char*, int*> numbers[] = {
+      {"--rounds", &report.rounds}, {"--warmup", &report.warmup}, {"--cycles", &report.cycles}};
   for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--rounds")) {
-      options.rounds = Argument(argc, argv, i);
-    } else if (!std::strcmp(argv[i], "--warmup")) {
-      options.warmup = Argument(argc, argv, i);
-    } else if (!std::strcmp(argv[i], "--cycles")) {
-      options.cycles = Argument(argc, argv, i);
-    } else if (!std::strcmp(argv[i], "--json")) {
-      options.json = true;
+    const auto number =
+        std::ranges::find_if(numbers, [&](const auto& n) { return !std::strcmp(argv[i], n.first); });
+    if (number != std::end(numbers) && i + 1 < argc && std::atoi(argv[i + 1]) > 0) {
+      *number->second = std::atoi(argv[++i]);
     } else if (!std::strcmp(argv[i], "--marks")) {
-      options.marks = true;
+      marks = true;
     } else {
       throw std::invalid_argument(
-          "usage: dialog_bench [--rounds N (50)] [--warmup N (5)] [--cycles N (200)] [--json] [--marks]");
+          "usage: dialog_bench [--rounds N (50)] [--warmup N (5)] [--cycles N (200)] [--marks]");
     }
   }
-  return options;
+  return marks;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   try {
-    const Options options = Parse(argc, argv);
+    bench::Report report;
+    const bool marks = Parse(argc, argv, report);
     const ApplicationScope application;
     bench::PaintProbe paintProbe;
     probe = &paintProbe;
@@ -395,27 +355,15 @@ int main(int argc, char** argv) {
     ::SetActiveWindow(host);
     bench::Settle(20);
 
-    if (options.marks) {
+    if (marks) {
       MarkOnce(host);
       return 0;
     }
-    bench::Report report;
-    report.rounds = options.rounds;
-    report.warmup = options.warmup;
-    report.cycles = options.cycles;
-    report.warmupCycles = options.warmupCycles;
-    report.layout = bench::DescribeLayout();
     report.trees = CompareTrees(host);
-    TimeRounds(host, options, report);
-    report.oursCycles = CountCycles(host, options, true);
-    // The same for the bare dialog: what Wine itself keeps per showing.
-    report.bareCycles = CountCycles(host, options, false);
-
-    if (options.json) {
-      bench::PrintJson(report);
-    } else {
-      bench::PrintText(report);
-    }
+    TimeRounds(host, report);
+    // The bare dialog's count shows what Wine itself keeps per showing.
+    for (int side = 0; side < 2; ++side) report.sides[side].cycles = CountCycles(host, report, kSides[side]);
+    bench::Print(report);
     return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "dialog_bench: %s\n", error.what());

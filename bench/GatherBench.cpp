@@ -14,9 +14,9 @@
 // alone (the texts a pass writes, set on another fresh dialog).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -97,29 +97,31 @@ void BarePass() {
   }
 }
 
-// A label text the pass changes, by control id.
+// A label's text after a pass, by control id; `changed` when the pass
+// changed it on a fresh dialog (the writes the bare side makes).
 struct LabelWrite {
   int id;
   std::string text;
+  bool changed;
   bool autoSized;
   bool wordWrap;
 };
 
 // A label's text as the library reads its own windows back.
-std::string ShownText(const toolkit::TLabel& label) {
-  return toolkit::NarrowToAnsi(toolkit::WindowTextW(label.Handle()));
+std::string ShownText(const toolkit::TControl* label) {
+  return toolkit::NarrowToAnsi(toolkit::WindowTextW(label->Handle()));
 }
 
-// What the pass changes on a fresh dialog: the labels whose text differs after it.
-std::vector<LabelWrite> PassWrites(dialog::TSysInfoDlg& done, dialog::TSysInfoDlg& fresh) {
+// Every label's text after one pass, against a fresh dialog's.
+std::vector<LabelWrite> PassTexts() {
+  dialog::TSysInfoDlg done, fresh;
+  done.FormActivate();
   std::vector<LabelWrite> writes;
-  for (int id = 1; id <= dialog::kControlCount; ++id) {
-    auto* before = dynamic_cast<toolkit::TLabel*>(fresh.Control(id));
-    auto* after = dynamic_cast<toolkit::TLabel*>(done.Control(id));
-    if (!before || !after || ShownText(*before) == ShownText(*after)) continue;
-    const unsigned flags = dialog::kSysDlgLayout[id - 1].flags;
-    writes.push_back(
-        {id, ShownText(*after), !(flags & dialog::kFixedSize), (flags & dialog::kWordWrap) != 0});
+  for (const dialog::ControlLayout& row : dialog::kSysDlgLayout) {
+    if (row.kind != dialog::ControlKind::Label) continue;
+    const std::string text = ShownText(done.Control(row.id));
+    writes.push_back({row.id, text, text != ShownText(fresh.Control(row.id)),
+                      !(row.flags & dialog::kFixedSize), (row.flags & dialog::kWordWrap) != 0});
   }
   return writes;
 }
@@ -129,6 +131,7 @@ std::vector<LabelWrite> PassWrites(dialog::TSysInfoDlg& done, dialog::TSysInfoDl
 void BareWrites(const bench::BareDialog& bare, HDC measuring, const std::vector<LabelWrite>& writes) {
   shared::ScopedSelect font(measuring, bare.Font());
   for (const LabelWrite& write : writes) {
+    if (!write.changed) continue;
     const HWND label = bare.Window(write.id);
     SetWindowTextA(label, write.text.c_str());
     if (!write.autoSized) continue;
@@ -144,70 +147,45 @@ void BareWrites(const bench::BareDialog& bare, HDC measuring, const std::vector<
   }
 }
 
-// The texts of one completed pass, by control, to replay as writes alone.
-std::vector<std::pair<toolkit::TLabel*, std::string>> PassTexts(dialog::TSysInfoDlg& done,
-                                                                dialog::TSysInfoDlg& fresh) {
-  std::vector<std::pair<toolkit::TLabel*, std::string>> texts;
-  for (int id = 1; id <= dialog::kControlCount; ++id) {
-    auto* before = dynamic_cast<toolkit::TLabel*>(fresh.Control(id));
-    auto* after = dynamic_cast<toolkit::TLabel*>(done.Control(id));
-    if (before && after) texts.emplace_back(before, ShownText(*after));
-  }
-  return texts;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
   toolkit::CreateApplication();
-  std::vector<LabelWrite> writes;
-  for (int i = 0; i < 10; ++i) {  // warm-up: libraries loaded, caches filled
-    dialog::TSysInfoDlg dlg;
-    dialog::TSysInfoDlg fresh;
-    dlg.FormActivate();
-    writes = PassWrites(dlg, fresh);
-    BarePass();
-  }
+  const std::vector<LabelWrite> writes = PassTexts();
   const shared::ScopedDC measuring(CreateCompatibleDC(nullptr));
-  std::vector<double> ours, bare, calls, oursWrites;
-  for (int i = 0; i < rounds; ++i) {
-    auto dlg = std::make_unique<dialog::TSysInfoDlg>();
-    auto replay = std::make_unique<dialog::TSysInfoDlg>();
-    auto bareDialog = std::make_unique<bench::BareDialog>(nullptr);
-    // Each round starts with another side, so drift in the machine's load hits all alike.
-    for (int k = 0; k < 3; ++k) {
-      const int side = (i + k) % 3;
-      const LONGLONG start = bench::Now();
-      if (side == 0) {
-        dlg->FormActivate();
-      } else if (side == 1) {
-        BarePass();
-        BareWrites(*bareDialog, measuring.Get(), writes);
-      } else {
-        BarePass();
-      }
-      (side == 0 ? ours : side == 1 ? bare : calls).push_back(bench::Micros(bench::Now() - start));
-    }
-    const auto texts = PassTexts(*dlg, *replay);
-    const LONGLONG start = bench::Now();
-    for (const auto& [label, text] : texts) label->SetText(text.c_str());
-    oursWrites.push_back(bench::Micros(bench::Now() - start));
-  }
-  const bench::Summary o = bench::Summarise(ours);
-  const bench::Summary b = bench::Summarise(bare);
-  const bench::Summary c = bench::Summarise(calls);
-  const bench::Summary w = bench::Summarise(oursWrites);
-  std::printf("Activation pass, %d rounds after 10 warm-up rounds, each side in turn; microseconds\n",
-              rounds);
-  std::printf("%zu label writes per pass\n", writes.size());
-  std::printf("%-50s %10s %10s\n", "", "median", "p90");
-  std::printf("%-50s %10.0f %10.0f\n", "ours: FormActivate on a built dialog", o.median, o.p90);
-  std::printf("%-50s %10.0f %10.0f\n", "bare: the same calls and label writes", b.median, b.p90);
-  std::printf("%-50s %10.0f %10.0f\n", "calls: the same platform calls back to back", c.median, c.p90);
-  std::printf("%-50s %10.0f %10.0f\n", "of ours: the label writes alone", w.median, w.p90);
-  const double ratio = b.median > 0 ? o.median / b.median : 0;
-  std::printf("ratio ours/bare (medians) %.2f (target <= 1.15)\n", ratio);
+  // Each side on a dialog of its own, built outside the time.
+  const auto ours = [] {
+    dialog::TSysInfoDlg dlg;
+    return bench::Time([&] { dlg.FormActivate(); });
+  };
+  const auto bare = [&] {
+    const bench::BareDialog dlg(nullptr);
+    return bench::Time([&] {
+      BarePass();
+      BareWrites(dlg, measuring.Get(), writes);
+    });
+  };
+  const auto oursWrites = [&] {
+    dialog::TSysInfoDlg dlg;
+    std::vector<std::pair<toolkit::TLabel*, const char*>> labels;
+    for (const LabelWrite& write : writes)
+      labels.emplace_back(static_cast<toolkit::TLabel*>(dlg.Control(write.id)), write.text.c_str());
+    return bench::Time([&] {
+      for (const auto& [label, text] : labels) label->SetText(text);
+    });
+  };
+  const auto times =
+      bench::TimeSides(10, rounds, {ours, bare, [] { return bench::Time(BarePass); }, oursWrites});
+  std::printf(
+      "Activation pass, %d rounds after 10 warm-up rounds, each side in turn; %d label writes per pass\n",
+      rounds, static_cast<int>(std::ranges::count(writes, true, &LabelWrite::changed)));
+  bench::PrintHeading();
+  bench::PrintPair("activation pass (gathering)", times[0], times[1], 1.15,
+                   "same registry and system calls and label writes, bare dialog");
+  bench::PrintPair("  the same, against the calls alone", times[0], times[2], 0,
+                   "same registry and system calls, no label writes");
+  bench::PrintRow("  of it: the label writes alone", times[3]);
   toolkit::DestroyApplication();
   return 0;
 }

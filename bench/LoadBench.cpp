@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "Measure.h"
 #include "TestPaths.h"
@@ -18,61 +17,38 @@
 
 namespace {
 
-double LoadOnce(const char* path, bool init) {
+double LoadOnce(const std::string& path, bool init) {
   const LONGLONG start = bench::Now();
-  HMODULE module = LoadLibraryA(path);
-  if (module && init) {
+  HMODULE module = LoadLibraryA(path.c_str());
+  if (!module) {
+    std::fprintf(stderr, "load_bench: cannot load %s\n", path.c_str());
+    std::exit(1);
+  }
+  if (init) {
     plugin::TPlugInLibInfo info{};
     const void* entry = reinterpret_cast<const void*>(GetProcAddress(module, "InitPlugInLib"));
     if (entry) host::CallRegister(entry, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&info)));
   }
-  if (module) FreeLibrary(module);
-  return module ? bench::Micros(bench::Now() - start) : -1;
+  FreeLibrary(module);
+  return bench::Micros(bench::Now() - start);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
-  struct Side {
-    std::string path;
-    bool init;
-    const char* title;
-    std::vector<double> times;
-  };
-  Side sides[] = {
-      {testing_paths::PlugInPath(), true, "ours: LoadLibrary + InitPlugInLib + FreeLibrary", {}},
-      {testing_paths::BesideExecutable("floor_library.dll"), false, "floor: LoadLibrary + FreeLibrary", {}},
-      {testing_paths::BesideExecutable("empty_library.dll"),
-       false,
-       "empty DLL: LoadLibrary + FreeLibrary",
-       {}},
-  };
-  constexpr int kSides = sizeof sides / sizeof sides[0];
-  for (int i = 0; i < 20; ++i) {
-    for (Side& side : sides) LoadOnce(side.path.c_str(), side.init);
-  }
-  for (int i = 0; i < rounds; ++i) {
-    // Each round starts with another side, so drift in the machine's load hits all alike.
-    for (int k = 0; k < kSides; ++k) {
-      Side& side = sides[(i + k) % kSides];
-      const double t = LoadOnce(side.path.c_str(), side.init);
-      if (t < 0) {
-        std::fprintf(stderr, "load_bench: cannot load %s\n", side.path.c_str());
-        return 1;
-      }
-      side.times.push_back(t);
-    }
-  }
-  std::printf("Load, %d rounds after 20 warm-up rounds, each side in turn; microseconds\n", rounds);
-  std::printf("%-52s %10s %10s\n", "", "median", "p90");
-  bench::Summary summaries[kSides];
-  for (int k = 0; k < kSides; ++k) {
-    summaries[k] = bench::Summarise(sides[k].times);
-    std::printf("%-52s %10.0f %10.0f\n", sides[k].title, summaries[k].median, summaries[k].p90);
-  }
-  const double floor = summaries[1].median;
-  std::printf("ratio ours/floor (medians) %.2f (target <= 1.30)\n",
-              floor > 0 ? summaries[0].median / floor : 0);
+  const std::string ours = testing_paths::PlugInPath();
+  const std::string floor = testing_paths::BesideExecutable("floor_library.dll");
+  const std::string empty = testing_paths::BesideExecutable("empty_library.dll");
+  const auto times =
+      bench::TimeSides(20, rounds,
+                       {[&] { return LoadOnce(ours, true); }, [&] { return LoadOnce(floor, false); },
+                        [&] { return LoadOnce(empty, false); }});
+  std::printf("Load, %d rounds after 20 warm-up rounds, each side in turn; base: the floor DLL\n", rounds);
+  bench::PrintHeading();
+  bench::PrintPair("load + InitPlugInLib + unload", times[0], times[1], 1.30,
+                   "a DLL of the same toolchain making only the required load calls");
+  bench::PrintPair("  the same, against an empty DLL", times[0], times[2], 0,
+                   "an empty DLL of the same toolchain");
   return 0;
 }

@@ -2,22 +2,31 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace bench {
 
 namespace {
 
 constexpr UINT kWatchdogMs = 10000;
+// The private message the probe posts; a thread message no window handles.
+constexpr UINT kProbeMarker = WM_APP + 0x2A1;
 
 bool PaintPending() { return (HIWORD(::GetQueueStatus(QS_PAINT)) & QS_PAINT) != 0; }
 
-void CountInvalid(HWND window, int& count) {
-  if (!::IsWindowVisible(window)) return;
-  if (::GetUpdateRect(window, nullptr, FALSE)) ++count;
+// Visible windows of `window`'s tree (itself included) with a non-empty
+// update region.
+int InvalidWindowsIn(HWND window) {
+  if (!::IsWindowVisible(window)) return 0;
+  int count = ::GetUpdateRect(window, nullptr, FALSE) ? 1 : 0;
   for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    CountInvalid(child, count);
+    count += InvalidWindowsIn(child);
   }
+  return count;
 }
+
+// The title column, shared by the heading and every row.
+constexpr int kTitleWidth = 60;
 
 }  // namespace
 
@@ -53,10 +62,45 @@ Summary Summarise(std::vector<double> samples) {
   return {median, rank(0.9)};
 }
 
-int InvalidWindowsIn(HWND root) {
-  int count = 0;
-  CountInvalid(root, count);
-  return count;
+void Rounds(int warmup, int rounds, int sides, const RoundRun& run) {
+  std::vector<int> order(sides);
+  for (int round = 0; round < warmup + rounds; ++round) {
+    for (int turn = 0; turn < sides; ++turn) order[turn] = (round + turn) % sides;
+    run(order, round >= warmup);
+  }
+}
+
+std::vector<std::vector<double>> TimeSides(int warmup, int rounds,
+                                           const std::vector<std::function<double()>>& sides) {
+  std::vector<std::vector<double>> times(sides.size());
+  Rounds(warmup, rounds, static_cast<int>(sides.size()), [&](const std::vector<int>& order, bool recorded) {
+    for (int side : order) {
+      const double time = sides[side]();
+      if (recorded) times[side].push_back(time);
+    }
+  });
+  return times;
+}
+
+void PrintHeading() {
+  std::printf("%-*s %11s %9s %11s %9s\n", kTitleWidth, "figure (microseconds)", "median", "p90",
+              "base median", "p90");
+}
+
+void PrintRow(const char* title, const std::vector<double>& samples) {
+  const Summary s = Summarise(samples);
+  std::printf("%-*s %11.0f %9.0f\n", kTitleWidth, title, s.median, s.p90);
+}
+
+void PrintPair(const char* title, const std::vector<double>& ours, const std::vector<double>& base,
+               double target, const char* baseline) {
+  const Summary o = Summarise(ours), b = Summarise(base);
+  const double ratio = b.median > 0 ? o.median / b.median : 0;
+  std::printf("%-*s %11.0f %9.0f %11.0f %9.0f   ratio %.2f", kTitleWidth, title, o.median, o.p90, b.median,
+              b.p90, ratio);
+  if (target > 0) std::printf(" (target <= %.2f) %s", target, ratio <= target ? "OK" : "MISSED");
+  if (baseline) std::printf("  [%s]", baseline);
+  std::printf("\n");
 }
 
 void Settle(DWORD quietMs) {

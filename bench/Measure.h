@@ -1,5 +1,6 @@
-// Clock, order statistics and the paint probe shared by both dialogs, so
-// that both are timed by the same code.
+// Clock, order statistics, the rounds every benchmark runs its sides in and
+// the rows it prints, and the paint probe shared by both dialogs, so that
+// every figure is taken and shown by the same code.
 #pragma once
 
 #include <windows.h>
@@ -14,12 +15,38 @@ LONGLONG Now();
 double Micros(LONGLONG ticks);
 LONGLONG TicksPerSecond();
 
+// The microseconds `work` takes.
+template <typename Work>
+double Time(Work&& work) {
+  const LONGLONG start = Now();
+  work();
+  return Micros(Now() - start);
+}
+
 struct Summary {
   double median = 0;
   double p90 = 0;
 };
 // Nearest-rank median and 90th percentile; zeros for no samples.
 Summary Summarise(std::vector<double> samples);
+
+// `warmup` rounds, then `rounds` recorded ones; each round runs every side
+// once in `order`, which starts with another side each round, so that drift
+// in the machine's load hits all sides alike.
+using RoundRun = std::function<void(const std::vector<int>& order, bool recorded)>;
+void Rounds(int warmup, int rounds, int sides, const RoundRun& run);
+// The same for sides that each give one time: the recorded times, by side.
+std::vector<std::vector<double>> TimeSides(int warmup, int rounds,
+                                           const std::vector<std::function<double()>>& sides);
+
+// A figure's median and 90th percentile, and for a figure against its
+// baseline the baseline's too and the ratio of the medians, with its target
+// where it has one (0: none). A row given the baseline's name goes into the
+// table scripts/bench-table.py prints, under the row's title.
+void PrintHeading();
+void PrintRow(const char* title, const std::vector<double>& samples);
+void PrintPair(const char* title, const std::vector<double>& ours, const std::vector<double>& base,
+               double target = 0, const char* baseline = nullptr);
 
 // Finds the first moment after a dialog's activation at which the thread has
 // no WM_PAINT left to hand out, i.e. the dialog and every visible child have
@@ -61,13 +88,6 @@ class PaintProbe {
   bool armed_ = false;
   bool timedOut_ = false;
 };
-
-// The private message the probe posts; the loops let it pass as a no-op.
-constexpr UINT kProbeMarker = WM_APP + 0x2A1;
-
-// Visible windows of `root`'s tree (root included) with a non-empty update
-// region.
-int InvalidWindowsIn(HWND root);
 
 // Dispatches the thread's messages until none has arrived for `quietMs`, so
 // that one run's leftovers never land in the next run's figures.

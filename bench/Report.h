@@ -1,5 +1,5 @@
-// Everything one run of dialog_bench measured, and its two printed forms:
-// a table for people and, with --json, one JSON document for tools.
+// Everything one run of dialog_bench measured, by side, and its printed
+// breakdown.
 #pragma once
 
 #include <string>
@@ -9,13 +9,9 @@
 
 namespace bench {
 
-using host::GdiCountingMethod;
-using host::ProcessCounters;
-using host::SampleCounters;
-
 // The *NoPass figures are ours with its activation event's own work (the
 // gathering pass, which the bare dialog has no counterpart for) taken out of
-// each run; the bare dialog's are its plain ones.
+// each run; the bare dialog's are its plain ones. kPass is that work alone.
 enum Figure {
   kActivated,
   kActivatedNoPass,
@@ -25,6 +21,7 @@ enum Figure {
   kReturnedNoPass,
   kBuilt,
   kDestroyed,
+  kPass,
   kFigureCount
 };
 
@@ -33,54 +30,39 @@ enum Figure {
 // enabled again (the modal loop over), the return.
 enum ExecutePhase { kBuildPhase, kShowPhase, kPaintPhase, kClickPhase, kTeardownPhase, kPhaseCount };
 
-// The ratio ours/bare that each timed figure should stay within; Execute to
-// the first complete paint has its own.
-constexpr double kTargetRatio = 1.30;
-constexpr double kPaintedTargetRatio = 1.05;
+struct CycleCounts {
+  host::ProcessCounters before;
+  host::ProcessCounters halfway;
+  host::ProcessCounters after;
+};
+
+// One dialog's samples, in microseconds, and its leak count.
+struct SideFigures {
+  std::vector<double> figures[kFigureCount];
+  std::vector<double> phases[kPhaseCount];  // ours without its activation pass
+  CycleCounts cycles;
+};
 
 struct TreeCheck {
   bool identical = false;
   int windows = 0;
-  std::string oursCommonControls;
-  std::string bareCommonControls;
+  std::string commonControls[2];         // ours, bare
   std::vector<std::string> differences;  // pairs of lines, ours then bare
 };
 
-struct LayoutInfo {
-  std::string fontFace;
-  int fontHeight = 0;
-  int labels = 0;
-  int autoSizedLabels = 0;
-  int labelsAlreadyFitting = 0;
-  double clockMHz = 0;
-};
-
-struct CycleCounts {
-  ProcessCounters before;
-  ProcessCounters halfway;
-  ProcessCounters after;
-};
-
 struct Report {
-  int rounds = 0;
-  int warmup = 0;
-  int cycles = 0;
-  int warmupCycles = 0;
-  LayoutInfo layout;
+  // What is run: timed rounds after warm-up rounds, then leak-count cycles
+  // after warm-up cycles.
+  int rounds = 50;
+  int warmup = 5;
+  int cycles = 200;
+  int warmupCycles = 10;
   TreeCheck trees;
-  std::vector<double> ours[kFigureCount];
-  std::vector<double> bare[kFigureCount];
-  std::vector<double> pass;                     // ours: the activation event alone
-  std::vector<double> oursPhases[kPhaseCount];  // ours without its activation pass
-  std::vector<double> barePhases[kPhaseCount];
+  SideFigures sides[2];  // ours, bare
   int timeouts = 0;
   int maxStillInvalid = 0;
-  CycleCounts oursCycles;
-  CycleCounts bareCycles;
 };
 
-LayoutInfo DescribeLayout();
-void PrintText(const Report& report);
-void PrintJson(const Report& report);
+void Print(const Report& report);
 
 }  // namespace bench

@@ -1,7 +1,7 @@
 // scan_bench: the dialog's library scan and verinfo.exe over the system
 // folder against a bare loop over the same files that makes only the
 // version library calls (size, data, the translation and the four string
-// queries), alternated in one process. Prints times, their ratios, rows per
+// queries), in turn in one process. Prints times, their ratios, rows per
 // second, the scan's own allocations per file and the peak working sets.
 // Judges nothing.
 #include <windows.h>
@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "Measure.h"
+#include "TestPaths.h"
 #include "dialog/LibraryScan.h"
 #include "dialog/SysDlg.h"
 #include "dialog/SystemQueries.h"
@@ -45,27 +47,6 @@ void operator delete[](void* block, size_t) noexcept { std::free(block); }
 #pragma GCC diagnostic pop
 
 namespace {
-
-LONGLONG Now() {
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return now.QuadPart;
-}
-
-double Millis(LONGLONG ticks) {
-  LARGE_INTEGER frequency;
-  ::QueryPerformanceFrequency(&frequency);
-  return 1000.0 * static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
-}
-
-double Lowest(const std::vector<double>& samples) {
-  return samples.empty() ? 0 : *std::min_element(samples.begin(), samples.end());
-}
-
-double Median(std::vector<double> samples) {
-  std::sort(samples.begin(), samples.end());
-  return samples.empty() ? 0 : samples[(samples.size() - 1) / 2];
-}
 
 // Files with version data; the texts are looked at so no call can be skipped.
 int BareLoop(const std::string& folder, std::vector<BYTE>& buffer, size_t& textBytes) {
@@ -105,71 +86,49 @@ class TextsOnlySink final : public dialog::TLibraryRowSink {
  public:
   void AppendRow(const char*, const verinfo::TVersionInfo& reader) override {
     reader.ProductNameText(text_);
-    bytes += text_.size();
     reader.LegalCopyrightText(text_);
-    bytes += text_.size();
     reader.FileVersionText(text_);
-    bytes += text_.size();
     reader.ProductVersionText(text_);
-    bytes += text_.size();
-    ++rows;
   }
-  int rows = 0;
-  size_t bytes = 0;
 
  private:
   std::string text_;
 };
 
+// 0 when the process cannot be asked.
+size_t PeakWorkingSetKb(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!::GetProcessMemoryInfo(process, &counters, sizeof counters)) return 0;
+  return counters.PeakWorkingSetSize / 1024;
+}
+
 // verinfo.exe beside this program over every file of `folder`, named
 // relative to it, its output thrown away: start to exit, the process's
 // start included. Its peak working set goes to `peakKb`.
 double ToolRun(const std::string& folder, const std::string& names, size_t& peakKb) {
-  char self[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string tool(self);
-  tool.resize(tool.find_last_of('\\') + 1);
-  std::string command = "\"" + tool + "verinfo.exe\"" + names;
+  std::string command = "\"" + testing_paths::BesideExecutable("verinfo.exe") + "\"" + names;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE nul = ::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                             OPEN_EXISTING, 0, nullptr);
+  const HANDLE nulFile = ::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                       OPEN_EXISTING, 0, nullptr);
+  const shared::ScopedHandle nul(nulFile == INVALID_HANDLE_VALUE ? nullptr : nulFile);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = startup.hStdError = nul;
+  startup.hStdOutput = startup.hStdError = nul.Get();
   PROCESS_INFORMATION process{};
-  const LONGLONG start = Now();
+  const LONGLONG start = bench::Now();
   if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
                         &process)) {
-    ::CloseHandle(nul);
     return 0;
   }
+  const shared::ScopedHandle thread(process.hThread), running(process.hProcess);
   // Sampled while it runs: once the process has ended, Wine may no longer
   // answer for its memory.
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
   do {
-    if (::GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters))
-      peakKb = std::max(peakKb, static_cast<size_t>(counters.PeakWorkingSetSize / 1024));
-  } while (::WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT);
-  const LONGLONG end = Now();
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  ::CloseHandle(nul);
-  return Millis(end - start);
-}
-
-int FilesIn(const std::string& folder) {
-  int files = 0;
-  dialog::ForEachFolderFile(folder, [&](const char*) { ++files; });
-  return files;
-}
-
-size_t PeakWorkingSetKb() {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) return 0;
-  return counters.PeakWorkingSetSize / 1024;
+    peakKb = std::max(peakKb, PeakWorkingSetKb(running.Get()));
+  } while (::WaitForSingleObject(running.Get(), 20) == WAIT_TIMEOUT);
+  return bench::Micros(bench::Now() - start);
 }
 
 }  // namespace
@@ -184,93 +143,68 @@ int main(int argc, char** argv) {
   systemOnly.hostProgramPath = [] { return std::string(); };
   dialog::SetQueriesForTesting(&systemOnly);
 
-  std::vector<double> ours, bare, passOnly, listOnly, toolRuns;
+  int files = 0;
   std::string names;
-  dialog::ForEachFolderFile(system, [&](const char* name) { names.append(" \"").append(name).append("\""); });
+  dialog::ForEachFolderFile(system, [&](const char* name) {
+    ++files;
+    names.append(" \"").append(name).append("\"");
+  });
   size_t toolPeakKb = 0;
   int rows = 0, bareRows = 0;
   long scanAllocations = 0;
   size_t textBytes = 0;
   std::vector<BYTE> buffer;
-  const auto scan = [&](bool counted) {
+  const auto scan = [&] {
     auto dlg = std::make_unique<dialog::TSysInfoDlg>();
     dlg->SysPageControl->SetActivePage(*dlg->LibVerSheet);
     const long before = allocations;
-    const LONGLONG start = Now();
-    dlg->SysPageControlChange();
-    const LONGLONG end = Now();
+    const double time = bench::Time([&] { dlg->SysPageControlChange(); });
     scanAllocations = allocations - before;
     rows = dlg->lvVerList->RowCount();
-    if (counted) ours.push_back(Millis(end - start));
+    return time;
   };
-  const auto pass = [&](bool counted) {
+  const auto pass = [&] {
     verinfo::TVersionInfo reader(dialog::Queries().hostProgramPath().c_str());
     TextsOnlySink sink;
-    const LONGLONG start = Now();
-    dialog::ScanLibraryFolder(system, reader, sink);
-    const LONGLONG end = Now();
-    if (counted) passOnly.push_back(Millis(end - start));
+    return bench::Time([&] { dialog::ScanLibraryFolder(system, reader, sink); });
   };
   // The rows alone, as many as the scan adds, with texts of typical length.
-  const auto list = [&](bool counted) {
+  const auto list = [&] {
     auto dlg = std::make_unique<dialog::TSysInfoDlg>();
     toolkit::TListView& view = *dlg->lvVerList;
-    const LONGLONG start = Now();
-    for (int i = 0; i < rows; ++i) {
-      const int row = view.AddRow("library.dll");
-      view.SetSubItem(row, 1, "Wine");
-      view.SetSubItem(row, 2, "Copyright (c) 1993-2023 the Wine project authors");
-      view.SetSubItem(row, 3, "10.0.18362.1350");
-      view.SetSubItem(row, 4, "10.0.18362.1350");
-      if (HIWORD(::GetQueueStatus(QS_ALLINPUT)) != 0) toolkit::Application->ProcessMessages();
-    }
-    const LONGLONG end = Now();
-    if (counted) listOnly.push_back(Millis(end - start));
+    return bench::Time([&] {
+      for (int i = 0; i < rows; ++i) {
+        const int row = view.AddRow("library.dll");
+        view.SetSubItem(row, 1, "Wine");
+        view.SetSubItem(row, 2, "Copyright (c) 1993-2023 the Wine project authors");
+        view.SetSubItem(row, 3, "10.0.18362.1350");
+        view.SetSubItem(row, 4, "10.0.18362.1350");
+        if (HIWORD(::GetQueueStatus(QS_ALLINPUT)) != 0) toolkit::Application->ProcessMessages();
+      }
+    });
   };
-  const auto loop = [&](bool counted) {
-    const LONGLONG start = Now();
-    bareRows = BareLoop(system, buffer, textBytes);
-    const LONGLONG end = Now();
-    if (counted) bare.push_back(Millis(end - start));
-  };
-  const auto tool = [&](bool counted) {
-    const double ms = ToolRun(system, names, toolPeakKb);
-    if (counted) toolRuns.push_back(ms);
-  };
-  for (int round = 0; round < warmup + rounds; ++round) {
-    const bool counted = round >= warmup;
-    // The order turns every round, so no side always runs in the other's
-    // wake (file cache, heap, other load on the machine).
-    if (round % 2 == 0) {
-      scan(counted), pass(counted), list(counted), tool(counted), loop(counted);
-    } else {
-      loop(counted), tool(counted), list(counted), pass(counted), scan(counted);
-    }
-  }
-  const int files = FilesIn(system);
-  const double oursMs = Median(ours), bareMs = Median(bare);
+  const auto tool = [&] { return ToolRun(system, names, toolPeakKb); };
+  const auto loop = [&] { return bench::Time([&] { bareRows = BareLoop(system, buffer, textBytes); }); };
+  // The scan first: the list's side adds as many rows as it found.
+  const auto times = bench::TimeSides(warmup, rounds, {scan, pass, list, tool, loop});
   std::printf("scan_bench: %s, %d files, %d with version data (bare loop: %d), %d rounds after %d warm-up\n",
               system.c_str(), files, rows, bareRows, rounds, warmup);
-  std::printf("%-28s %10s %10s %12s\n", "", "median ms", "lowest ms", "rows/s");
-  const auto line = [&](const char* what, const std::vector<double>& samples, int count) {
-    std::printf("%-28s %10.2f %10.2f %12.0f\n", what, Median(samples), Lowest(samples),
-                count / (Median(samples) / 1000.0));
+  std::printf("base: the bare version-library loop\n");
+  bench::PrintHeading();
+  bench::PrintPair("System libraries scan", times[0], times[4], 0.6, "bare version-library loop");
+  bench::PrintPair("  of it: the folder pass and the reader", times[1], times[4]);
+  bench::PrintRow("  of it: the list rows alone", times[2]);
+  bench::PrintPair("verinfo.exe over the system folder, process start included", times[3], times[4], 0.6,
+                   "bare version-library loop");
+  const auto perSecond = [&](const std::vector<double>& samples) {
+    return rows / (bench::Summarise(samples).median / 1e6);
   };
-  line("library scan (dialog)", ours, rows);
-  line("  of it: pass + reader only", passOnly, rows);
-  line("  of it: list rows alone", listOnly, rows);
-  line("verinfo.exe, whole process", toolRuns, rows);
-  line("bare version-library loop", bare, bareRows);
-  std::printf("ratio scan/bare: median %.3f, lowest %.3f (target <= 0.6)\n", oursMs / bareMs,
-              Lowest(ours) / Lowest(bare));
-  std::printf("ratio verinfo.exe/bare: median %.3f, lowest %.3f (target <= 0.6)\n", Median(toolRuns) / bareMs,
-              Lowest(toolRuns) / Lowest(bare));
-  std::printf("ratio pass+reader/bare: median %.3f, lowest %.3f\n", Median(passOnly) / bareMs,
-              Lowest(passOnly) / Lowest(bare));
+  std::printf("rows per second: library scan %.0f, verinfo.exe %.0f\n", perSecond(times[0]),
+              perSecond(times[3]));
   std::printf(
       "scan allocations: %ld for %d files (%.2f per file: name copy, version block, path and query texts)\n",
       scanAllocations, files, files ? static_cast<double>(scanAllocations) / files : 0.0);
-  std::printf("peak working set: %zu KB\n", PeakWorkingSetKb());
+  std::printf("peak working set: %zu KB\n", PeakWorkingSetKb(::GetCurrentProcess()));
   std::printf("verinfo.exe peak working set: %zu KB\n", toolPeakKb);
   std::fflush(stdout);
   dialog::SetQueriesForTesting(nullptr);

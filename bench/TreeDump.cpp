@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "host/WindowRead.h"
 
@@ -53,12 +54,7 @@ std::string Contents(HWND window) {
 }
 
 void Dump(HWND window, HWND form, int depth, std::vector<std::string>& lines) {
-  RECT bounds;
-  if (window == form) {
-    ::GetWindowRect(window, &bounds);
-  } else {
-    bounds = host::RectInParent(window);
-  }
+  const RECT bounds = window == form ? host::PlacementOf(window).outer : host::RectInParent(window);
   lines.push_back(
       Format("%*s%s id=%d style=%08lx ex=%08lx (%ld,%ld %ldx%ld) %s%s \"%s\" font=%s%s", depth * 2, "",
              ClassRole(window).c_str(), window == form ? 0 : ::GetDlgCtrlID(window),
@@ -82,11 +78,8 @@ std::string ProcedureModule(HWND window) {
       !::GetModuleFileNameW(module, path, MAX_PATH)) {
     return "?";
   }
-  const std::wstring full = path;
-  const size_t last = full.find_last_of(L'\\');
-  const size_t before =
-      last == std::wstring::npos || last == 0 ? std::wstring::npos : full.find_last_of(L'\\', last - 1);
-  return host::Utf8(before == std::wstring::npos ? path : path + before + 1);
+  const std::filesystem::path file(path);
+  return host::Utf8((file.parent_path().filename() / file.filename()).wstring());
 }
 
 std::vector<std::string> DumpTree(HWND form) {

@@ -10,7 +10,6 @@ Needs DISPLAY and WINEPREFIX, as scripts/with-display.sh sets them.
 
 import argparse
 import datetime
-import json
 import os
 import platform
 import re
@@ -19,6 +18,20 @@ import sys
 import tempfile
 
 SIZE_TARGET_KB = 256
+
+# Each benchmark's arguments for a quick and for a full run.
+PROGRAMS = {
+    "dialog_bench.exe": (["--rounds", 10, "--cycles", 20], ["--rounds", 50, "--cycles", 200]),
+    "gather_bench.exe": ([30], [200]),
+    "scan_bench.exe": ([3], [11]),
+    "load_bench.exe": ([50], [500]),
+}
+
+# A row a benchmark gives the table, as bench::PrintPair prints it: the figure,
+# ours' median and p90, the baseline's, the ratio, the target where there is
+# one, and the baseline's name in brackets.
+ROW = re.compile(r"^(.+?) +(\d+) +\d+ +(\d+) +\d+ +ratio [\d.]+(?: \(target <= ([\d.]+)\) \w+)?  \[(.+)\]$",
+                 re.MULTILINE)
 
 
 def run(build, program, *args):
@@ -29,11 +42,11 @@ def run(build, program, *args):
     return result.stdout
 
 
-def number(pattern, text, group=1):
+def find(pattern, text):
     match = re.search(pattern, text, re.MULTILINE)
     if not match:
         sys.exit(f"cannot find /{pattern}/ in:\n{text}")
-    return float(match.group(group))
+    return match
 
 
 def stripped_kb(build):
@@ -43,86 +56,50 @@ def stripped_kb(build):
         return os.path.getsize(copy) / 1024
 
 
-def rows(build, quick):
+def measure(build, quick):
+    outputs = {program: run(build, program, *args[0 if quick else 1]) for program, args in PROGRAMS.items()}
     table = []
-
-    def add(figure, ours, base, baseline, target=None, unit="µs"):
-        ratio = ours / base if base else float("nan")
-        verdict = "" if target is None else ("met" if ratio <= target else "missed")
-        table.append((figure, ours, base, baseline, ratio, target, verdict, unit))
-
-    dialog = json.loads(run(build, "dialog_bench.exe", "--json", "--rounds", 10 if quick else 50,
-                            "--cycles", 20 if quick else 200))
-    figures = dialog["figures"]
-    names = [("execute_to_activated", "Execute → end of activation"),
-             ("execute_to_activated_without_pass", "  the same, without the activation pass"),
-             ("execute_to_painted", "Execute → first complete paint"),
-             ("execute_to_painted_without_pass", "  the same, without the activation pass"),
-             ("construct", "creating the form and its 75 controls"),
-             ("destroy", "destroying them")]
-    for key, title in names:
-        f = figures[key]
-        add(title, f["ours"]["median"], f["bare"]["median"], "bare Win32 dialog, same 75 windows",
-            f.get("target", 1.3))
-
-    gather = run(build, "gather_bench.exe", 30 if quick else 200)
-    pass_ours = number(r"^ours: .*?\s+(\d+)\s+\d+$", gather)
-    add("activation pass (gathering)", pass_ours, number(r"^bare: .*?\s+(\d+)\s+\d+$", gather),
-        "same registry and system calls and label writes, bare dialog", 1.15)
-    add("  the same, against the calls alone", pass_ours, number(r"^calls: .*?\s+(\d+)\s+\d+$", gather),
-        "same registry and system calls, no label writes")
-
-    scan = run(build, "scan_bench.exe", 3 if quick else 11)
-    bare_scan = number(r"^bare version-library loop\s+([\d.]+)", scan) * 1000
-    add("System libraries scan", number(r"^library scan \(dialog\)\s+([\d.]+)", scan) * 1000,
-        bare_scan, "bare version-library loop", 0.6)
-    add("verinfo.exe over the system folder, process start included",
-        number(r"^verinfo.exe, whole process\s+([\d.]+)", scan) * 1000, bare_scan, "bare version-library loop",
-        0.6)
-    rows_per_second = number(r"^library scan \(dialog\)\s+[\d.]+\s+[\d.]+\s+(\d+)", scan)
-    peak_kb = (number(r"^peak working set: (\d+) KB", scan),
-               number(r"^verinfo.exe peak working set: (\d+) KB", scan))
-
-    load = run(build, "load_bench.exe", 50 if quick else 500)
-    load_ours = number(r"^ours: .*?\s+(\d+)\s+\d+$", load)
-    add("load + InitPlugInLib + unload", load_ours, number(r"^floor: .*?\s+(\d+)\s+\d+$", load),
-        "a DLL of the same toolchain making only the required load calls", 1.3)
-    add("  the same, against an empty DLL", load_ours, number(r"^empty DLL: .*?\s+(\d+)\s+\d+$", load),
-        "an empty DLL of the same toolchain")
-
-    leaks = dialog["leaks"]
-    return table, rows_per_second, peak_kb, leaks
+    for program, output in outputs.items():
+        rows = ROW.findall(output)
+        if not rows:
+            sys.exit(f"{program} gave no row for the table:\n{output}")
+        for figure, ours, base, target, baseline in rows:
+            table.append((figure.replace("->", "→"), float(ours), float(base), baseline,
+                          float(target) if target else None))
+    scan = outputs["scan_bench.exe"]
+    dialog = outputs["dialog_bench.exe"]
+    rows_per_second = float(find(r"^rows per second: library scan (\d+)", scan)[1])
+    peak_kb = float(find(r"^peak working set: (\d+) KB", scan)[1])
+    tool_peak_kb = float(find(r"^verinfo.exe peak working set: (\d+) KB", scan)[1])
+    cycles = find(r"^Leak count: (\d+) Execute/close cycles", dialog)[1]
+    # The first verdict is ours'.
+    leak = find(r"^  (no leak|LEAK): .* pagefile usage ([+-]\d+) KiB", dialog)
+    notes = [f"Scan: {rows_per_second:,.0f} rows per second, peak working set {peak_kb:,.0f} KB "
+             f"(verinfo.exe: {tool_peak_kb:,.0f} KB).",
+             f"Leaks over {cycles} Execute/close cycles: second_half_pagefile_kib {int(leak[2])}, verdict {leak[1]}"]
+    return table, notes
 
 
-def render(table, rows_per_second, peak_kb, leaks, size_kb):
+def render(table, notes, size_kb):
     lines = ["| Figure | Ours (median) | Baseline (median) | Baseline | Ratio | Target | |",
              "|---|---:|---:|---|---:|---:|---|"]
-    for figure, ours, base, baseline, ratio, target, verdict, unit in table:
+    for figure, ours, base, baseline, target in table:
+        ratio = ours / base if base else float("nan")
         target_text = f"≤ {target:.2f}" if target else "—"
-        lines.append(f"| {figure} | {ours:,.0f} {unit} | {base:,.0f} {unit} | {baseline} | {ratio:.2f} | "
+        verdict = "" if target is None else ("met" if ratio <= target else "missed")
+        lines.append(f"| {figure} | {ours:,.0f} µs | {base:,.0f} µs | {baseline} | {ratio:.2f} | "
                      f"{target_text} | {verdict} |")
     size_verdict = "met" if size_kb <= SIZE_TARGET_KB else "missed"
     lines.append(f"| zentrix.pdl, stripped | {size_kb:,.0f} KB | | | | ≤ {SIZE_TARGET_KB} KB | {size_verdict} |")
-    lines.append("")
-    lines.append(f"Scan: {rows_per_second:,.0f} rows per second, peak working set {peak_kb[0]:,.0f} KB "
-                 f"(verinfo.exe: {peak_kb[1]:,.0f} KB).")
-    ours = leaks.get("ours", {}) if isinstance(leaks, dict) else {}
-    if ours:
-        lines.append(f"Leaks over {leaks.get('cycles')} Execute/close cycles: "
-                     + ", ".join(f"{k} {v}" for k, v in ours.items() if not isinstance(v, (dict, list))))
-    return "\n".join(lines)
+    return "\n".join(lines + [""] + notes)
 
 
 def machine():
-    cpu = "unknown processor"
     try:
         with open("/proc/cpuinfo") as info:
-            for line in info:
-                if line.startswith("model name"):
-                    cpu = line.split(":", 1)[1].strip()
-                    break
-    except OSError:
-        pass
+            cpu = re.search(r"^model name\s*: (.*)$", info.read(), re.MULTILINE)[1]
+    except (OSError, TypeError):  # no file, or no such line
+        cpu = "unknown processor"
     wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
     return f"{cpu}, {os.cpu_count()} cores, {platform.system()} {platform.release()}, {wine}"
 
@@ -133,8 +110,8 @@ def main():
     parser.add_argument("--quick", action="store_true", help="fewer rounds, for a smoke run")
     parser.add_argument("--write", help="also write the table into this Markdown file")
     args = parser.parse_args()
-    table, rows_per_second, peak_kb, leaks = rows(args.build, args.quick)
-    text = render(table, rows_per_second, peak_kb, leaks, stripped_kb(args.build))
+    table, notes = measure(args.build, args.quick)
+    text = render(table, notes, stripped_kb(args.build))
     print(text)
     if args.write:
         with open(args.write, "w") as out:
