@@ -27,7 +27,7 @@ run: build
 bench: build
 	./scripts/with-display.sh python3 scripts/bench-table.py --build $(BUILD) $(BENCH_ARGS)
 
-# The dialog benchmark alone, with its full breakdown; BENCH_ARGS="--rounds 20 --json" etc.
+# The dialog benchmark alone, with its full breakdown; BENCH_ARGS="--rounds 20" etc.
 bench-dialog: build
 	./scripts/with-display.sh wine $(BUILD)/dialog_bench.exe $(BENCH_ARGS)
 
