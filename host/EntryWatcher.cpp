@@ -64,8 +64,6 @@ EntryWatcher::EntryWatcher(WatchOptions options)
   timer_ = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, Tick);
 }
 
-EntryWatcher::EntryWatcher(DWORD, DWORD closeAfterMs) : EntryWatcher(WatchOptions{0, closeAfterMs, {}}) {}
-
 const Watched& EntryWatcher::Stop() {
   if (timer_) KillTimer(nullptr, timer_);
   timer_ = 0;
