@@ -35,10 +35,11 @@
 
 #include "DebuggedChild.h"
 #include "dialog/SysDlg.h"
+#include "tests/ApplicationScope.h"
 #include "tests/TestPaths.h"
 #include "tests/gather/FakeQueries.h"
 #include "tests/verinfo/PlatformVersion.h"
-#include "toolkit/Application.h"
+#include "toolkit/Text.h"
 #include "verinfo/VerInfo.h"
 
 namespace {
@@ -262,38 +263,29 @@ std::string FullItemText(HWND list, int row, int column) {
     const auto length =
         static_cast<size_t>(::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)));
     if (length + 1 >= size && size < (1u << 24)) continue;
-    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, buffer.data(), static_cast<int>(length), nullptr, 0,
-                                            nullptr, nullptr);
-    std::string text(bytes > 0 ? bytes : 0, '\0');
-    if (bytes > 0)
-      ::WideCharToMultiByte(CP_ACP, 0, buffer.data(), static_cast<int>(length), text.data(), bytes, nullptr,
-                            nullptr);
-    return text;
+    return toolkit::NarrowToAnsi(buffer.substr(0, length));
   }
 }
 
 int ScanChild(const std::string& folder) {
-  toolkit::CreateApplication();
-  {
-    // The folder stands in for the host's; there is no system folder.
-    gather_test::FakeQueries queries;
-    gather_test::fake.hostProgram = folder + "\\host.exe";
-    dialog::TSysInfoDlg dlg;
-    dlg.SysPageControl->SetActivePage(*dlg.LibVerSheet);
-    dlg.SysPageControlChange();
-    const toolkit::TListView& list = *dlg.lvVerList;
-    for (int row = 0; row < list.RowCount(); ++row) {
-      // R: what the row holds; T: what the toolkit's reader gives back.
-      std::string held = "R", given = "T";
-      for (int column = 0; column < 5; ++column) {
-        held.append(" ").append(Hex(FullItemText(list.Handle(), row, column)));
-        given.append(" ").append(Hex(list.ItemText(row, column)));
-      }
-      Emit(held + "\n" + given + "\n");
+  const ApplicationScope application;
+  // The folder stands in for the host's; there is no system folder.
+  gather_test::FakeQueries queries;
+  gather_test::fake.hostProgram = folder + "\\host.exe";
+  dialog::TSysInfoDlg dlg;
+  dlg.SysPageControl->SetActivePage(*dlg.LibVerSheet);
+  dlg.SysPageControlChange();
+  const toolkit::TListView& list = *dlg.lvVerList;
+  for (int row = 0; row < list.RowCount(); ++row) {
+    // R: what the row holds; T: what the toolkit's reader gives back.
+    std::string held = "R", given = "T";
+    for (int column = 0; column < 5; ++column) {
+      held.append(" ").append(Hex(FullItemText(list.Handle(), row, column)));
+      given.append(" ").append(Hex(list.ItemText(row, column)));
     }
-    Emit(dlg.VerListBuilt() ? "built\n" : "not built\n");
+    Emit(held + "\n" + given + "\n");
   }
-  toolkit::DestroyApplication();
+  Emit(dlg.VerListBuilt() ? "built\n" : "not built\n");
   return 0;
 }
 

@@ -12,21 +12,12 @@
 #include "dialog/SysDlgControls.h"
 #include "dialog/SystemQueries.h"
 #include "plugin/PlugInEntries.h"
+#include "tests/ApplicationScope.h"
 #include "tests/soak/SoakParts.h"
-#include "toolkit/Application.h"
 
 namespace soak {
 
 namespace {
-
-// The application object the library would create at load.
-class ApplicationScope {
- public:
-  ApplicationScope() { toolkit::CreateApplication(); }
-  ApplicationScope(const ApplicationScope&) = delete;
-  ApplicationScope& operator=(const ApplicationScope&) = delete;
-  ~ApplicationScope() { toolkit::DestroyApplication(); }
-};
 
 void SelectLibraryPage(int& rows) {
   dialog::TSysInfoDlg* dlg = dialog::SysInfoDlg;
