@@ -41,13 +41,6 @@ std::wstring FileNamePart(std::wstring caption) {
   return caption;
 }
 
-// Creates the folder and any missing folders above it.
-bool MakeDirectories(const std::wstring& path) {
-  std::error_code error;
-  std::filesystem::create_directories(path, error);
-  return std::filesystem::is_directory(path, error);
-}
-
 bool Answers(HWND window) {
   DWORD_PTR ignored = 0;
   return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &ignored) != 0;
@@ -215,7 +208,9 @@ class DialogWatcher {
   }
 
   void TakeScreenshots() {
-    if (!MakeDirectories(screenshotDir_)) {
+    std::error_code ignored;
+    std::filesystem::create_directories(screenshotDir_, ignored);
+    if (!std::filesystem::is_directory(screenshotDir_, ignored)) {
       Fail("cannot create the folder " + screenshotShown_);
       return;
     }
