@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "host/EntryWatcher.h"
-#include "host/OwnerWindow.h"
 #include "toolkit/Text.h"
 
 namespace toolkit_test {
@@ -73,8 +72,6 @@ inline host::SeenMessageBox ReadAndCloseMessageBox() {
   ::PostMessageW(box, WM_COMMAND, IDOK, 0);
   return seen;
 }
-
-using host::CreatePlainWindow;
 
 // A window's text as the library reads its own windows back: the W text in
 // the ANSI code page.
