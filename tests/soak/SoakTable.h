@@ -3,7 +3,6 @@
 // judged against the soak's targets.
 #pragma once
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
