@@ -66,14 +66,13 @@ int Run(const Options& options) {
       kMemoryToleranceKb);
   std::fflush(stdout);
 
-  Verdicts verdicts;
+  Verdicts verdicts(stdout);
   const unsigned long long start = ::GetTickCount64();
   if (options.cycles > 0) RunExecutePart(options, verdicts);
   if (options.scans > 0) RunScanPart(options, verdicts);
   if (options.loads > 0) RunLoadPart(options, verdicts);
   const double seconds = static_cast<double>(::GetTickCount64() - start) / 1000.0;
-  std::printf("\n%s: %d checks, %d passed, %d failed (%.0f s)\n", verdicts.Failed() ? "FAIL" : "PASS",
-              verdicts.Passed() + verdicts.Failed(), verdicts.Passed(), verdicts.Failed(), seconds);
+  std::printf("\n%s (%.0f s)\n", verdicts.Summary().c_str(), seconds);
   return verdicts.Failed() ? 1 : 0;
 }
 

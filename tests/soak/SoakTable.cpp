@@ -24,17 +24,6 @@ long BusyKb(HANDLE heap) {
 
 }  // namespace
 
-void Verdicts::Judge(bool pass, const std::string& text) {
-  ++(pass ? passed_ : failed_);
-  std::printf("%s %s\n", pass ? "PASS" : "FAIL", text.c_str());
-  std::fflush(stdout);
-}
-
-void Verdicts::Info(const std::string& text) {
-  std::printf("INFO %s\n", text.c_str());
-  std::fflush(stdout);
-}
-
 std::string Hex(unsigned long value, int digits) { return "0x" + shared::HexText(value, digits); }
 
 SoakTable::SoakTable(std::string unit, int count, int fullCount, bool withRows)
