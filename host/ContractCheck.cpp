@@ -46,11 +46,6 @@ class Report : public Verdicts {
   }
 };
 
-int Finish(const Report& report, FILE* out) {
-  std::fprintf(out, "%s\n", report.Summary().c_str());
-  return report.Failed();
-}
-
 std::string Removed(const CallResult& r, int expected) {
   return r.bytesRemoved == expected ? std::string()
                                     : "removed " + std::to_string(r.bytesRemoved) +
@@ -239,7 +234,7 @@ int RunContractCheck(const std::string& libPath, FILE* out) {
   std::string error;
   const bool loaded = lib.Load(libPath, &error);
   report.Check("library loads and has InitPlugInLib", loaded, error);
-  if (!loaded) return Finish(report, out);
+  if (!loaded) return report.Finish();
 
   const AddressCheck address = [&lib](plugin::EntryAddress, uint32_t value) { return lib.Contains(value); };
   plugin::TPlugInLibInfo libInfo;
@@ -248,7 +243,7 @@ int RunContractCheck(const std::string& libPath, FILE* out) {
   CheckPlugInInfo(libInfo, address, report, &info);
   CheckFunctionCodes(lib, info, report);
   CheckEntries(info, report);
-  return Finish(report, out);
+  return report.Finish();
 }
 
 }  // namespace host

@@ -17,11 +17,12 @@ class Verdicts {
   }
   // A figure beside the checks that is not one.
   void Info(const std::string& text) { Print("INFO", text); }
-  int Failed() const { return failed_; }
-  // "PASS: 3 checks, 3 passed, 0 failed", FAIL when any failed.
-  std::string Summary() const {
-    return std::string(failed_ ? "FAIL" : "PASS") + ": " + std::to_string(passed_ + failed_) + " checks, " +
-           std::to_string(passed_) + " passed, " + std::to_string(failed_) + " failed";
+  // Ends the run with "PASS: 3 checks, 3 passed, 0 failed" (FAIL when any
+  // failed) and `after`; the number failed.
+  int Finish(const std::string& after = {}) {
+    std::fprintf(out_, "%s: %d checks, %d passed, %d failed%s\n", failed_ ? "FAIL" : "PASS",
+                 passed_ + failed_, passed_, failed_, after.c_str());
+    return failed_;
   }
 
  private:

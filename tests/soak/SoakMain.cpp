@@ -72,8 +72,10 @@ int Run(const Options& options) {
   if (options.scans > 0) RunScanPart(options, verdicts);
   if (options.loads > 0) RunLoadPart(options, verdicts);
   const double seconds = static_cast<double>(::GetTickCount64() - start) / 1000.0;
-  std::printf("\n%s (%.0f s)\n", verdicts.Summary().c_str(), seconds);
-  return verdicts.Failed() ? 1 : 0;
+  char took[32];
+  std::snprintf(took, sizeof took, " (%.0f s)", seconds);
+  std::printf("\n");
+  return verdicts.Finish(took) ? 1 : 0;
 }
 
 }  // namespace
