@@ -38,6 +38,7 @@
 #include "tests/ApplicationScope.h"
 #include "tests/TestPaths.h"
 #include "tests/gather/FakeQueries.h"
+#include "tests/scan/ScanFixtures.h"
 #include "tests/verinfo/PlatformVersion.h"
 #include "toolkit/Text.h"
 #include "verinfo/VerInfo.h"
@@ -394,42 +395,24 @@ struct Results {
   ChildRun verinfoAll, verinfoRest;
   std::map<std::string, ToolLine> toolLines;
   ChildRun scanAll, scanRest;
-  std::map<std::string, Row> rows;       // as the list holds them
-  std::map<std::string, Row> givenRows;  // as TListView::ItemText gives them back
-  std::set<std::string> scanned;         // the files the rows stand for
-  std::string restFolder;
+  std::map<std::string, Row> rows;                  // as the list holds them
+  std::map<std::string, Row> givenRows;             // as TListView::ItemText gives them back
+  std::set<std::string> scanned;                    // the files the rows stand for
+  std::optional<scan_test::TempFolder> restFolder;  // removed with the results
 };
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // Copies the files that did not crash the reader into a folder of their own.
-std::string CopyRest(const Results& results) {
-  char base[MAX_PATH], folder[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, base);
-  ::GetTempFileNameA(base, "bvr", 0, folder);
-  ::DeleteFileA(folder);
-  ::CreateDirectoryA(folder, nullptr);
+void CopyRest(Results& results) {
+  const scan_test::TempFolder& rest = results.restFolder.emplace();
   for (size_t i = 0; i < results.manifest.files.size(); ++i) {
     if (results.readerFaults.count(i)) continue;
     // A FIFO cannot be copied, nor gigabytes of a sparse file.
     if (results.manifest.files[i].kind == "fifo" || results.manifest.files[i].kind == "sparse") continue;
     const std::string& name = results.manifest.files[i].name;
-    ::CopyFileA(InFolder(results.folder, name).c_str(), InFolder(folder, name).c_str(), FALSE);
+    ::CopyFileA(InFolder(results.folder, name).c_str(), rest.Child(name).c_str(), FALSE);
   }
-  return folder;
-}
-
-void RemoveFolder(const std::string& folder) {
-  WIN32_FIND_DATAA entry;
-  HANDLE found = ::FindFirstFileA((folder + "\\*").c_str(), &entry);
-  if (found != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        ::DeleteFileA(InFolder(folder, entry.cFileName).c_str());
-    } while (::FindNextFileA(found, &entry));
-    ::FindClose(found);
-  }
-  ::RemoveDirectoryA(folder.c_str());
 }
 
 Results* g_results = nullptr;
@@ -514,8 +497,9 @@ void RunEverything(Results& r) {
   r.scanAll = badinput::RunChild(Quoted(self) + " --scan " + Quoted(r.folder), "", kChildTimeoutMs);
   const ChildRun* scan = &r.scanAll;
   if (!r.scanAll.Clean()) {
-    r.restFolder = CopyRest(r);
-    r.scanRest = badinput::RunChild(Quoted(self) + " --scan " + Quoted(r.restFolder), "", kChildTimeoutMs);
+    CopyRest(r);
+    r.scanRest =
+        badinput::RunChild(Quoted(self) + " --scan " + Quoted(r.restFolder->Path()), "", kChildTimeoutMs);
     scan = &r.scanRest;
   }
   if (scan->Clean()) {
@@ -574,7 +558,6 @@ class BadVersionFilesTest : public ::testing::Test {
     PrintSummary(*g_results);
   }
   static void TearDownTestSuite() {
-    if (!g_results->restFolder.empty()) RemoveFolder(g_results->restFolder);
     delete g_results;
     g_results = nullptr;
   }
