@@ -109,7 +109,7 @@ void EntryWatcher::DismissMessageBoxes() {
       continue;
     dismissed_.push_back(window);
     seen_.boxes.push_back(RecordMessageBox(window));
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(seen_.boxes.back().FirstButton(), BN_CLICKED), 0);
+    DismissMessageBox(window, seen_.boxes.back(), 0);  // not waited for: its loop is this thread's
   }
 }
 
