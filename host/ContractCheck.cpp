@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <random>
 #include <set>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "host/PeImage.h"
 #include "host/PlugInLibrary.h"
 #include "host/RecordCheck.h"
+#include "host/Verdicts.h"
 #include "plugin/PlugInContract.h"
 #include "shared/FpuControlWord.h"
 #include "shared/NumberText.h"
@@ -32,30 +32,18 @@ std::string OneLine(const std::string& text) {
   return line;
 }
 
-class Report {
+class Report : public Verdicts {
  public:
-  explicit Report(FILE* out) : out_(out) {}
+  using Verdicts::Verdicts;
 
   void Check(const std::string& name, bool ok, const std::string& detail = {}) {
-    std::fprintf(out_, "%s %s%s%s\n", ok ? "PASS" : "FAIL", name.c_str(), detail.empty() ? "" : ": ",
-                 OneLine(detail).c_str());
-    ++(ok ? passed_ : failed_);
+    Judge(ok, detail.empty() ? name : name + ": " + OneLine(detail));
   }
   void Problems(const std::string& name, const std::vector<std::string>& problems) {
     std::string joined;
     for (const std::string& p : problems) joined += (joined.empty() ? "" : "; ") + p;
     Check(name, problems.empty(), joined);
   }
-  int Summary() {
-    std::fprintf(out_, "%s: %d checks, %d passed, %d failed\n", failed_ ? "FAIL" : "PASS", passed_ + failed_,
-                 passed_, failed_);
-    return failed_;
-  }
-
- private:
-  FILE* out_;
-  int passed_ = 0;
-  int failed_ = 0;
 };
 
 std::string Removed(const CallResult& r, int expected) {
@@ -246,7 +234,7 @@ int RunContractCheck(const std::string& libPath, FILE* out) {
   std::string error;
   const bool loaded = lib.Load(libPath, &error);
   report.Check("library loads and has InitPlugInLib", loaded, error);
-  if (!loaded) return report.Summary();
+  if (!loaded) return report.Finish();
 
   const AddressCheck address = [&lib](plugin::EntryAddress, uint32_t value) { return lib.Contains(value); };
   plugin::TPlugInLibInfo libInfo;
@@ -255,7 +243,7 @@ int RunContractCheck(const std::string& libPath, FILE* out) {
   CheckPlugInInfo(libInfo, address, report, &info);
   CheckFunctionCodes(lib, info, report);
   CheckEntries(info, report);
-  return report.Summary();
+  return report.Finish();
 }
 
 }  // namespace host

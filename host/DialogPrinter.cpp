@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "host/WindowRead.h"
@@ -51,10 +52,9 @@ DialogPrinter::DialogPrinter(HWND dialog, HWND owner, DWORD threadId, Sink sink)
 }
 
 int DialogPrinter::IdOf(HWND window) const {
-  for (const auto& [id, control] : controls_) {
-    if (control == window) return id;
-  }
-  return 0;
+  const auto found = std::find_if(controls_.begin(), controls_.end(),
+                                  [window](const auto& control) { return control.second == window; });
+  return found == controls_.end() ? 0 : found->first;
 }
 
 std::vector<HWND> DialogPrinter::TabControls() const {

@@ -15,6 +15,7 @@
 
 #include "host/DialogPrinter.h"
 #include "host/EntryWatcher.h"
+#include "host/HostWindow.h"
 #include "host/OwnerWindow.h"
 #include "host/PlugInLibrary.h"
 #include "host/WindowCapture.h"
@@ -25,9 +26,6 @@ namespace host {
 
 namespace {
 
-// The host window's caption: the library may borrow its owner's caption (for
-// its error box), so it should see the same one as under the real host.
-constexpr wchar_t kOwnerTitle[] = L"Installed Plug-In's";
 constexpr DWORD kAppearTimeoutMs = 30000;
 constexpr DWORD kAnswerTimeoutMs = 10000;
 constexpr DWORD kActivateTimeoutMs = 3000;
@@ -39,13 +37,6 @@ std::wstring FileNamePart(std::wstring caption) {
       caption.begin(), caption.end(), [](wchar_t c) { return c < 0x20 || std::wcschr(L"\\/:*?\"<>| ", c); },
       L'_');
   return caption;
-}
-
-// Creates the folder and any missing folders above it.
-bool MakeDirectories(const std::wstring& path) {
-  std::error_code error;
-  std::filesystem::create_directories(path, error);
-  return std::filesystem::is_directory(path, error);
 }
 
 bool Answers(HWND window) {
@@ -215,7 +206,9 @@ class DialogWatcher {
   }
 
   void TakeScreenshots() {
-    if (!MakeDirectories(screenshotDir_)) {
+    std::error_code ignored;
+    std::filesystem::create_directories(screenshotDir_, ignored);
+    if (!std::filesystem::is_directory(screenshotDir_, ignored)) {
       Fail("cannot create the folder " + screenshotShown_);
       return;
     }
@@ -321,9 +314,10 @@ int RunDialogReport(const std::string& libPath, const std::string& screenshotDir
   if (!execute) return Error(libPath + " has no Execute entry inside itself");
 
   // Small and in the corner: the centred dialog must not cover it, nor it
-  // the dialog in a screenshot.
+  // the dialog in a screenshot. The library may borrow its owner's caption
+  // (for its error box), so it sees the real host's.
   const OwnerWindow owner(
-      kOwnerTitle, ::DefWindowProcW,
+      toolkit::Widen(kHostTitle, toolkit::TextEncoding::Ansi).c_str(), ::DefWindowProcW,
       {WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, {0, 0, 240, 120}, COLOR_BTNFACE});
   if (!owner.Handle())
     return Error("cannot create the host window (error " + std::to_string(GetLastError()) + ")");

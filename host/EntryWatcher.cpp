@@ -64,8 +64,6 @@ EntryWatcher::EntryWatcher(WatchOptions options)
   timer_ = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, Tick);
 }
 
-EntryWatcher::EntryWatcher(DWORD, DWORD closeAfterMs) : EntryWatcher(WatchOptions{0, closeAfterMs, {}}) {}
-
 const Watched& EntryWatcher::Stop() {
   if (timer_) KillTimer(nullptr, timer_);
   timer_ = 0;
@@ -111,7 +109,7 @@ void EntryWatcher::DismissMessageBoxes() {
       continue;
     dismissed_.push_back(window);
     seen_.boxes.push_back(RecordMessageBox(window));
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(seen_.boxes.back().FirstButton(), BN_CLICKED), 0);
+    DismissMessageBox(window, seen_.boxes.back(), 0);  // not waited for: its loop is this thread's
   }
 }
 

@@ -57,8 +57,6 @@ struct Watched {
 class EntryWatcher {
  public:
   explicit EntryWatcher(WatchOptions options = {});
-  // `threadId` must be the calling thread's.
-  EntryWatcher(DWORD threadId, DWORD closeAfterMs);
   ~EntryWatcher() { Stop(); }
   EntryWatcher(const EntryWatcher&) = delete;
   EntryWatcher& operator=(const EntryWatcher&) = delete;

@@ -7,65 +7,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <vector>
 
+#include "host/HostWindowIds.h"
 #include "host/PlugInLibrary.h"
-#include "toolkit/Text.h"
 #include "verinfo/VerInfo.h"
 
 namespace host {
 
 namespace {
 
-constexpr char kTitle[] = "Installed Plug-In's";
 constexpr char kNoExecute[] = "This plug-in has no Execute entry.";
-
-enum ControlId : int {
-  kIdList = 100,
-  kIdResult,
-  kIdAbout,
-  kIdExecute,
-  kIdClose = IDCANCEL,  // so Escape closes, as in any dialog
-};
-
-// The window as an in-memory dialog template: the dialog manager then lays
-// it out in dialog units of its font, centres it, moves the keyboard focus
-// and presses the default button, as in the host's own dialogs.
-class DialogTemplate {
- public:
-  DialogTemplate(const char* title, DWORD style, short width, short height) {
-    Append(DLGTEMPLATE{style | DS_SETFONT | DS_CENTER, WS_EX_CONTROLPARENT, 0, 0, 0, width, height});
-    Append(WORD{0});  // no menu
-    Append(WORD{0});  // the dialog class
-    Text(toolkit::Widen(title, toolkit::TextEncoding::Ansi));
-    Append(WORD{8});  // points
-    Text(L"MS Shell Dlg");
-  }
-  void Control(const wchar_t* cls, const std::string& text, DWORD style, int id, short x, short y,
-               short width, short height, DWORD exStyle = 0) {
-    bytes_.resize((bytes_.size() + 3) & ~size_t{3});
-    Append(
-        DLGITEMTEMPLATE{WS_CHILD | WS_VISIBLE | style, exStyle, x, y, width, height, static_cast<WORD>(id)});
-    Text(cls);
-    Text(toolkit::Widen(text.c_str(), toolkit::TextEncoding::Ansi));
-    Append(WORD{0});  // no creation data
-    ++reinterpret_cast<DLGTEMPLATE*>(bytes_.data())->cdit;
-  }
-  const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(bytes_.data()); }
-
- private:
-  template <typename T>
-  void Append(const T& value) {
-    const auto* from = reinterpret_cast<const uint8_t*>(&value);
-    bytes_.insert(bytes_.end(), from, from + sizeof value);
-  }
-  void Text(const std::wstring& text) {
-    const auto* from = reinterpret_cast<const uint8_t*>(text.c_str());
-    bytes_.insert(bytes_.end(), from, from + (text.size() + 1) * sizeof(wchar_t));
-  }
-
-  std::vector<uint8_t> bytes_;
-};
 
 struct HostState {
   const plugin::TPlugInLibInfo* lib = nullptr;
@@ -74,12 +25,6 @@ struct HostState {
   uint32_t about = 0;
   uint32_t execute = 0;
 };
-
-constexpr short kClientWidth = 320;  // dialog units
-constexpr short kClientHeight = 178;
-constexpr short kMargin = 7;
-constexpr short kButtonWidth = 50;
-constexpr short kButtonHeight = 14;
 
 // Dialog units across, in pixels.
 int PixelsAcross(HWND dialog, int units) {
@@ -119,45 +64,6 @@ void FillList(HWND list, const HostState& state) {
   SendMessageA(list, LVM_SETCOLUMNWIDTH, 2, LVSCW_AUTOSIZE_USEHEADER);
 }
 
-DialogTemplate HostTemplate(const HostState& state) {
-  DialogTemplate dialog(kTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE,
-                        kClientWidth, kClientHeight);
-  const short inner = kClientWidth - 2 * kMargin;
-  // The list comes first, so it has the focus first.
-  dialog.Control(WC_LISTVIEWW, "",
-                 WS_TABSTOP | WS_GROUP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
-                 kIdList, kMargin, kMargin, inner, 70, WS_EX_CLIENTEDGE);
-
-  const DWORD label = SS_LEFT | SS_NOPREFIX;
-  const short valueX = kMargin + 70;
-  const short valueWidth = kClientWidth - kMargin - valueX;
-  dialog.Control(L"STATIC", "Library version:", label, -1, kMargin, 84, 68, 8);
-  dialog.Control(L"STATIC", state.version, label | SS_ENDELLIPSIS, -1, valueX, 84, valueWidth, 8);
-  dialog.Control(L"STATIC", "Library copyright:", label, -1, kMargin, 96, 68, 8);
-  dialog.Control(L"STATIC", FieldText(state.lib->LibCopyright), label | SS_ENDELLIPSIS, -1, valueX, 96,
-                 valueWidth, 8);
-  dialog.Control(L"BUTTON", "Plug-In description", BS_GROUPBOX, -1, kMargin, 110, inner, 38);
-  dialog.Control(L"STATIC", FieldText(state.plugIn->PlugInDescription), label, -1, kMargin + 7, 122,
-                 inner - 14, 20);
-
-  const short buttonY = kClientHeight - kMargin - kButtonHeight;
-  const short closeX = kClientWidth - kMargin - kButtonWidth;
-  const short executeX = closeX - 4 - kButtonWidth;
-  const short aboutX = executeX - 4 - kButtonWidth;
-  dialog.Control(L"STATIC", state.execute ? "" : kNoExecute, label | SS_ENDELLIPSIS, kIdResult, kMargin,
-                 buttonY + 3, aboutX - kMargin - 4, 8);
-  // Execute is the default button; without it Enter closes instead.
-  const DWORD push = WS_TABSTOP | BS_PUSHBUTTON;
-  const DWORD defPush = WS_TABSTOP | BS_DEFPUSHBUTTON;
-  dialog.Control(L"BUTTON", "About", push | WS_GROUP | (state.about ? 0 : WS_DISABLED), kIdAbout, aboutX,
-                 buttonY, kButtonWidth, kButtonHeight);
-  dialog.Control(L"BUTTON", "Execute", state.execute ? defPush : push | WS_DISABLED, kIdExecute, executeX,
-                 buttonY, kButtonWidth, kButtonHeight);
-  dialog.Control(L"BUTTON", "Close", state.execute ? push : defPush, kIdClose, closeX, buttonY, kButtonWidth,
-                 kButtonHeight);
-  return dialog;
-}
-
 // The stack is put right again by the caller, so a wrong convention is only
 // reported, loudly, for the plug-in's author to fix.
 void WarnConvention(HWND wnd, const char* entry, const CallResult& result) {
@@ -165,7 +71,7 @@ void WarnConvention(HWND wnd, const char* entry, const CallResult& result) {
   const std::string text = std::string("The ") + entry + " entry removed " +
                            std::to_string(result.bytesRemoved) + " bytes from the stack instead of " +
                            std::to_string(kEntryArgBytes) + ": it must be stdcall with two arguments.";
-  MessageBoxA(wnd, text.c_str(), kTitle, MB_OK | MB_ICONWARNING);
+  MessageBoxA(wnd, text.c_str(), kHostTitle, MB_OK | MB_ICONWARNING);
 }
 
 void ShowExecuteFailure(HWND wnd, DWORD error) {
@@ -175,17 +81,31 @@ void ShowExecuteFailure(HWND wnd, DWORD error) {
   const std::string text = "Execute failed (error " + std::to_string(error) + ")" +
                            (system ? std::string(": ") + system : std::string("."));
   LocalFree(system);
-  MessageBoxA(wnd, text.c_str(), kTitle, MB_OK | MB_ICONSTOP);
+  MessageBoxA(wnd, text.c_str(), kHostTitle, MB_OK | MB_ICONSTOP);
+}
+
+// The window's texts from the library, and what its missing entries leave
+// disabled.
+void FillWindow(HWND wnd, const HostState& state) {
+  SetWindowTextA(wnd, kHostTitle);
+  SetDlgItemTextA(wnd, PDLHOST_VERSION, state.version.c_str());
+  SetDlgItemTextA(wnd, PDLHOST_COPYRIGHT, FieldText(state.lib->LibCopyright).c_str());
+  SetDlgItemTextA(wnd, PDLHOST_DESCRIPTION, FieldText(state.plugIn->PlugInDescription).c_str());
+  EnableWindow(GetDlgItem(wnd, PDLHOST_ABOUT), state.about != 0);
+  if (state.execute) return;
+  SetDlgItemTextA(wnd, PDLHOST_RESULT, kNoExecute);
+  EnableWindow(GetDlgItem(wnd, PDLHOST_EXECUTE), FALSE);
+  SendMessageA(wnd, DM_SETDEFID, IDCANCEL, 0);
 }
 
 void CallEntry(HWND wnd, const HostState& state, int id) {
-  if (id == kIdAbout && state.about) {
+  if (id == PDLHOST_ABOUT && state.about) {
     WarnConvention(wnd, "About", PlugInLibrary::Entry(state.about, wnd));
-  } else if (id == kIdExecute && state.execute) {
+  } else if (id == PDLHOST_EXECUTE && state.execute) {
     SetLastError(ERROR_SUCCESS);
     const CallResult result = PlugInLibrary::Entry(state.execute, wnd);
     const DWORD error = GetLastError();
-    SetDlgItemTextA(wnd, kIdResult, ("Last result: " + std::to_string(result.value)).c_str());
+    SetDlgItemTextA(wnd, PDLHOST_RESULT, ("Last result: " + std::to_string(result.value)).c_str());
     WarnConvention(wnd, "Execute", result);
     // A plug-in that could not run reports 0xFFFFFFFF and the reason in the
     // thread's last-error code.
@@ -203,13 +123,14 @@ INT_PTR HandleMessage(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam, cons
                    reinterpret_cast<LPARAM>(LoadImageA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION),
                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
-      FillList(GetDlgItem(wnd, kIdList), state);
+      FillList(GetDlgItem(wnd, PDLHOST_LIST), state);
+      FillWindow(wnd, state);
       // No focus yet: it goes to the list when the window is shown and
       // activated, which a focus set while it is hidden would forestall.
       return FALSE;
     case WM_COMMAND:
       if (HIWORD(wParam) != BN_CLICKED) break;
-      if (LOWORD(wParam) == kIdClose) {
+      if (LOWORD(wParam) == IDCANCEL) {
         EndDialog(wnd, 0);
       } else {
         CallEntry(wnd, state, LOWORD(wParam));
@@ -217,7 +138,7 @@ INT_PTR HandleMessage(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam, cons
       return TRUE;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->idFrom == kIdList && header->code == NM_DBLCLK) CallEntry(wnd, state, kIdExecute);
+      if (header->idFrom == PDLHOST_LIST && header->code == NM_DBLCLK) CallEntry(wnd, state, PDLHOST_EXECUTE);
       break;
     }
   }
@@ -246,8 +167,8 @@ int Fail(const std::string& text) {
 int ShowWindowAndRun(const HostState& state) {
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
   if (!InitCommonControlsEx(&controls)) return Fail("cannot initialise the common controls");
-  const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), HostTemplate(state).Get(),
-                                                 nullptr, DialogProc, reinterpret_cast<LPARAM>(&state));
+  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(PDLHOST_WINDOW), nullptr,
+                                         DialogProc, reinterpret_cast<LPARAM>(&state));
   if (result == -1)
     return Fail("cannot create the host window (error " + std::to_string(GetLastError()) + ")");
   return static_cast<int>(result);

@@ -6,6 +6,9 @@
 
 namespace host {
 
+// The caption of the host's main window.
+constexpr char kHostTitle[] = "Installed Plug-In's";
+
 // Loads the library, shows the window and runs its message loop until the
 // window is closed. Returns the process exit status.
 int RunHostWindow(const std::string& libPath);

@@ -14,25 +14,23 @@ const void* AsCode(uint32_t address) {
 
 bool PlugInLibrary::Load(const std::string& path, std::string* error) {
   Unload();
-  HMODULE module = LoadLibraryA(path.c_str());
+  shared::ScopedModule module(LoadLibraryA(path.c_str()));
   if (!module) {
     *error = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
     return false;
   }
-  FARPROC init = GetProcAddress(module, "InitPlugInLib");
+  FARPROC init = GetProcAddress(module.Get(), "InitPlugInLib");
   if (!init) {
     *error = path + " has no InitPlugInLib entry (error " + std::to_string(GetLastError()) + ")";
-    FreeLibrary(module);
     return false;
   }
-  module_ = module;
+  module_ = std::move(module);
   init_ = reinterpret_cast<const void*>(init);
   return true;
 }
 
 void PlugInLibrary::Unload() {
-  if (module_) FreeLibrary(module_);
-  module_ = nullptr;
+  module_.Reset();
   init_ = nullptr;
 }
 
@@ -54,7 +52,7 @@ CallResult PlugInLibrary::Entry(uint32_t address, HWND owner) {
 
 bool PlugInLibrary::Contains(uint32_t address) const {
   if (!module_) return false;
-  const auto* base = reinterpret_cast<const uint8_t*>(module_);
+  const auto* base = reinterpret_cast<const uint8_t*>(module_.Get());
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
   const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
   const uintptr_t start = reinterpret_cast<uintptr_t>(base);

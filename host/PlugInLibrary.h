@@ -9,6 +9,7 @@
 
 #include "host/CallProbe.h"
 #include "plugin/PlugInRecords.h"
+#include "shared/Scoped.h"
 
 namespace host {
 
@@ -28,17 +29,12 @@ struct PlugInEntries {
 
 class PlugInLibrary {
  public:
-  PlugInLibrary() = default;
-  ~PlugInLibrary() { Unload(); }
-  PlugInLibrary(const PlugInLibrary&) = delete;
-  PlugInLibrary& operator=(const PlugInLibrary&) = delete;
-
   // Loads the file and finds InitPlugInLib. On failure returns false and sets
   // `error` to a sentence naming what failed and the system's error code.
   bool Load(const std::string& path, std::string* error);
   void Unload();
 
-  HMODULE Module() const { return module_; }
+  HMODULE Module() const { return module_.Get(); }
 
   // Calls InitPlugInLib over `info`, as is, without clearing it first.
   CallResult Init(plugin::TPlugInLibInfo* info) const;
@@ -58,7 +54,7 @@ class PlugInLibrary {
   bool Describe(PlugInEntries* out, std::string* error) const;
 
  private:
-  HMODULE module_ = nullptr;
+  shared::ScopedModule module_;
   const void* init_ = nullptr;
 };
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/WindowRead.h"
+#include "shared/Scoped.h"
 
 namespace host {
 
@@ -228,14 +229,14 @@ int KernelHandleCount() { return static_cast<int>(CountKernelHandles()); }
 int ThreadWindowCount() { return static_cast<int>(ThreadWindows(::GetCurrentThreadId()).size()); }
 
 int ProcessThreadCount() {
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  const HANDLE raw = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (raw == INVALID_HANDLE_VALUE) return -1;
+  const shared::ScopedHandle snapshot(raw);
   THREADENTRY32 entry{};
   entry.dwSize = sizeof entry;
   int count = 0;
-  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
-    if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
-  ::CloseHandle(snapshot);
+  for (BOOL more = ::Thread32First(raw, &entry); more; more = ::Thread32Next(raw, &entry))
+    count += entry.th32OwnerProcessID == ::GetCurrentProcessId();
   return count;
 }
 

@@ -7,12 +7,6 @@ namespace host {
 
 namespace {
 
-uint32_t ReadU32(const uint8_t* at) {
-  uint32_t value;
-  std::memcpy(&value, at, sizeof value);
-  return value;
-}
-
 std::string Hex(uint32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
@@ -21,14 +15,6 @@ std::string Hex(uint32_t value) {
 
 size_t WrittenLength(const plugin::FieldWrite& f) {
   return f.kind == plugin::FieldKind::Text ? std::strlen(f.text) + 1 : 4;
-}
-
-std::string Quoted(const uint8_t* at, size_t limit) {
-  const auto* text = reinterpret_cast<const char*>(at);
-  std::string quoted = "\"";
-  quoted.append(text, strnlen(text, limit));
-  quoted += '"';
-  return quoted;
 }
 
 }  // namespace
@@ -67,9 +53,10 @@ std::vector<std::string> CheckRecord(const uint8_t* before, const uint8_t* after
         break;
       case plugin::FieldKind::Text: {
         const size_t length = std::strlen(f.text);
+        const auto* got = reinterpret_cast<const char*>(at);
         if (std::memcmp(at, f.text, length) != 0 || at[length] != 0) {
-          problems.push_back(where + ": expected \"" + f.text + "\" and a zero, got " +
-                             Quoted(at, plugin::kHostTextSize));
+          problems.push_back(where + ": expected \"" + f.text + "\" and a zero, got \"" +
+                             std::string(got, strnlen(got, plugin::kHostTextSize)) + "\"");
         }
         break;
       }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,6 +12,13 @@
 #include "plugin/PlugInRecords.h"
 
 namespace host {
+
+// The 32-bit number at `at`, whatever its alignment.
+inline uint32_t ReadU32(const uint8_t* at) {
+  uint32_t value;
+  std::memcpy(&value, at, sizeof value);
+  return value;
+}
 
 // Decides whether an address written into a record is plausible.
 using AddressCheck = std::function<bool(plugin::EntryAddress, uint32_t)>;

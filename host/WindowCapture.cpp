@@ -5,9 +5,6 @@
 
 #include <gdiplus.h>
 
-#include <cwchar>
-#include <vector>
-
 #include "shared/Scoped.h"
 
 namespace host {
@@ -18,42 +15,11 @@ void DisposeImage(Gdiplus::GpBitmap* image) { Gdiplus::DllExports::GdipDisposeIm
 
 using Bitmap = shared::Scoped<HBITMAP, shared::DeleteGdiObject>;
 using GpImage = shared::Scoped<Gdiplus::GpBitmap*, DisposeImage>;
+using GdiplusSession = shared::Scoped<ULONG_PTR, Gdiplus::GdiplusShutdown>;
 
-class GdiplusSession {
- public:
-  GdiplusSession() {
-    const Gdiplus::GdiplusStartupInput input;
-    if (Gdiplus::GdiplusStartup(&token_, &input, nullptr) != Gdiplus::Ok) token_ = 0;
-  }
-  GdiplusSession(const GdiplusSession&) = delete;
-  GdiplusSession& operator=(const GdiplusSession&) = delete;
-  ~GdiplusSession() {
-    if (token_) Gdiplus::GdiplusShutdown(token_);
-  }
-  bool Started() const { return token_ != 0; }
-
- private:
-  ULONG_PTR token_ = 0;
-};
-
-bool FindPngEncoder(CLSID* clsid) {
-  UINT count = 0;
-  UINT bytes = 0;
-  if (Gdiplus::DllExports::GdipGetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0)
-    return false;
-  // The codec records are followed by the strings they point to, all in one
-  // block of `bytes`.
-  std::vector<unsigned char> block(bytes);
-  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(block.data());
-  if (Gdiplus::DllExports::GdipGetImageEncoders(count, bytes, codecs) != Gdiplus::Ok) return false;
-  for (UINT i = 0; i < count; ++i) {
-    if (codecs[i].MimeType && std::wcscmp(codecs[i].MimeType, L"image/png") == 0) {
-      *clsid = codecs[i].Clsid;
-      return true;
-    }
-  }
-  return false;
-}
+// The built-in PNG encoder's class: GDI+ has always registered it under this
+// one ID.
+constexpr CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
 
 std::string StatusText(const char* what, int status) {
   return std::string(what) + " failed (status " + std::to_string(status) + ")";
@@ -90,14 +56,11 @@ bool SaveWindowPng(HWND window, const std::wstring& path, std::string* error) {
     }
   }
 
-  GdiplusSession gdiplus;
-  if (!gdiplus.Started()) {
+  const Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  const GdiplusSession gdiplus(Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok ? token : 0);
+  if (!gdiplus) {
     *error = "GDI+ did not start";
-    return false;
-  }
-  CLSID png;
-  if (!FindPngEncoder(&png)) {
-    *error = "GDI+ has no PNG encoder";
     return false;
   }
   Gdiplus::GpBitmap* created = nullptr;
@@ -109,7 +72,7 @@ bool SaveWindowPng(HWND window, const std::wstring& path, std::string* error) {
     return false;
   }
   const Gdiplus::GpStatus saved =
-      Gdiplus::DllExports::GdipSaveImageToFile(image.Get(), path.c_str(), &png, nullptr);
+      Gdiplus::DllExports::GdipSaveImageToFile(image.Get(), path.c_str(), &kPngEncoder, nullptr);
   if (saved != Gdiplus::Ok) {
     *error = StatusText("GdipSaveImageToFile", saved);
     return false;

@@ -2,12 +2,10 @@
 // as the library creates it at load.
 #include <gtest/gtest.h>
 
-#include "toolkit/Application.h"
+#include "tests/ApplicationScope.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  toolkit::CreateApplication();
-  const int result = RUN_ALL_TESTS();
-  toolkit::DestroyApplication();
-  return result;
+  const ApplicationScope application;
+  return RUN_ALL_TESTS();
 }

@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "TestPaths.h"
 #include "host/PlugInLibrary.h"
+#include "host/RecordCheck.h"
 
 class LibraryTest : public ::testing::Test {
  protected:
@@ -30,9 +30,7 @@ class LibraryTest : public ::testing::Test {
   }
 
   static uint32_t U32(const std::vector<uint8_t>& record, size_t offset) {
-    uint32_t value;
-    std::memcpy(&value, record.data() + offset, sizeof value);
-    return value;
+    return host::ReadU32(record.data() + offset);
   }
 
   host::PlugInLibrary lib_;

@@ -35,10 +35,12 @@
 
 #include "DebuggedChild.h"
 #include "dialog/SysDlg.h"
+#include "tests/ApplicationScope.h"
 #include "tests/TestPaths.h"
 #include "tests/gather/FakeQueries.h"
+#include "tests/scan/ScanFixtures.h"
 #include "tests/verinfo/PlatformVersion.h"
-#include "toolkit/Application.h"
+#include "toolkit/Text.h"
 #include "verinfo/VerInfo.h"
 
 namespace {
@@ -262,38 +264,29 @@ std::string FullItemText(HWND list, int row, int column) {
     const auto length =
         static_cast<size_t>(::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)));
     if (length + 1 >= size && size < (1u << 24)) continue;
-    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, buffer.data(), static_cast<int>(length), nullptr, 0,
-                                            nullptr, nullptr);
-    std::string text(bytes > 0 ? bytes : 0, '\0');
-    if (bytes > 0)
-      ::WideCharToMultiByte(CP_ACP, 0, buffer.data(), static_cast<int>(length), text.data(), bytes, nullptr,
-                            nullptr);
-    return text;
+    return toolkit::NarrowToAnsi(buffer.substr(0, length));
   }
 }
 
 int ScanChild(const std::string& folder) {
-  toolkit::CreateApplication();
-  {
-    // The folder stands in for the host's; there is no system folder.
-    gather_test::FakeQueries queries;
-    gather_test::fake.hostProgram = folder + "\\host.exe";
-    dialog::TSysInfoDlg dlg;
-    dlg.SysPageControl->SetActivePage(*dlg.LibVerSheet);
-    dlg.SysPageControlChange();
-    const toolkit::TListView& list = *dlg.lvVerList;
-    for (int row = 0; row < list.RowCount(); ++row) {
-      // R: what the row holds; T: what the toolkit's reader gives back.
-      std::string held = "R", given = "T";
-      for (int column = 0; column < 5; ++column) {
-        held.append(" ").append(Hex(FullItemText(list.Handle(), row, column)));
-        given.append(" ").append(Hex(list.ItemText(row, column)));
-      }
-      Emit(held + "\n" + given + "\n");
+  const ApplicationScope application;
+  // The folder stands in for the host's; there is no system folder.
+  gather_test::FakeQueries queries;
+  gather_test::fake.hostProgram = folder + "\\host.exe";
+  dialog::TSysInfoDlg dlg;
+  dlg.SysPageControl->SetActivePage(*dlg.LibVerSheet);
+  dlg.SysPageControlChange();
+  const toolkit::TListView& list = *dlg.lvVerList;
+  for (int row = 0; row < list.RowCount(); ++row) {
+    // R: what the row holds; T: what the toolkit's reader gives back.
+    std::string held = "R", given = "T";
+    for (int column = 0; column < 5; ++column) {
+      held.append(" ").append(Hex(FullItemText(list.Handle(), row, column)));
+      given.append(" ").append(Hex(list.ItemText(row, column)));
     }
-    Emit(dlg.VerListBuilt() ? "built\n" : "not built\n");
+    Emit(held + "\n" + given + "\n");
   }
-  toolkit::DestroyApplication();
+  Emit(dlg.VerListBuilt() ? "built\n" : "not built\n");
   return 0;
 }
 
@@ -402,42 +395,24 @@ struct Results {
   ChildRun verinfoAll, verinfoRest;
   std::map<std::string, ToolLine> toolLines;
   ChildRun scanAll, scanRest;
-  std::map<std::string, Row> rows;       // as the list holds them
-  std::map<std::string, Row> givenRows;  // as TListView::ItemText gives them back
-  std::set<std::string> scanned;         // the files the rows stand for
-  std::string restFolder;
+  std::map<std::string, Row> rows;                  // as the list holds them
+  std::map<std::string, Row> givenRows;             // as TListView::ItemText gives them back
+  std::set<std::string> scanned;                    // the files the rows stand for
+  std::optional<scan_test::TempFolder> restFolder;  // removed with the results
 };
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // Copies the files that did not crash the reader into a folder of their own.
-std::string CopyRest(const Results& results) {
-  char base[MAX_PATH], folder[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, base);
-  ::GetTempFileNameA(base, "bvr", 0, folder);
-  ::DeleteFileA(folder);
-  ::CreateDirectoryA(folder, nullptr);
+void CopyRest(Results& results) {
+  const scan_test::TempFolder& rest = results.restFolder.emplace();
   for (size_t i = 0; i < results.manifest.files.size(); ++i) {
     if (results.readerFaults.count(i)) continue;
     // A FIFO cannot be copied, nor gigabytes of a sparse file.
     if (results.manifest.files[i].kind == "fifo" || results.manifest.files[i].kind == "sparse") continue;
     const std::string& name = results.manifest.files[i].name;
-    ::CopyFileA(InFolder(results.folder, name).c_str(), InFolder(folder, name).c_str(), FALSE);
+    ::CopyFileA(InFolder(results.folder, name).c_str(), rest.Child(name).c_str(), FALSE);
   }
-  return folder;
-}
-
-void RemoveFolder(const std::string& folder) {
-  WIN32_FIND_DATAA entry;
-  HANDLE found = ::FindFirstFileA((folder + "\\*").c_str(), &entry);
-  if (found != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        ::DeleteFileA(InFolder(folder, entry.cFileName).c_str());
-    } while (::FindNextFileA(found, &entry));
-    ::FindClose(found);
-  }
-  ::RemoveDirectoryA(folder.c_str());
 }
 
 Results* g_results = nullptr;
@@ -522,8 +497,9 @@ void RunEverything(Results& r) {
   r.scanAll = badinput::RunChild(Quoted(self) + " --scan " + Quoted(r.folder), "", kChildTimeoutMs);
   const ChildRun* scan = &r.scanAll;
   if (!r.scanAll.Clean()) {
-    r.restFolder = CopyRest(r);
-    r.scanRest = badinput::RunChild(Quoted(self) + " --scan " + Quoted(r.restFolder), "", kChildTimeoutMs);
+    CopyRest(r);
+    r.scanRest =
+        badinput::RunChild(Quoted(self) + " --scan " + Quoted(r.restFolder->Path()), "", kChildTimeoutMs);
     scan = &r.scanRest;
   }
   if (scan->Clean()) {
@@ -582,7 +558,6 @@ class BadVersionFilesTest : public ::testing::Test {
     PrintSummary(*g_results);
   }
   static void TearDownTestSuite() {
-    if (!g_results->restFolder.empty()) RemoveFolder(g_results->restFolder);
     delete g_results;
     g_results = nullptr;
   }

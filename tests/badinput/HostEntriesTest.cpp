@@ -69,7 +69,7 @@ class HostEntriesTest : public ::testing::Test {
   Call Run(uint32_t entry, HWND owner, DWORD closeAfterMs = 50) {
     Call call;
     const int windowsBefore = host::ThreadWindowCount();
-    host::EntryWatcher closer(::GetCurrentThreadId(), closeAfterMs);
+    host::EntryWatcher closer({0, closeAfterMs, {}});
     ::SetLastError(0xDEADBEEF);
     const host::CallResult result = host::PlugInLibrary::Entry(entry, owner);
     call.lastError = ::GetLastError();

@@ -22,8 +22,8 @@
 #include "dialog/Registry.h"
 #include "dialog/SysDlg.h"
 #include "dialog/SysDlgReads.h"
-#include "dialog/SystemQueries.h"
 #include "host/ProcessCounters.h"
+#include "tests/gather/FakeQueries.h"
 #include "tests/gather/ScratchRegistry.h"
 #include "tests/toolkit/TestSupport.h"
 #include "toolkit/Application.h"
@@ -191,19 +191,6 @@ struct Observed {
   HWND dialog = nullptr;
 };
 
-dialog::SystemQueries g_queries;
-bool g_nineX = false;
-
-void UseFakeQueries() {
-  g_queries.osVersion = [] { return dialog::OsVersion{6, 1, 7601, 2}; };
-  g_queries.processor = [] { return dialog::ProcessorRecord{0, 586}; };
-  g_queries.memory = [] { return dialog::MemoryCounts{256u << 20, 128u << 20, 512u << 20, 256u << 20}; };
-  g_queries.is9xFamily = [] { return g_nineX; };
-  g_queries.computerName = [] { return dialog::NameResult{true, kComputer}; };
-  g_queries.userName = [] { return dialog::NameResult{true, "tester"}; };
-  dialog::SetQueriesForTesting(&g_queries);
-}
-
 // Writes the cell's value and checks that the registry kept it as written,
 // so a surprise in the outcome is the reader's and not the setup's.
 std::string Populate(gather_test::ScratchRegistry& scratch, const RegistryRead& read, const Case& c) {
@@ -242,7 +229,7 @@ Observed RunDirect(const RegistryRead& read, const Case& c) {
   Observed seen;
   gather_test::ScratchRegistry scratch;
   seen.setupProblem = Populate(scratch, read, c);
-  g_nineX = read.kind == ReadKind::Text9x;
+  gather_test::fake.nineX = read.kind == ReadKind::Text9x;
   TSysInfoDlg dlg;
   try {
     dlg.FormActivate();
@@ -257,7 +244,7 @@ Observed RunModal(const RegistryRead& read, const Case& c) {
   Observed seen;
   gather_test::ScratchRegistry scratch;
   seen.setupProblem = Populate(scratch, read, c);
-  g_nineX = read.kind == ReadKind::Text9x;
+  gather_test::fake.nineX = read.kind == ReadKind::Text9x;
   TSysInfoDlg dlg;
   seen.dialog = dlg.Handle();
   host::SeenMessageBox box;
@@ -340,8 +327,12 @@ bool InModalSubset(const Case& c) {
 
 class RegistryMatrixTest : public ::testing::Test {
  protected:
-  void SetUp() override { UseFakeQueries(); }
-  void TearDown() override { dialog::SetQueriesForTesting(nullptr); }
+  void SetUp() override {
+    gather_test::fake.version = {6, 1, 7601, 2};
+    gather_test::fake.memory = {256u << 20, 128u << 20, 512u << 20, 256u << 20};
+    gather_test::fake.computer = {true, kComputer};
+  }
+  gather_test::FakeQueries queries_;
 };
 
 }  // namespace
@@ -405,7 +396,7 @@ TEST_F(RegistryMatrixTest, AValueChangingBetweenSizeAndFetchGivesTheFetchError) 
   gather_test::ScratchRegistry scratch;
   const std::string shortText = "short", longText(4096, 'L');
   scratch.SetText(dialog::kWindowsNTKey, "ProductName", shortText);
-  g_nineX = false;
+  gather_test::fake.nineX = false;
   std::atomic<bool> stop{false};
   std::thread writer([&] {
     HKEY key = nullptr;

@@ -10,6 +10,7 @@
 #include "dialog/SysDlg.h"
 #include "host/WindowRead.h"
 #include "tests/TestPaths.h"
+#include "tests/badinput/DebuggedChild.h"
 
 namespace {
 
@@ -42,23 +43,13 @@ class LogPixelsSetting {
   bool had_ = false;
 };
 
-// Runs this program with one test selected and returns its exit code.
-DWORD RunChild(int dpi) {
-  std::string command = "\"" + testing_paths::ExecutablePath() + "\" --gtest_filter=DpiChild.*";
+// Runs this program with one test selected.
+badinput::ChildRun RunChild(int dpi) {
   ::SetEnvironmentVariableA(kChildVariable, std::to_string(dpi).c_str());
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  DWORD code = 0xFFFF;
-  if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process)) {
-    ::WaitForSingleObject(process.hProcess, 60000);
-    ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hProcess);
-    ::CloseHandle(process.hThread);
-  }
+  const badinput::ChildRun run =
+      badinput::RunChild("\"" + testing_paths::ExecutablePath() + "\" --gtest_filter=DpiChild.*", "", 60000);
   ::SetEnvironmentVariableA(kChildVariable, nullptr);
-  return code;
+  return run;
 }
 
 }  // namespace
@@ -68,7 +59,10 @@ class DpiTest : public ::testing::TestWithParam<int> {};
 TEST_P(DpiTest, LayoutScalesWithTheFontsLineHeight) {
   if (std::getenv(kChildVariable)) GTEST_SKIP() << "runs in the parent only";
   LogPixelsSetting setting(static_cast<DWORD>(GetParam()));
-  EXPECT_EQ(RunChild(GetParam()), 0u) << "the child's checks at " << GetParam() << " dpi failed";
+  const badinput::ChildRun run = RunChild(GetParam());
+  EXPECT_TRUE(run.Clean()) << "the child's checks at " << GetParam() << " dpi failed: " << run.Describe()
+                           << "\n"
+                           << run.output;
 }
 
 INSTANTIATE_TEST_SUITE_P(Densities, DpiTest, ::testing::Values(120, 144));

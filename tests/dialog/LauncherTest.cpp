@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dialog/SysDlg.h"
+#include "host/OwnerWindow.h"
 #include "host/ProcessCounters.h"
 #include "plugin/PlugInEntries.h"
 #include "tests/gather/ScratchRegistry.h"
@@ -24,7 +25,7 @@ namespace {
 class LauncherTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host_ = toolkit_test::CreatePlainWindow("host");
+    host_ = host::CreatePlainWindow("host");
     ASSERT_NE(host_, nullptr);
   }
   void TearDown() override {
@@ -136,7 +137,7 @@ TEST_F(LauncherTest, AnOwnerOnABlockedThreadHoldsUpNeitherTheErrorBoxNorTheCall)
   HWND owner = nullptr;
   bool ownerGaveUp = false;
   std::thread ownerThread([&] {
-    owner = toolkit_test::CreatePlainWindow("Blocked host");
+    owner = host::CreatePlainWindow("Blocked host");
     ::SetEvent(ready);
     ownerGaveUp = ::WaitForSingleObject(release, 20000) == WAIT_TIMEOUT;
     ::DestroyWindow(owner);

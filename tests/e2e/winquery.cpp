@@ -32,8 +32,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
+#include "host/DialogPrinter.h"
 #include "host/WindowRead.h"
 #include "toolkit/Clipboard.h"
 #include "toolkit/Text.h"
@@ -42,16 +42,7 @@ namespace {
 
 constexpr DWORD kAnswerTimeoutMs = 5000;
 
-std::string Quoted(HWND window) {
-  std::string quoted = "\"";
-  for (char c : host::Utf8(host::TextOf(window))) {
-    if (c == '"' || c == '\\') quoted += '\\';
-    quoted += (c == '\n' || c == '\r') ? ' ' : c;
-  }
-  return quoted + "\"";
-}
-
-const char* YesNo(bool value) { return value ? "yes" : "no"; }
+std::string Quoted(HWND window) { return host::Quoted(host::Utf8(host::TextOf(window))); }
 
 void PrintPushButtons(HWND root) {
   std::string ids;
@@ -153,10 +144,10 @@ int main(int argc, char** argv) {
               outer.bottom - outer.top);
   std::printf("client %ld %ld %ld %ld\n", at.clientOrigin.x, at.clientOrigin.y, at.clientSize.cx,
               at.clientSize.cy);
-  std::printf("visible %s\n", YesNo(IsWindowVisible(window)));
-  std::printf("enabled %s\n", YesNo(IsWindowEnabled(window)));
+  std::printf("visible %s\n", host::YesNo(IsWindowVisible(window)).c_str());
+  std::printf("enabled %s\n", host::YesNo(IsWindowEnabled(window)).c_str());
   const GUITHREADINFO gui = host::GuiThreadOf(GetWindowThreadProcessId(window, nullptr));
-  std::printf("active %s\n", YesNo(gui.hwndActive == window));
+  std::printf("active %s\n", host::YesNo(gui.hwndActive == window).c_str());
   std::printf("focus %s\n", FocusText(window, gui.hwndFocus).c_str());
 
   if (HWND tabs = host::FindByClass(window, WC_TABCONTROLW)) {

@@ -11,6 +11,7 @@
 #include "dialog/LabelTexts.h"
 #include "dialog/SysDlg.h"
 #include "dialog/SystemQueries.h"
+#include "tests/scan/ScanFixtures.h"
 #include "tests/toolkit/TestSupport.h"
 
 using dialog::MemoryCounts;
@@ -130,15 +131,11 @@ TEST_F(ActivationPassTest, AnUnsuitedValueEndsThePassWhereItStands) {
 
 TEST_F(ActivationPassTest, OnlyACompletedPassClearsTheLibraryListFlag) {
   // A scan of an empty folder is enough to set the flag.
-  char temp[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, temp);
-  const std::string empty = std::string(temp) + "zx_empty_scan";
-  ::CreateDirectoryA(empty.c_str(), nullptr);
-  gather_test::fake.hostProgram = empty + "\\host.exe";
-  gather_test::fake.systemFolder = empty;
+  const scan_test::TempFolder empty;
+  gather_test::fake.hostProgram = empty.Child("host.exe");
+  gather_test::fake.systemFolder = empty.Path();
   dlg_->SysPageControl->SetActivePage(*dlg_->LibVerSheet);
   dlg_->SysPageControlChange();
-  ::RemoveDirectoryA(empty.c_str());
   ASSERT_TRUE(dlg_->VerListBuilt());
 
   scratch_.SetDword(kWindowsNT, "CurrentVersion", 6);

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <string>
 
-#include "dialog/SysDlgControls.h"
 #include "host/PlugInLibrary.h"
 #include "tests/soak/SoakParts.h"
 
@@ -45,9 +44,7 @@ void RunExecutePart(const Options& options, Verdicts& verdicts) {
   SoakTable table("cycle", options.cycles, kFullCycles, false);
   int closes[2] = {};  // with OK, with the close box
   table.Run([&](int cycle) {
-    // The warm-up closes with OK, then OK and the close box take turns.
-    const bool withOk = cycle == 0 || cycle % 2 == 1;
-    const int closeControl = withOk ? dialog::id_OKBtn : 0;
+    const int closeControl = CloseControlOf(cycle);
     host::EntryWatcher watcher({closeControl, 0, {}});
     const host::CallResult call = host::PlugInLibrary::Entry(entries.execute, hostWindow.Handle());
     const DWORD lastError = ::GetLastError();
@@ -57,7 +54,7 @@ void RunExecutePart(const Options& options, Verdicts& verdicts) {
     if (!failure.empty()) {
       table.Fail(cycle, failure);
     } else if (cycle > 0) {
-      ++closes[withOk ? 0 : 1];
+      ++closes[closeControl ? 0 : 1];
     }
     return -1;
   });

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "host/PlugInLibrary.h"
 #include "host/ProcessCounters.h"

@@ -9,24 +9,14 @@
 
 #include "dialog/LibraryScan.h"
 #include "dialog/SysDlg.h"
-#include "dialog/SysDlgControls.h"
 #include "dialog/SystemQueries.h"
 #include "plugin/PlugInEntries.h"
+#include "tests/ApplicationScope.h"
 #include "tests/soak/SoakParts.h"
-#include "toolkit/Application.h"
 
 namespace soak {
 
 namespace {
-
-// The application object the library would create at load.
-class ApplicationScope {
- public:
-  ApplicationScope() { toolkit::CreateApplication(); }
-  ApplicationScope(const ApplicationScope&) = delete;
-  ApplicationScope& operator=(const ApplicationScope&) = delete;
-  ~ApplicationScope() { toolkit::DestroyApplication(); }
-};
 
 void SelectLibraryPage(int& rows) {
   dialog::TSysInfoDlg* dlg = dialog::SysInfoDlg;
@@ -55,8 +45,7 @@ void RunScanPart(const Options& options, Verdicts& verdicts) {
   int minRows = INT_MAX;
   int maxRows = -1;
   table.Run([&](int scan) {
-    // The warm-up closes with OK, then OK and the close box take turns.
-    const int closeControl = scan == 0 || scan % 2 == 1 ? dialog::id_OKBtn : 0;
+    const int closeControl = CloseControlOf(scan);
     int rows = -1;
     host::EntryWatcher watcher({closeControl, 0, [&](HWND) { SelectLibraryPage(rows); }});
     const uint32_t result = plugin::ExecuteProc(0, hostWindow.Handle());

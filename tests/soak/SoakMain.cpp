@@ -5,11 +5,12 @@
 //   soak [--cycles N] [--scans N] [--loads N] [--library PATH]
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <string>
+#include <utility>
 
 #include "tests/TestPaths.h"
 #include "tests/soak/SoakParts.h"
@@ -35,23 +36,18 @@ bool ParseCount(const char* text, int& count) {
 
 bool ParseOptions(int argc, char** argv, Options& options) {
   options.library = testing_paths::PlugInPath();
-  for (int i = 1; i < argc; ++i) {
-    if (i + 1 >= argc) return false;
-    const char* name = argv[i];
-    const char* value = argv[++i];
-    if (!std::strcmp(name, "--cycles")) {
-      if (!ParseCount(value, options.cycles)) return false;
-    } else if (!std::strcmp(name, "--scans")) {
-      if (!ParseCount(value, options.scans)) return false;
-    } else if (!std::strcmp(name, "--loads")) {
-      if (!ParseCount(value, options.loads)) return false;
-    } else if (!std::strcmp(name, "--library")) {
-      options.library = value;
-    } else {
-      return false;
+  const std::pair<const char*, int*> counts[] = {
+      {"--cycles", &options.cycles}, {"--scans", &options.scans}, {"--loads", &options.loads}};
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (!std::strcmp(argv[i], "--library")) {
+      options.library = argv[i + 1];
+      continue;
     }
+    const auto count = std::find_if(std::begin(counts), std::end(counts),
+                                    [&](const auto& entry) { return !std::strcmp(argv[i], entry.first); });
+    if (count == std::end(counts) || !ParseCount(argv[i + 1], *count->second)) return false;
   }
-  return true;
+  return argc % 2 == 1;
 }
 
 int Run(const Options& options) {
@@ -70,15 +66,16 @@ int Run(const Options& options) {
       kMemoryToleranceKb);
   std::fflush(stdout);
 
-  Verdicts verdicts;
+  Verdicts verdicts(stdout);
   const unsigned long long start = ::GetTickCount64();
   if (options.cycles > 0) RunExecutePart(options, verdicts);
   if (options.scans > 0) RunScanPart(options, verdicts);
   if (options.loads > 0) RunLoadPart(options, verdicts);
   const double seconds = static_cast<double>(::GetTickCount64() - start) / 1000.0;
-  std::printf("\n%s: %d checks, %d passed, %d failed (%.0f s)\n", verdicts.Failed() ? "FAIL" : "PASS",
-              verdicts.Passed() + verdicts.Failed(), verdicts.Passed(), verdicts.Failed(), seconds);
-  return verdicts.Failed() ? 1 : 0;
+  char took[32];
+  std::snprintf(took, sizeof took, " (%.0f s)", seconds);
+  std::printf("\n");
+  return verdicts.Finish(took) ? 1 : 0;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "dialog/SysDlgControls.h"
 #include "host/EntryWatcher.h"
 #include "host/OwnerWindow.h"
 #include "tests/soak/SoakTable.h"
@@ -33,6 +34,10 @@ void RunScanPart(const Options& options, Verdicts& verdicts);
 // LoadLibrary, InitPlugInLib, request 1, FreeLibrary: the x87 control word,
 // the thread's COM state, windows, handles and memory.
 void RunLoadPart(const Options& options, Verdicts& verdicts);
+
+// What closes the dialog of a cycle: OK on the warm-up, then OK and the
+// close box in turn.
+inline int CloseControlOf(int cycle) { return cycle == 0 || cycle % 2 == 1 ? dialog::id_OKBtn : 0; }
 
 // How a watched Execute call closed with `closeControl` went: "" when it
 // returned 0 after one dialog that the first close request closed.

@@ -24,17 +24,6 @@ long BusyKb(HANDLE heap) {
 
 }  // namespace
 
-void Verdicts::Judge(bool pass, const std::string& text) {
-  ++(pass ? passed_ : failed_);
-  std::printf("%s %s\n", pass ? "PASS" : "FAIL", text.c_str());
-  std::fflush(stdout);
-}
-
-void Verdicts::Info(const std::string& text) {
-  std::printf("INFO %s\n", text.c_str());
-  std::fflush(stdout);
-}
-
 std::string Hex(unsigned long value, int digits) { return "0x" + shared::HexText(value, digits); }
 
 SoakTable::SoakTable(std::string unit, int count, int fullCount, bool withRows)
@@ -102,6 +91,14 @@ void SoakTable::JudgeCounters(Verdicts& verdicts, const std::string& part) const
     for (const Sample& s : samples_) value = std::max(value, static_cast<long>(field(s.counters)));
     return value;
   };
+  // The first tenth fills caches and heaps; growth after it is what leaks.
+  const Sample& base = samples_.size() > 2 ? samples_[1] : first;
+  const auto growth = [&](auto field) {
+    long most = 0;
+    for (const Sample& s : samples_)
+      if (s.done >= base.done) most = std::max(most, field(s) - field(base));
+    return most;
+  };
   const std::string span = " at " + unit_ + " 0, at most ";
   const std::string through = " through " + unit_ + " " + std::to_string(last.done);
 
@@ -127,14 +124,8 @@ void SoakTable::JudgeCounters(Verdicts& verdicts, const std::string& part) const
                   std::to_string(gdiPeak) + through + " (not a target)");
   }
 
-  // The first tenth fills caches and heaps; growth after it is what leaks.
-  const Sample& base = samples_.size() > 2 ? samples_[1] : first;
-  long wsGrowth = 0, pfGrowth = 0;
-  for (size_t i = 1; i < samples_.size(); ++i) {
-    if (samples_[i].done < base.done) continue;
-    wsGrowth = std::max(wsGrowth, Kb(samples_[i].counters.workingSet) - Kb(base.counters.workingSet));
-    pfGrowth = std::max(pfGrowth, Kb(samples_[i].counters.pagefileUsage) - Kb(base.counters.pagefileUsage));
-  }
+  const long wsGrowth = growth([](const Sample& s) { return Kb(s.counters.workingSet); });
+  const long pfGrowth = growth([](const Sample& s) { return Kb(s.counters.pagefileUsage); });
   const std::string memory =
       part + " memory after " + unit_ + " " + std::to_string(base.done) + ": working set at most " +
       Signed(wsGrowth) + " KB, pagefile at most " + Signed(pfGrowth) + " KB (limit +" +
@@ -148,15 +139,10 @@ void SoakTable::JudgeCounters(Verdicts& verdicts, const std::string& part) const
   } else {
     verdicts.Judge(wsGrowth <= kMemoryToleranceKb && pfGrowth <= kMemoryToleranceKb, memory);
   }
-  long crtGrowth = 0, processGrowth = 0;
-  for (const Sample& s : samples_) {
-    if (s.done < base.done) continue;
-    crtGrowth = std::max(crtGrowth, s.crtKb - base.crtKb);
-    processGrowth = std::max(processGrowth, s.processKb - base.processKb);
-  }
   verdicts.Info(part + " heap bytes in use after " + unit_ + " " + std::to_string(base.done) +
-                ": C runtime heap at most " + Signed(crtGrowth) + " KB, process heap at most " +
-                Signed(processGrowth) + " KB (where growth comes from; not a target)");
+                ": C runtime heap at most " + Signed(growth([](const Sample& s) { return s.crtKb; })) +
+                " KB, process heap at most " + Signed(growth([](const Sample& s) { return s.processKb; })) +
+                " KB (where growth comes from; not a target)");
 }
 
 }  // namespace soak

@@ -3,30 +3,19 @@
 // judged against the soak's targets.
 #pragma once
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "host/ProcessCounters.h"
+#include "host/Verdicts.h"
 
 namespace soak {
 
 // Memory may move by this much after the first tenth of a part.
 constexpr long kMemoryToleranceKb = 256;
 
-// Counts PASS and FAIL lines over the whole soak.
-class Verdicts {
- public:
-  void Judge(bool pass, const std::string& text);
-  void Info(const std::string& text);
-  int Passed() const { return passed_; }
-  int Failed() const { return failed_; }
-
- private:
-  int passed_ = 0;
-  int failed_ = 0;
-};
+using host::Verdicts;
 
 struct Sample {
   int done = 0;  // cycles completed when taken

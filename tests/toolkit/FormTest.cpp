@@ -2,6 +2,7 @@
 
 #include "TestDialog.h"
 #include "TestSupport.h"
+#include "host/OwnerWindow.h"
 #include "toolkit/Application.h"
 #include "toolkit/Font.h"
 
@@ -9,7 +10,7 @@ namespace toolkit_test {
 namespace {
 
 TEST(Form, FrameHasCloseBoxOnlyAndIsOwnedByTheApplicationWindow) {
-  HWND host = CreatePlainWindow("host");
+  HWND host = host::CreatePlainWindow("host");
   Application->SetHandle(host);
   {
     TestDialog dialog;
@@ -53,7 +54,7 @@ TEST(Form, ShowModalCentresByOuterSizeAndActivatesOnceBeforeInput) {
   bool inputSeenAtActivation = true;
   RECT outer{};
   bool inputHandled = false;
-  HWND inputSink = CreatePlainWindow("input sink", false);
+  HWND inputSink = host::CreatePlainWindow("input sink", false);
   // A message posted before the showing must still be queued at activation.
   ::PostMessageW(inputSink, WM_NULL, 0, 0);
   dialog.form.onActivate = [&] {
@@ -88,10 +89,10 @@ TEST(Form, ShowModalCentresByOuterSizeAndActivatesOnceBeforeInput) {
 }
 
 TEST(Form, ModalLoopDisablesOnlyEnabledVisibleThreadWindowsAndRestoresThem) {
-  HWND enabled = CreatePlainWindow("enabled");
-  HWND alreadyDisabled = CreatePlainWindow("disabled");
+  HWND enabled = host::CreatePlainWindow("enabled");
+  HWND alreadyDisabled = host::CreatePlainWindow("disabled");
   ::EnableWindow(alreadyDisabled, FALSE);
-  HWND hidden = CreatePlainWindow("hidden", false);
+  HWND hidden = host::CreatePlainWindow("hidden", false);
   bool enabledDuring = true, hiddenDuring = false, formEnabledDuring = false;
   {
     TestDialog dialog;
@@ -113,7 +114,7 @@ TEST(Form, ModalLoopDisablesOnlyEnabledVisibleThreadWindowsAndRestoresThem) {
 }
 
 TEST(Form, PreviouslyActiveWindowIsActiveAgainAfterClose) {
-  HWND host = CreatePlainWindow("host");
+  HWND host = host::CreatePlainWindow("host");
   ::SetForegroundWindow(host);
   ::SetActiveWindow(host);
   if (::GetActiveWindow() != host) GTEST_SKIP() << "this display cannot activate a window";

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "host/EntryWatcher.h"
-#include "host/OwnerWindow.h"
 #include "toolkit/Text.h"
 
 namespace toolkit_test {
@@ -64,17 +63,16 @@ inline void PostClick(HWND target, POINT at) {
   ::PostMessageW(target, WM_LBUTTONUP, 0, position);
 }
 
-// The thread's visible message box, read and then closed with its OK button;
-// `seen` is false when there is none.
+// The thread's visible message box, read and then closed with its first
+// button; `seen` is false when there is none. Not waited for: the box's loop
+// runs on this thread.
 inline host::SeenMessageBox ReadAndCloseMessageBox() {
   const HWND box = host::FindMessageBox(::GetCurrentThreadId());
   if (!box) return {};
   host::SeenMessageBox seen = host::RecordMessageBox(box);
-  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  host::DismissMessageBox(box, seen, 0);
   return seen;
 }
-
-using host::CreatePlainWindow;
 
 // A window's text as the library reads its own windows back: the W text in
 // the ANSI code page.
