@@ -21,20 +21,13 @@
 #include "dialog/SysDlg.h"
 #include "host/OwnerWindow.h"
 #include "plugin/PlugInEntries.h"
+#include "tests/ApplicationScope.h"
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
 
 namespace {
 
 using bench::Now;
-
-// The toolkit's application object, as the library has it while loaded.
-struct ApplicationScope {
-  ApplicationScope() { toolkit::CreateApplication(); }
-  ~ApplicationScope() { toolkit::DestroyApplication(); }
-  ApplicationScope(const ApplicationScope&) = delete;
-  ApplicationScope& operator=(const ApplicationScope&) = delete;
-};
 
 // One showing: ticks from the call to each mark.
 struct Showing {

@@ -26,7 +26,7 @@
 #include "dialog/SysDlgLayout.h"
 #include "dialog/SysDlgReads.h"
 #include "shared/Scoped.h"
-#include "toolkit/Application.h"
+#include "tests/ApplicationScope.h"
 
 namespace {
 
@@ -151,7 +151,7 @@ void BareWrites(const bench::BareDialog& bare, HDC measuring, const std::vector<
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
-  toolkit::CreateApplication();
+  const ApplicationScope application;
   const std::vector<LabelWrite> writes = PassTexts();
   const shared::ScopedDC measuring(CreateCompatibleDC(nullptr));
   // Each side on a dialog of its own, built outside the time.
@@ -186,6 +186,5 @@ int main(int argc, char** argv) {
   bench::PrintPair("  the same, against the calls alone", times[0], times[2], 0,
                    "same registry and system calls, no label writes");
   bench::PrintRow("  of it: the label writes alone", times[3]);
-  toolkit::DestroyApplication();
   return 0;
 }

@@ -11,9 +11,9 @@
 #include <string>
 
 #include "Measure.h"
-#include "TestPaths.h"
 #include "host/CallProbe.h"
 #include "plugin/PlugInRecords.h"
+#include "tests/TestPaths.h"
 
 namespace {
 

@@ -18,11 +18,12 @@
 #include <vector>
 
 #include "Measure.h"
-#include "TestPaths.h"
 #include "dialog/LibraryScan.h"
 #include "dialog/SysDlg.h"
 #include "dialog/SystemQueries.h"
 #include "shared/Scoped.h"
+#include "tests/ApplicationScope.h"
+#include "tests/TestPaths.h"
 #include "toolkit/Application.h"
 
 namespace {
@@ -136,7 +137,7 @@ double ToolRun(const std::string& folder, const std::string& names, size_t& peak
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
   const int warmup = 2;
-  toolkit::CreateApplication();
+  const ApplicationScope application;
   const std::string system = dialog::PlatformQueries().systemFolder();
   // Only the system folder: the host pass is given no folder.
   dialog::SystemQueries systemOnly = dialog::PlatformQueries();
@@ -208,6 +209,5 @@ int main(int argc, char** argv) {
   std::printf("verinfo.exe peak working set: %zu KB\n", toolPeakKb);
   std::fflush(stdout);
   dialog::SetQueriesForTesting(nullptr);
-  toolkit::DestroyApplication();
   return 0;
 }
