@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 #include "verinfo/ExactFile.h"
 #include "verinfo/PeImage.h"
@@ -12,24 +14,16 @@ namespace host {
 
 namespace {
 
-// A text of at most `limit` characters and its terminator, read a byte at a
-// time through `read(offset, out)`; false without a terminator.
-template <typename Read>
-bool ReadString(Read read, uint64_t at, std::string* out, size_t limit = 4096) {
+// A text of at most 4096 characters and its terminator, read as the loader
+// maps the image; false without a terminator.
+bool ImageString(const verinfo::TPeImage& pe, uint32_t rva, std::string* out) {
   out->clear();
-  for (char c; out->size() < limit; out->push_back(c)) {
-    if (!read(at + out->size(), &c)) return false;
+  for (char c; out->size() < 4096; out->push_back(c)) {
+    const uint64_t at = uint64_t{rva} + out->size();
+    if (at > 0xFFFFFFFFu || !pe.ReadImage(static_cast<uint32_t>(at), &c, 1)) return false;
     if (c == '\0') return true;
   }
   return false;
-}
-
-// The directories are read as the loader maps the image.
-bool ImageString(const verinfo::TPeImage& pe, uint32_t rva, std::string* out) {
-  const auto read = [&pe](uint64_t at, char* c) {
-    return at <= 0xFFFFFFFFu && pe.ReadImage(static_cast<uint32_t>(at), c, 1);
-  };
-  return ReadString(read, rva, out);
 }
 
 template <typename T>
@@ -75,21 +69,32 @@ bool ReadImports(const verinfo::TPeImage& pe, const IMAGE_DATA_DIRECTORY& dir, P
   }
 }
 
-// The COFF symbol table lies in the file, outside the mapped image.
+// The COFF symbol table lies in the file, outside the mapped image, its
+// string table right behind it. Both are read whole: their pieces lie apart,
+// and reading them piece by piece would ask the system for every symbol.
 bool ReadSymbols(const verinfo::TExactFile& file, const IMAGE_FILE_HEADER& header, PeImage* image) {
   if (header.PointerToSymbolTable == 0 || header.NumberOfSymbols == 0) return true;
-  const uint64_t strings =
-      header.PointerToSymbolTable + uint64_t{header.NumberOfSymbols} * 18;  // 18-byte records
-  const auto read = [&file](uint64_t at, char* c) { return file.Read(at, c, 1); };
+  const uint64_t records = header.PointerToSymbolTable;
+  const uint64_t strings = records + uint64_t{header.NumberOfSymbols} * IMAGE_SIZEOF_SYMBOL;
+  uint32_t stringBytes = 0;
+  if (!file.Read(strings, &stringBytes, sizeof stringBytes) || stringBytes < sizeof stringBytes ||
+      strings + stringBytes > file.Size()) {
+    return false;
+  }
+  std::vector<char> table(strings + stringBytes - records);
+  if (!file.Read(records, table.data(), table.size())) return false;
+  const std::string_view names(table.data() + (strings - records), stringBytes);
   for (uint32_t i = 0; i < header.NumberOfSymbols; ++i) {
     IMAGE_SYMBOL symbol;
-    if (!file.Read(header.PointerToSymbolTable + uint64_t{i} * 18, &symbol, 18)) return false;
+    std::memcpy(&symbol, table.data() + uint64_t{i} * IMAGE_SIZEOF_SYMBOL, IMAGE_SIZEOF_SYMBOL);
     std::string name;
     if (symbol.N.Name.Short != 0) {
       name.assign(reinterpret_cast<const char*>(symbol.N.ShortName),
                   strnlen(reinterpret_cast<const char*>(symbol.N.ShortName), 8));
-    } else if (!ReadString(read, strings + symbol.N.Name.Long, &name)) {
-      return false;
+    } else {
+      const size_t end = names.find('\0', symbol.N.Name.Long);
+      if (symbol.N.Name.Long >= names.size() || end == std::string_view::npos) return false;
+      name = names.substr(symbol.N.Name.Long, end - symbol.N.Name.Long);
     }
     if (symbol.SectionNumber > 0) image->definedSymbols.push_back(name);
     i += symbol.NumberOfAuxSymbols;
