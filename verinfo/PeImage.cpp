@@ -84,7 +84,7 @@ TPeImage::TPeImage(const TExactFile& file, uint32_t ntOffset) : file_(file) {
     s.fileBytes = raw.PointerToRawData ? std::min<uint32_t>(raw.SizeOfRawData, virtualSize) : 0;
     // Sections follow the headers and each other, each at an aligned
     // address, all inside the image; the loader refuses anything else.
-    if (s.rva % sectionAlignment != 0 || s.rva < next ||
+    if (sectionAlignment == 0 || s.rva % sectionAlignment != 0 || s.rva < next ||
         uint64_t{s.rva} + s.extent > AlignUp(imageSize_, sectionAlignment))
       ordered = false;
     next = uint64_t{s.rva} + s.extent;

@@ -713,6 +713,8 @@ TEST_F(BadVersionFilesTest, WhereTheLibraryReadsAFileTheReaderAgrees) {
       {"file_cut",
        "Wine maps a section whose raw data runs past the file's end, zero-filled; the loader maps no such "
        "section"},
+      {"mapping_section_alignment",
+       "Wine maps an image whose section alignment is zero or not a power of two; the loader refuses it"},
       {"lookup_huge_claim",
        "the library's buffer of twice the claimed size cannot be allocated; the reader reads the root block"},
   };

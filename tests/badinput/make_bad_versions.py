@@ -551,6 +551,14 @@ def mapping_directory_in_headers(c):
     return bytes(data)
 
 
+def mapping_section_alignment(c):
+    # A section alignment of zero or not a power of two: the loader refuses
+    # the image, and nothing may divide by it.
+    data = bytearray(one_type(c).build())
+    struct.pack_into("<I", data, c.module.optional + 32, c.rng.choice([0, 3, 0x1001]))
+    return bytes(data)
+
+
 def mapping_pe32_plus(c):
     # The same module as a PE32+ image: wider fields, directories 16 bytes on.
     data = bytearray(one_type(c).build())
@@ -623,6 +631,7 @@ FINDING = [
     ("mapping_data_past_virtual_size", "norow", mapping_data_past_virtual_size),
     ("mapping_data_in_other_section", "exact", mapping_data_in_other_section),
     ("mapping_directory_in_headers", "exact", mapping_directory_in_headers),
+    ("mapping_section_alignment", "norow", mapping_section_alignment),
     ("mapping_pe32_plus", "exact", mapping_pe32_plus),
     ("ne_version", "exact", ne_version),
     # A type that claims 65535 names and no end mark: the table ends first.
