@@ -114,7 +114,7 @@ void DialogPrinter::PrintControls() {
                        Describe(GetParent(control)) + " " + ((style & WS_VISIBLE) ? "visible" : "hidden");
     if (style & WS_DISABLED) line += " disabled";
     if (IsClass(control, L"Static") && (style & SS_TYPEMASK) == SS_ICON) {
-      line += SendMessageW(control, STM_GETICON, 0, 0) ? " icon" : " no-icon";
+      line += Ask(control, STM_GETICON, 0, 0) ? " icon" : " no-icon";
     }
     Line(line);
     if (idCount_[id] > 1)
@@ -154,7 +154,7 @@ void DialogPrinter::PrintLists() {
       Line(name + " column " + std::to_string(i + 1) + " " + Quoted(Utf8(columns[i].caption)) + " width " +
            std::to_string(columns[i].width));
     }
-    Line(name + " rows " + std::to_string(SendMessageW(control, LVM_GETITEMCOUNT, 0, 0)));
+    Line(name + " rows " + std::to_string(Ask(control, LVM_GETITEMCOUNT, 0, 0)));
   }
 }
 

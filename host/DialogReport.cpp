@@ -184,7 +184,7 @@ class DialogWatcher {
   // Sent, not posted, so the click has been handled when the call returns.
   bool SelectTab(HWND tabs, int index) {
     RECT rect{};
-    if (!SendMessageW(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect))) return false;
+    if (!Ask(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect))) return false;
     const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     DWORD_PTR ignored = 0;
     for (const auto& [message, keys] :
@@ -192,7 +192,7 @@ class DialogWatcher {
       if (!SendMessageTimeoutW(tabs, message, keys, at, SMTO_NORMAL, kAnswerTimeoutMs, &ignored))
         return false;
     }
-    return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == index;
+    return Ask(tabs, TCM_GETCURSEL, 0, 0) == index;
   }
 
   // Everything painted and on the screen: paint now, then let the main
@@ -218,7 +218,7 @@ class DialogWatcher {
       return;
     }
     const HWND tabs = strips.front();
-    const int count = static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+    const int count = static_cast<int>(Ask(tabs, TCM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
       const std::wstring caption = TabCaption(tabs, i);
       const std::string page = "page " + std::to_string(i + 1) + " " + Quoted(Utf8(caption));

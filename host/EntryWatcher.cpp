@@ -34,7 +34,7 @@ SeenMessageBox RecordMessageBox(HWND box) {
       if (IsWindowVisible(child)) seen.buttonIds.push_back(id);
     } else if (IsClass(child, L"Static")) {
       if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-        seen.icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+        seen.icon = reinterpret_cast<HICON>(Ask(child, STM_GETICON, 0, 0));
       } else if (id == 0xFFFF) {
         seen.text = Utf8(TextOf(child));  // the message text's control ID on every system
       } else if (otherStatic.empty()) {

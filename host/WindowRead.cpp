@@ -101,13 +101,18 @@ GUITHREADINFO GuiThreadOf(DWORD threadId) {
   return gui;
 }
 
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR answer = 0;
+  return ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 10000, &answer)
+             ? static_cast<LRESULT>(answer)
+             : 0;
+}
+
 std::wstring TextOf(HWND window) {
-  // No GetWindowTextLength: it sends a message even to another process's
-  // window, whose text GetWindowText reads from the system's copy. A text
-  // that fills the buffer may be longer, so the buffer grows.
+  // A text that fills the buffer may be longer, so the buffer grows.
   std::wstring text(256, L'\0');
   for (;;) {
-    const int copied = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    const int copied = ::InternalGetWindowText(window, text.data(), static_cast<int>(text.size()));
     if (copied < static_cast<int>(text.size()) - 1 || text.size() >= 0x10000) {
       text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
       return text;
@@ -139,20 +144,20 @@ std::wstring TabCaption(HWND tabs, int index) {
   item.mask = TCIF_TEXT;
   item.pszText = text;
   item.cchTextMax = kItemTextChars;
-  if (!::SendMessageW(tabs, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(&item))) return {};
+  if (!Ask(tabs, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(&item))) return {};
   return item.pszText ? item.pszText : L"";
 }
 
 std::vector<TabItem> TabItems(HWND tabs) {
-  std::vector<TabItem> items(static_cast<size_t>(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0)));
+  std::vector<TabItem> items(static_cast<size_t>(Ask(tabs, TCM_GETITEMCOUNT, 0, 0)));
   for (size_t i = 0; i < items.size(); ++i) {
     items[i].caption = TabCaption(tabs, static_cast<int>(i));
-    ::SendMessageW(tabs, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&items[i].rect));
+    Ask(tabs, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&items[i].rect));
   }
   return items;
 }
 
-int SelectedTab(HWND tabs) { return static_cast<int>(::SendMessageW(tabs, TCM_GETCURSEL, 0, 0)); }
+int SelectedTab(HWND tabs) { return static_cast<int>(Ask(tabs, TCM_GETCURSEL, 0, 0)); }
 
 HWND ShownPage(HWND tabs) {
   HWND shown = nullptr;
@@ -172,7 +177,7 @@ std::vector<ListColumn> ListColumns(HWND list) {
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = text;
     column.cchTextMax = kItemTextChars;
-    if (!::SendMessageW(list, LVM_GETCOLUMNW, index, reinterpret_cast<LPARAM>(&column))) break;
+    if (!Ask(list, LVM_GETCOLUMNW, index, reinterpret_cast<LPARAM>(&column))) break;
     columns.push_back({column.pszText ? column.pszText : L"", column.cx});
   }
   return columns;

@@ -38,10 +38,15 @@ bool IsClass(HWND window, const wchar_t* className);
 bool IsPushButton(HWND window);
 // The thread's active and focus windows and the like; zeros where unknown.
 GUITHREADINFO GuiThreadOf(DWORD threadId);
-// The window text through the W call: the A one turns what the ANSI code
-// page lacks (Cyrillic, say) into '?'. Sends no message to another
-// process's window.
+// The window text as the system holds it, in UTF-16 (the A call turns what
+// the ANSI code page lacks, Cyrillic say, into '?'). Sends no message, so a
+// window whose thread stopped answering cannot hold the reader up.
 std::wstring TextOf(HWND window);
+
+// Sends `message` and returns the answer, or 0 when the window's thread has
+// not answered within 10 s: readers also run on watcher threads, which must
+// not wait for ever on a thread that hangs.
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
 // The window's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND window);

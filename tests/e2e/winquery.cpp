@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
   std::printf("focus %s\n", FocusText(window, gui.hwndFocus).c_str());
 
   if (HWND tabs = host::FindByClass(window, WC_TABCONTROLW)) {
-    std::printf("tabs %d %d\n", static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0)),
+    std::printf("tabs %d %d\n", static_cast<int>(host::Ask(tabs, TCM_GETITEMCOUNT, 0, 0)),
                 host::SelectedTab(tabs));
     if (HWND page = host::ShownPage(tabs))
       std::printf("page %d %s\n", GetDlgCtrlID(page), Quoted(page).c_str());
