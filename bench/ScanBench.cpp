@@ -121,7 +121,9 @@ double ToolRun(const std::string& folder, const std::string& names, size_t& peak
   const LONGLONG start = bench::Now();
   if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
                         &process)) {
-    return 0;
+    // A figure of nothing would read as a met target.
+    std::fprintf(stderr, "scan_bench: cannot run verinfo.exe (error %lu)\n", ::GetLastError());
+    std::exit(1);
   }
   const shared::ScopedHandle thread(process.hThread), running(process.hProcess);
   // Sampled while it runs: once the process has ended, Wine may no longer
@@ -129,7 +131,13 @@ double ToolRun(const std::string& folder, const std::string& names, size_t& peak
   do {
     peakKb = std::max(peakKb, PeakWorkingSetKb(running.Get()));
   } while (::WaitForSingleObject(running.Get(), 20) == WAIT_TIMEOUT);
-  return bench::Micros(bench::Now() - start);
+  const double micros = bench::Micros(bench::Now() - start);
+  DWORD exitCode = 0;
+  if (!::GetExitCodeProcess(running.Get(), &exitCode) || exitCode != 0) {
+    std::fprintf(stderr, "scan_bench: verinfo.exe ended with %lu\n", exitCode);
+    std::exit(1);
+  }
+  return micros;
 }
 
 }  // namespace

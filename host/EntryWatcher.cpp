@@ -132,9 +132,12 @@ void EntryWatcher::Step() {
   const DWORD now = GetTickCount();
   if (!dialog || now - shownAt_ < options_.closeAfterMs || (closedAt_ != 0 && now - closedAt_ < kRetryMs))
     return;
-  if (closedAt_ != 0) ++seen_.closeRetries;
+  const bool retry = closedAt_ != 0;
+  if (retry) ++seen_.closeRetries;
   closedAt_ = now;
-  if (options_.closeControl) {
+  // A click that did not close it (a disabled button, an inactive dialog)
+  // would not close it the second time either: retries use the close box.
+  if (options_.closeControl && !retry) {
     if (const HWND control = FindById(dialog, options_.closeControl)) {
       PostMessageW(control, BM_CLICK, 0, 0);
       return;

@@ -32,7 +32,8 @@ SeenMessageBox RecordMessageBox(HWND box);
 bool DismissMessageBox(HWND box, const SeenMessageBox& seen, DWORD timeoutMs);
 
 struct WatchOptions {
-  // The control whose click closes a dialog; 0 for the close box.
+  // The control whose click closes a dialog; 0 for the close box, which
+  // also serves every retry.
   int closeControl = 0;
   // How long a dialog stays up before it is closed.
   DWORD closeAfterMs = 50;

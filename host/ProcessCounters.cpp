@@ -254,8 +254,10 @@ long long HeapBusyBytes(HANDLE heap) {
   while (::HeapWalk(heap, &entry)) {
     if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
   }
+  // Only a walk that reached the end has counted every block.
+  const bool complete = ::GetLastError() == ERROR_NO_MORE_ITEMS;
   ::HeapUnlock(heap);
-  return busy;
+  return complete ? busy : -1;
 }
 
 HANDLE CrtHeap() { return reinterpret_cast<HANDLE>(::_get_heap_handle()); }

@@ -63,14 +63,14 @@ inline void Debug(const PROCESS_INFORMATION& process, DWORD timeoutMs, ChildRun&
   const DWORD start = ::GetTickCount();
   bool initialBreak = false;
   for (bool done = false; !done;) {
-    DEBUG_EVENT event{};
-    if (!::WaitForDebugEvent(&event, 200)) {
-      if (!run.timedOut && ::GetTickCount() - start > timeoutMs) {
-        run.timedOut = true;
-        ::TerminateProcess(process.hProcess, 0xDEAD);
-      }
-      continue;
+    // Checked on every pass: a child that never stops sending events
+    // (exceptions it handles, debug output) must still meet its deadline.
+    if (!run.timedOut && ::GetTickCount() - start > timeoutMs) {
+      run.timedOut = true;
+      ::TerminateProcess(process.hProcess, 0xDEAD);
     }
+    DEBUG_EVENT event{};
+    if (!::WaitForDebugEvent(&event, 200)) continue;
     DWORD status = DBG_CONTINUE;
     switch (event.dwDebugEventCode) {
       case CREATE_PROCESS_DEBUG_EVENT:

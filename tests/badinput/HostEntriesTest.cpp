@@ -255,6 +255,8 @@ TEST_F(HostEntriesTest, ThreadsThatCalledInAndEndedLeaveNothing) {
       "free TLS indexes %d -> %d\n",
       kThreads, heap, heapAfter, handles, host::KernelHandleCount(), tls, host::FreeTlsIndexes());
   // A thread's record and its table are about 150 bytes: 15 KB if kept.
+  ASSERT_GE(heap, 0) << "the C runtime heap could not be walked";
+  ASSERT_GE(heapAfter, 0) << "the C runtime heap could not be walked";
   EXPECT_LT(heapAfter - heap, 4096) << "per-thread data of ended threads was kept";
   EXPECT_EQ(host::FreeTlsIndexes(), tls);
   if (handles >= 0) {

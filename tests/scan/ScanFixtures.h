@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 
 #include "tests/TestPaths.h"
@@ -18,11 +19,13 @@ namespace scan_test {
 class TempFolder {
  public:
   TempFolder() {
-    char base[MAX_PATH], file[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, base);
-    ::GetTempFileNameA(base, "zxs", 0, file);
-    ::DeleteFileA(file);
-    ::CreateDirectoryA(file, nullptr);
+    char base[MAX_PATH] = {}, file[MAX_PATH] = {};
+    // The folder is deleted with all it holds at the end: a name that was
+    // not made here must never reach that.
+    if (!::GetTempPathA(MAX_PATH, base) || !::GetTempFileNameA(base, "zxs", 0, file) ||
+        !::DeleteFileA(file) || !::CreateDirectoryA(file, nullptr)) {
+      throw std::runtime_error("cannot make a temporary folder");
+    }
     path_ = file;
   }
   TempFolder(const TempFolder&) = delete;
