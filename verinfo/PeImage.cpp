@@ -61,35 +61,53 @@ TPeImage::TPeImage(const TExactFile& file, uint32_t ntOffset) : file_(file) {
   imageSize_ = layout[6];
   headerBytes_ = layout[7];
   resourceRva_ = resources.VirtualAddress;
+  if (sectionAlignment == 0 || (sectionAlignment & (sectionAlignment - 1)) != 0 || imageSize_ == 0) return;
 
+  // The loader reads the section table wherever SizeOfHeaders ends, and the
+  // headers it maps grow to hold it; a table that runs past the image, or
+  // past the file, leaves the image unmapped. What is held here is so
+  // bounded by the file: one 16-byte entry for each 40-byte header in it,
+  // at most 65,535.
   const uint64_t table = optional + header.SizeOfOptionalHeader;
-  sectionCount_ = std::min<int>(header.NumberOfSections, kMaxSections);
-  bool ordered = header.NumberOfSections <= kMaxSections && sectionAlignment != 0 &&
-                 (sectionAlignment & (sectionAlignment - 1)) == 0;
+  const uint32_t count = header.NumberOfSections;
+  const uint64_t tableEnd = table + uint64_t{count} * sizeof(IMAGE_SECTION_HEADER);
+  if (tableEnd > AlignUp(imageSize_, sectionAlignment) || tableEnd > file.Size()) return;
+  headerBytes_ =
+      static_cast<uint32_t>(std::max<uint64_t>(headerBytes_, std::min<uint64_t>(tableEnd, imageSize_)));
   headerExtent_ =
       static_cast<uint32_t>(std::min<uint64_t>(AlignUp(headerBytes_, sectionAlignment), imageSize_));
-  uint64_t next = headerExtent_;
-  for (int i = 0; i < sectionCount_; ++i) {
-    IMAGE_SECTION_HEADER raw;
-    if (!file.Read(table + i * sizeof raw, &raw, sizeof raw)) {
-      sectionCount_ = i;
-      ordered = false;
-      break;
-    }
-    TPeSection& s = sections_[i];
-    const uint32_t virtualSize = raw.Misc.VirtualSize ? raw.Misc.VirtualSize : raw.SizeOfRawData;
-    s.rva = raw.VirtualAddress;
-    s.extent = static_cast<uint32_t>(std::min<uint64_t>(AlignUp(virtualSize, sectionAlignment), 0xFFFFFFFFu));
-    s.fileStart = raw.PointerToRawData & ~(kSector - 1);
-    s.fileBytes = raw.PointerToRawData ? std::min<uint32_t>(raw.SizeOfRawData, virtualSize) : 0;
-    // Sections follow the headers and each other, each at an aligned
-    // address, all inside the image; the loader refuses anything else.
-    if (sectionAlignment == 0 || s.rva % sectionAlignment != 0 || s.rva < next ||
-        uint64_t{s.rva} + s.extent > AlignUp(imageSize_, sectionAlignment))
-      ordered = false;
-    next = uint64_t{s.rva} + s.extent;
+  TPeSection* sections = held_;
+  if (count > kHeldSections) {
+    more_.resize(count);
+    sections = more_.data();
   }
-  mappable_ = ordered && imageSize_ != 0;
+  // Read a few headers at a time; a handful of them is one read.
+  constexpr uint32_t kChunk = 48;
+  IMAGE_SECTION_HEADER raw[kChunk];
+  static_assert(sizeof raw <= 2048, "a chunk goes through the file's cached block");
+  uint64_t next = headerExtent_;
+  for (uint32_t first = 0; first < count; first += kChunk) {
+    const uint32_t chunk = std::min(count - first, kChunk);
+    if (!file.Read(table + uint64_t{first} * sizeof raw[0], raw, chunk * sizeof raw[0])) return;
+    for (uint32_t i = 0; i < chunk; ++i) {
+      TPeSection& s = sections[first + i];
+      const uint32_t virtualSize = raw[i].Misc.VirtualSize ? raw[i].Misc.VirtualSize : raw[i].SizeOfRawData;
+      s.rva = raw[i].VirtualAddress;
+      s.extent =
+          static_cast<uint32_t>(std::min<uint64_t>(AlignUp(virtualSize, sectionAlignment), 0xFFFFFFFFu));
+      s.fileStart = raw[i].PointerToRawData & ~(kSector - 1);
+      s.fileBytes = raw[i].PointerToRawData ? std::min<uint32_t>(raw[i].SizeOfRawData, virtualSize) : 0;
+      // Sections follow the headers and each other, each at an aligned
+      // address, all inside the image; the loader refuses anything else,
+      // however many there are.
+      if (s.rva % sectionAlignment != 0 || s.rva < next ||
+          uint64_t{s.rva} + s.extent > AlignUp(imageSize_, sectionAlignment))
+        return;
+      next = uint64_t{s.rva} + s.extent;
+    }
+  }
+  sectionCount_ = count;
+  mappable_ = true;
 }
 
 bool TPeImage::ReadImage(uint32_t rva, void* out, uint32_t length) const {
@@ -100,14 +118,18 @@ bool TPeImage::ReadImage(uint32_t rva, void* out, uint32_t length) const {
     uint32_t start = 0, extent = headerExtent_, bytes = headerBytes_;
     uint64_t fileStart = 0;
     if (rva >= headerExtent_) {
-      int i = 0;
-      while (i < sectionCount_ && !(rva >= sections_[i].rva && rva - sections_[i].rva < sections_[i].extent))
-        ++i;
-      if (i == sectionCount_) return false;
-      start = sections_[i].rva;
-      extent = sections_[i].extent;
-      bytes = sections_[i].fileBytes;
-      fileStart = sections_[i].fileStart;
+      // The sections lie in ascending order and apart: only the last one
+      // that starts at or below `rva` can hold it, found in at most 17 steps.
+      const std::span<const TPeSection> sections = Sections();
+      const auto after = std::upper_bound(sections.begin(), sections.end(), rva,
+                                          [](uint32_t at, const TPeSection& s) { return at < s.rva; });
+      if (after == sections.begin()) return false;
+      const TPeSection& s = after[-1];
+      if (rva - s.rva >= s.extent) return false;
+      start = s.rva;
+      extent = s.extent;
+      bytes = s.fileBytes;
+      fileStart = s.fileStart;
     }
     const uint32_t inRegion = rva - start;
     const uint32_t piece = std::min(length, extent - inRegion);
