@@ -774,6 +774,12 @@ TEST_F(BadVersionFilesTest, MappingRules) {
   ExpectGroup(R(), [](const std::string& kind) { return StartsWith(kind, "mapping_"); });
 }
 
+// 97, 200 and 65,535 sections, more than Windows XP mapped, with the
+// resource section first, last or missing.
+TEST_F(BadVersionFilesTest, SectionCountsOfTodaysLoader) {
+  ExpectGroup(R(), [](const std::string& kind) { return StartsWith(kind, "sections_"); });
+}
+
 TEST_F(BadVersionFilesTest, SixteenBitModules) {
   ExpectGroup(R(), [](const std::string& kind) { return StartsWith(kind, "ne_"); });
 }

@@ -8,7 +8,8 @@ from seed_version.rc by windres) and writes OUTDIR/NNN_<kind>.dll files whose
 version data is damaged in one way each: truncated resources, sizes and
 addresses past the end, zero- and odd-length translations, unterminated and
 huge strings, short or unsigned fixed blocks, lying length fields, random
-bytes. Everything is decided by SEED, so a failure can be replayed exactly.
+bytes; and valid images of up to 65,535 sections. Everything is decided by
+SEED, so a failure can be replayed exactly.
 
 OUTDIR/manifest.tsv names every file with what the scan must make of it:
   exact   a row with exactly the four texts given
@@ -79,8 +80,9 @@ class Module:
 class Section:
     """A resource section written by hand: directories, leaves and data."""
 
-    def __init__(self, module):
+    def __init__(self, module, rva=None):
         self.module = module
+        self.rva = module.rsrc_rva if rva is None else rva
         self.out = bytearray()
 
     def put(self, data):
@@ -100,7 +102,7 @@ class Section:
         return self.put(struct.pack("<IIII", rva, size, 0, 0))
 
     def blob(self, blob):
-        return self.module.rsrc_rva + self.put(blob)
+        return self.rva + self.put(blob)
 
     def data(self, blob, size=None):
         """`blob`, then a leaf over it that claims `size` bytes, or its own."""
@@ -117,14 +119,15 @@ class Section:
 
 
 def resource_section(module, blob, *, type_id=RT_VERSION, data_size=None, data_rva=None, counts=None,
-                     leaf_offset=None, second_language=None):
+                     leaf_offset=None, second_language=None, rva=None):
     """A .rsrc section with one resource: type, name 1, language 0x409.
 
     The overrides write lying fields: the data entry's size or address, the
     root directory's entry counts, the language directory's leaf offset.
     `second_language` = (language, data address) puts the resource under
-    language 0x407 first and adds that language, whose data is elsewhere."""
-    sec = Section(module)
+    language 0x407 first and adds that language, whose data is elsewhere.
+    `rva`: the section's address, if not the seed's."""
+    sec = Section(module, rva)
     root = sec.directory([(type_id, 0x80000000 | 24)])
     if counts:
         struct.pack_into("<HH", sec.out, root + 12, *counts)
@@ -134,7 +137,7 @@ def resource_section(module, blob, *, type_id=RT_VERSION, data_size=None, data_r
     else:
         sec.directory([(0x407, 80), (second_language[0], 96)])
     start = 88 if second_language is None else 112
-    rva = module.rsrc_rva + start if data_rva is None else data_rva
+    rva = sec.rva + start if data_rva is None else data_rva
     sec.leaf(rva, len(blob) if data_size is None else data_size)
     if second_language is not None:
         sec.leaf(second_language[1], len(blob))
@@ -668,6 +671,44 @@ def special_files(module, blob, write):
         handle.truncate((4 << 30) + (512 << 20))
 
 
+# --- Section counts ------------------------------------------------------------
+#
+# Valid images with more sections than Windows XP mapped (96); today's loader
+# maps as many as the 16-bit count names. Written once each: the largest
+# holds 2.6 MB of section headers.
+
+SECTION_COUNTS = (97, 200, 65535)
+# Where the resource section is among one-page sections of no file data.
+SECTION_PLACES = {"first": "exact", "last": "exact", "missing": "norow"}
+
+
+def many_sections(m, blob, count, place, header_size=None):
+    """The seed's headers over `count` one-page sections of no file data; the
+    resource section among them first or last, or missing: the resource
+    directory then names a section of zeros, an empty directory. The lie:
+    a `header_size` that ends before the table."""
+    table = m.optional + struct.unpack_from("<H", m.data, m.pe + 20)[0]
+    table_end = align(table + 40 * count, m.file_alignment)
+    page = m.section_alignment
+    first = align(table_end, page)
+    index = {"first": 0, "last": count - 1, "missing": count // 2}[place]
+    section = resource_section(m, blob, rva=first + index * page)
+    out = bytearray(m.data[:table]) + bytes(table_end - table)
+    for i in range(count):
+        struct.pack_into("<8sII8x12xI", out, table + 40 * i, b".bss", page, first + i * page, 0xC0000080)
+    if place != "missing":
+        raw = align(len(section), m.file_alignment)
+        struct.pack_into("<8sIIII12xI", out, table + 40 * index, b".rsrc", len(section), first + index * page, raw,
+                         table_end, 0xC0000040)
+        out += section + bytes(raw - len(section))
+    struct.pack_into("<H", out, m.pe + 6, count)
+    struct.pack_into("<II", out, m.optional + 56, first + count * page, header_size or table_end)
+    # Only the resource directory: the seed's others name its own sections.
+    out[m.optional + 96:table] = bytes(table - m.optional - 96)
+    struct.pack_into("<II", out, m.resource_directory, first + index * page, len(section))
+    return bytes(out)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("seed", type=int)
@@ -710,6 +751,15 @@ def main():
             c = Case(module, blob, random.Random(rng.getrandbits(64)), expectation)
             write(kind, damage(c), c.expectation)
     special_files(module, blob, write)
+    for count in SECTION_COUNTS:
+        for place, expectation in SECTION_PLACES.items():
+            write("sections_%d_%s" % (count, place), many_sections(module, blob, count, place), expectation)
+    # The loader reads the section table on past SizeOfHeaders, but not past
+    # the image or the file.
+    write("sections_table_past_headers", many_sections(module, blob, 97, "first", header_size=0x400), "exact")
+    past_file = bytearray(many_sections(module, blob, 97, "first"))
+    struct.pack_into("<H", past_file, module.pe + 6, 0xFFFF)
+    write("sections_table_past_file", bytes(past_file), "norow")
     with open(os.path.join(args.outdir, "manifest.tsv"), "w", newline="\n") as handle:
         handle.write("#seed\t%d\n" % args.seed)
         handle.writelines(lines)
