@@ -9,6 +9,7 @@
 #include "FakeQueries.h"
 #include "ScratchRegistry.h"
 #include "dialog/LabelTexts.h"
+#include "dialog/Registry.h"
 #include "dialog/SysDlg.h"
 #include "dialog/SystemQueries.h"
 #include "tests/scan/ScanFixtures.h"
@@ -288,4 +289,10 @@ TEST(PlatformQueriesTest, TheRealQueriesAnswerPlausibly) {
   ASSERT_TRUE(::GetComputerNameA(name, &size));
   EXPECT_EQ(real.computerName().name, name);
   EXPECT_TRUE(real.userName().ok);
+  // This test is a 32-bit program: natively on x86, or under WOW64 on x64
+  // or ARM64; Windows 7 to 10 1703 do not say.
+  const uint16_t native = real.nativeMachine();
+  EXPECT_TRUE(native == 0 || native == 0x014C || native == 0x8664 || native == 0xAA64) << std::hex << native;
+  EXPECT_EQ(dialog::QueryProcessMachines().process != 0, (dialog::RegistryAccess() & KEY_WOW64_64KEY) != 0)
+      << "under WOW64 the registry is read in the machine's own view";
 }

@@ -48,6 +48,24 @@ TEST(LabelTextsTest, ArchitectureAndIntelExtras) {
   }
 }
 
+TEST(LabelTextsTest, EmulatedProcessorsGiveWayToTheMachinesArchitecture) {
+  // x86 and x64 machines, and systems that do not say: the record as reported.
+  for (uint16_t machine : {0x0000, 0x014C, 0x8664}) {
+    const dialog::ProcessorRecord kept = dialog::NativeProcessor({0, 586}, machine);
+    EXPECT_EQ(kept.architecture, 0) << machine;
+    EXPECT_EQ(kept.processorType, 586u) << machine;
+  }
+  const auto architecture = [](uint16_t machine) {
+    return dialog::NativeProcessor({0, 586}, machine).architecture;
+  };
+  EXPECT_EQ(architecture(0xAA64), 12) << "ARM64";
+  EXPECT_EQ(architecture(0x01C4), 5) << "ARM";
+  EXPECT_EQ(architecture(0x01C0), 5) << "ARM";
+  EXPECT_EQ(architecture(0x0200), 6) << "IA64";
+  EXPECT_EQ(architecture(0x5064), 0xFFFF) << "a machine without a name here";
+  EXPECT_FALSE(ArchitectureText(dialog::NativeProcessor({0, 586}, 0xAA64)).intelExtras);
+}
+
 TEST(LabelTextsTest, MemoryRowsInKilobytesAndPercent) {
   const MemoryCounts m{100000000, 33333333, 1024, 256};
   EXPECT_EQ(MemoryRowText(1, m), "97656 KB");
