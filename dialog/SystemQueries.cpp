@@ -44,8 +44,8 @@ MemoryCounts QueryMemory() {
   return {status.ullTotalPhys, status.ullAvailPhys, status.ullTotalPageFile, status.ullAvailPageFile};
 }
 
-// Machines whose x86 programs run under emulation, and the architecture
-// their own programs are told.
+// The machines besides x86 and x64 that Windows runs on, and the
+// architecture their own programs are told.
 struct EmulatingMachine {
   uint16_t machine;
   uint16_t architecture;

@@ -1,8 +1,8 @@
 // Scanning 8-bit texts of an ANSI code page character by character. In the
 // double-byte code pages (932, 936, 949, 950) the second byte of a character
-// may be any byte from 0x40 up: a backslash, a '|' or a letter. A search for
-// such a byte that runs byte by byte finds it inside a character, so every
-// search for a separator or an end starts at characters only.
+// is 0x40 or above: a letter in all of them, a backslash or a '|' in 932, 936
+// and 950. A search that runs byte by byte finds such a byte inside a
+// character, so every search for a separator or an end steps by characters.
 #pragma once
 
 #include <windows.h>
