@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "shared/AnsiChars.h"
 #include "shared/FpuControlWord.h"
 #include "shared/NumberText.h"
 
@@ -206,10 +207,14 @@ std::string DatePatternText(const SYSTEMTIME& date, const std::string& pattern) 
     text += part;
     return !part.empty();
   };
+  // Character by character: in a double-byte code page a letter of the
+  // pattern's own text may end in the byte of 'y'.
   for (size_t i = 0; i < pattern.size();) {
-    if (pattern[i] == '\'') quoted = !quoted;
-    if (quoted || pattern[i] != 'y') {
-      piece += pattern[i++];
+    const size_t size = shared::CharSize(pattern, i);
+    if (size == 1 && pattern[i] == '\'') quoted = !quoted;
+    if (quoted || size > 1 || pattern[i] != 'y') {
+      piece.append(pattern, i, size);
+      i += size;
       continue;
     }
     const size_t end = std::min(pattern.find_first_not_of('y', i), pattern.size());

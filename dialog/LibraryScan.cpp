@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "dialog/SystemQueries.h"
+#include "shared/AnsiChars.h"
 #include "shared/PathUtils.h"
 #include "shared/Scoped.h"
 
@@ -49,7 +50,7 @@ void ScanLibraryFolder(const std::string& folder, verinfo::TVersionInfo& reader,
 }
 
 std::string ProgramFolder(const std::string& programPath) {
-  const size_t end = programPath.find_last_of("\\:");
+  const size_t end = shared::FindLastChar(programPath, "\\:");
   return end == std::string::npos ? std::string() : programPath.substr(0, end + 1);
 }
 

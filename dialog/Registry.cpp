@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "dialog/SystemQueries.h"
+
 namespace dialog {
 
 namespace {
@@ -20,21 +22,15 @@ std::string Message(const char* pattern, const std::string& name) {
   throw ERegistryException(Message("Failed to get data for '%s'", name), status);
 }
 
-bool IsWow64() {
-  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  // Looked up at run time: the call is missing on the oldest systems.
-  const auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
-  BOOL wow64 = FALSE;
-  return isWow64 && isWow64(::GetCurrentProcess(), &wow64) && wow64;
-}
-
 }  // namespace
 
 REGSAM RegistryAccess() {
   // Asking for write access as well would fail for every standard user and
   // every process without elevation; the gatherers only read.
-  static const REGSAM access = KEY_READ | (IsWow64() ? KEY_WOW64_64KEY : 0);
+  // A 32-bit process under WOW64, on x64 and ARM64 alike, would otherwise
+  // read the 32-bit copy of the software keys.
+  static const REGSAM access =
+      KEY_READ | (QueryProcessMachines().process != IMAGE_FILE_MACHINE_UNKNOWN ? KEY_WOW64_64KEY : 0);
   return access;
 }
 

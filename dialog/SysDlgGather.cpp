@@ -82,7 +82,10 @@ void TSysInfoDlg::ReadWindowsVersion(const std::string& storedProductName) {
 }
 
 void TSysInfoDlg::ReadProcessorArchitecture() {
-  const ArchitectureTexts texts = ArchitectureText(Queries().processor());
+  // Under emulation the record is the emulated processor's; the rows name
+  // the machine's.
+  const ArchitectureTexts texts =
+      ArchitectureText(NativeProcessor(Queries().processor(), Queries().nativeMachine()));
   if (texts.architecture) Show(lblProcArchitecture, *texts.architecture);
   if (texts.intelExtras) {
     lblCPUType->SetVisible(true);

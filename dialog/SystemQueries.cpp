@@ -44,6 +44,22 @@ MemoryCounts QueryMemory() {
   return {status.ullTotalPhys, status.ullAvailPhys, status.ullTotalPageFile, status.ullAvailPageFile};
 }
 
+// The machines besides x86 and x64 that Windows runs on, and the
+// architecture their own programs are told.
+struct EmulatingMachine {
+  uint16_t machine;
+  uint16_t architecture;
+};
+constexpr EmulatingMachine kEmulatingMachines[] = {
+    {IMAGE_FILE_MACHINE_ARM64, PROCESSOR_ARCHITECTURE_ARM64},
+    {IMAGE_FILE_MACHINE_ARMNT, PROCESSOR_ARCHITECTURE_ARM},
+    {IMAGE_FILE_MACHINE_ARM, PROCESSOR_ARCHITECTURE_ARM},
+    {IMAGE_FILE_MACHINE_THUMB, PROCESSOR_ARCHITECTURE_ARM},
+    {IMAGE_FILE_MACHINE_IA64, PROCESSOR_ARCHITECTURE_IA64},
+};
+
+uint16_t QueryNativeMachine() { return QueryProcessMachines().native; }
+
 bool Query9xFamily() { return (::GetVersion() & 0x80000000u) != 0; }
 
 NameResult QueryComputerName() {
@@ -80,11 +96,47 @@ std::string QuerySystemFolder() {
   return buffer;
 }
 
-const SystemQueries kPlatform = {QueryOsVersion,    QueryProcessor, QueryMemory,          Query9xFamily,
-                                 QueryComputerName, QueryUserName,  QueryHostProgramPath, QuerySystemFolder};
+const SystemQueries kPlatform = {QueryOsVersion,       QueryProcessor,    QueryMemory,
+                                 Query9xFamily,        QueryComputerName, QueryUserName,
+                                 QueryHostProgramPath, QuerySystemFolder, QueryNativeMachine};
 const SystemQueries* g_override = nullptr;
 
 }  // namespace
+
+ProcessMachines QueryProcessMachines() {
+  // An x86 program on ARM64 is told x86 by GetSystemInfo and
+  // GetNativeSystemInfo alike, and IsWow64Process says FALSE there; only
+  // IsWow64Process2 (Windows 10 1709 and later) names both machines. Older
+  // systems lack it, and the 9x family lacks IsWow64Process too.
+  const HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
+  using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+  if (const auto isWow64Process2 = reinterpret_cast<IsWow64Process2Fn>(
+          reinterpret_cast<void*>(::GetProcAddress(kernel32, "IsWow64Process2")))) {
+    USHORT process = IMAGE_FILE_MACHINE_UNKNOWN;
+    USHORT native = IMAGE_FILE_MACHINE_UNKNOWN;
+    if (isWow64Process2(::GetCurrentProcess(), &process, &native)) return {process, native};
+  }
+  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+  const auto isWow64Process = reinterpret_cast<IsWow64ProcessFn>(
+      reinterpret_cast<void*>(::GetProcAddress(kernel32, "IsWow64Process")));
+  BOOL wow64 = FALSE;
+  if (isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64) {
+    return {IMAGE_FILE_MACHINE_I386, IMAGE_FILE_MACHINE_UNKNOWN};
+  }
+  return {};
+}
+
+ProcessorRecord NativeProcessor(const ProcessorRecord& reported, uint16_t nativeMachine) {
+  if (nativeMachine == IMAGE_FILE_MACHINE_UNKNOWN || nativeMachine == IMAGE_FILE_MACHINE_I386 ||
+      nativeMachine == IMAGE_FILE_MACHINE_AMD64) {
+    return reported;
+  }
+  for (const EmulatingMachine& entry : kEmulatingMachines) {
+    if (entry.machine == nativeMachine) return {entry.architecture, 0};
+  }
+  // A machine named here by no architecture: anything but Intel.
+  return {PROCESSOR_ARCHITECTURE_UNKNOWN, 0};
+}
 
 const SystemQueries& PlatformQueries() { return kPlatform; }
 const SystemQueries& Queries() { return g_override ? *g_override : kPlatform; }

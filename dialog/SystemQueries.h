@@ -21,6 +21,20 @@ struct ProcessorRecord {
   uint32_t processorType = 0;
 };
 
+// The machines of this process and of the system, as IMAGE_FILE_MACHINE_
+// values.
+struct ProcessMachines {
+  uint16_t process = 0;  // this process's machine under WOW64; 0 (unknown) when it runs natively
+  uint16_t native = 0;   // the machine Windows runs on; 0 when the system does not say
+};
+ProcessMachines QueryProcessMachines();
+
+// What the system information query tells a native program of the machine:
+// `reported` as it stands on x86 and x64 machines and where the machine is
+// not known, otherwise that machine's PROCESSOR_ARCHITECTURE_ value, whose
+// processor type an emulated x86 processor cannot tell (0).
+ProcessorRecord NativeProcessor(const ProcessorRecord& reported, uint16_t nativeMachine);
+
 struct MemoryCounts {
   uint64_t totalPhys = 0;
   uint64_t availPhys = 0;
@@ -36,6 +50,7 @@ struct NameResult {
 
 struct SystemQueries {
   OsVersion (*osVersion)();
+  // GetSystemInfo's record: under emulation that of the emulated processor.
   ProcessorRecord (*processor)();
   MemoryCounts (*memory)();
   // True for the 9x family (bit 31 of GetVersion).
@@ -47,6 +62,8 @@ struct SystemQueries {
   std::string (*hostProgramPath)();
   // The Windows system folder, "" when the platform does not say.
   std::string (*systemFolder)();
+  // The machine Windows runs on (ProcessMachines::native).
+  uint16_t (*nativeMachine)();
 };
 
 // The real queries.

@@ -17,7 +17,7 @@ need_root() {
 packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   mingw-w64-i686-dev cmake make wine wine32:i386 wine64 xvfb xauth xdotool
-  imagemagick googletest nlohmann-json3-dev python3 clang-format fonts-wine
+  imagemagick googletest nlohmann-json3-dev python3 clang-format fonts-wine locales
 )
 
 missing=()
@@ -37,6 +37,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The code page 932 test runs with a Japanese locale: glibc must have it for
+# Wine to give the program that ANSI code page.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+  need_root
+  echo "setup: generating the ja_JP.UTF-8 locale"
+  localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi
 
 # Private Wine prefix: never the user's own ~/.wine.

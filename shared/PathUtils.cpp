@@ -1,6 +1,6 @@
 #include "shared/PathUtils.h"
 
-#include <windows.h>
+#include "shared/AnsiChars.h"
 
 namespace shared {
 
@@ -12,12 +12,8 @@ bool IsDriveLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 
 // In a double-byte code page the second byte of a character can be 0x5C,
 // so a final 0x5C is a backslash only when it starts a character.
 bool EndsInBackslash(std::string_view path) {
-  size_t i = 0, last = 0;
-  while (i < path.size()) {
-    last = i;
-    i += ::IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size() ? 2 : 1;
-  }
-  return path.size() - last == 1 && path[last] == '\\';
+  const size_t last = LastCharStart(path);
+  return last != std::string_view::npos && last + 1 == path.size() && path[last] == '\\';
 }
 
 }  // namespace

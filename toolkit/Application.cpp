@@ -1,5 +1,6 @@
 #include "toolkit/Application.h"
 
+#include "shared/AnsiChars.h"
 #include "toolkit/Form.h"
 #include "toolkit/Text.h"
 
@@ -18,8 +19,19 @@ void DestroyApplication() {
 
 std::string ErrorBoxText(std::string_view message) {
   std::string text(message);
-  if (!text.empty() && static_cast<unsigned char>(text.back()) > static_cast<unsigned char>('.')) text += '.';
+  // The last character, not the last byte: in a double-byte code page that
+  // may be the second byte of a character.
+  const size_t last = shared::LastCharStart(text);
+  if (last != std::string::npos && static_cast<unsigned char>(text[last]) > static_cast<unsigned char>('.')) {
+    text += '.';
+  }
   return text;
+}
+
+std::string ProgramTitle(std::string_view path) {
+  const size_t separator = shared::FindLastChar(path, "\\/");
+  const std::string_view name = path.substr(separator == std::string_view::npos ? 0 : separator + 1);
+  return std::string(name.substr(0, shared::FindFirstChar(name, ".")));
 }
 
 bool IsWindowOfThisThread(HWND window) {
@@ -36,10 +48,7 @@ std::string TApplication::Title() const {
   if (handle_) return StoredWindowTextA(handle_);
   char buffer[MAX_PATH] = {};
   const DWORD length = ::GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-  std::string name(buffer, length < sizeof buffer ? length : 0);
-  name.erase(0, name.find_last_of("\\/") + 1);
-  if (const size_t dot = name.find('.'); dot != std::string::npos) name.erase(dot);
-  return name;
+  return ProgramTitle(std::string_view(buffer, length < sizeof buffer ? length : 0));
 }
 
 void TApplication::SetCursor(HCURSOR cursor) {

@@ -14,8 +14,12 @@ namespace toolkit {
 class TForm;
 
 // Text of the error box: the message, with "." appended when its last
-// character sorts after "." (bytes compared unsigned).
+// character sorts after "." (its first byte compared unsigned).
 std::string ErrorBoxText(std::string_view message);
+
+// The file name of a program's path without its extension (from the first
+// "."), the error box's caption when no window owns it.
+std::string ProgramTitle(std::string_view path);
 
 // True for a live window that the calling thread created.
 bool IsWindowOfThisThread(HWND window);

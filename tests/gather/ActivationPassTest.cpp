@@ -9,6 +9,7 @@
 #include "FakeQueries.h"
 #include "ScratchRegistry.h"
 #include "dialog/LabelTexts.h"
+#include "dialog/Registry.h"
 #include "dialog/SysDlg.h"
 #include "dialog/SystemQueries.h"
 #include "tests/scan/ScanFixtures.h"
@@ -288,4 +289,7 @@ TEST(PlatformQueriesTest, TheRealQueriesAnswerPlausibly) {
   ASSERT_TRUE(::GetComputerNameA(name, &size));
   EXPECT_EQ(real.computerName().name, name);
   EXPECT_TRUE(real.userName().ok);
+  const uint16_t native = real.nativeMachine();  // not known before Windows 10 1709
+  EXPECT_TRUE(native == 0 || native == 0x014C || native == 0x8664 || native == 0xAA64) << native;
+  EXPECT_EQ(dialog::QueryProcessMachines().process != 0, (dialog::RegistryAccess() & KEY_WOW64_64KEY) != 0);
 }

@@ -2,6 +2,7 @@
 // place of the real queries through the dialog's query table.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "dialog/SystemQueries.h"
@@ -11,6 +12,7 @@ namespace gather_test {
 struct FakeAnswers {
   dialog::OsVersion version{10, 0, 0x12344A65, 2};
   dialog::ProcessorRecord processor{0, 586};
+  uint16_t nativeMachine = 0x8664;  // a 32-bit program on x64
   dialog::MemoryCounts memory{200 * 1024 * 1024ull, 50 * 1024 * 1024ull, 400 * 1024 * 1024ull,
                               100 * 1024 * 1024ull};
   bool nineX = false;
@@ -39,7 +41,7 @@ class FakeQueries {
   static constexpr dialog::SystemQueries kTable = {
       [] { return fake.version; },     [] { return fake.processor; },    [] { return fake.memory; },
       [] { return fake.nineX; },       [] { return fake.computer; },     [] { return fake.user; },
-      [] { return fake.hostProgram; }, [] { return fake.systemFolder; },
+      [] { return fake.hostProgram; }, [] { return fake.systemFolder; }, [] { return fake.nativeMachine; },
   };
 };
 

@@ -48,6 +48,15 @@ TEST(LabelTextsTest, ArchitectureAndIntelExtras) {
   }
 }
 
+TEST(LabelTextsTest, EmulatedProcessorsGiveWayToTheMachinesArchitecture) {
+  using dialog::NativeProcessor;
+  for (uint16_t asReported : {0x0000, 0x014C, 0x8664})  // not known, x86, x64
+    EXPECT_EQ(NativeProcessor({0, 586}, asReported).processorType, 586u) << asReported;
+  EXPECT_EQ(NativeProcessor({0, 586}, 0xAA64).architecture, 12) << "ARM64";
+  EXPECT_EQ(NativeProcessor({0, 586}, 0x01C4).architecture, 5) << "ARM";
+  EXPECT_EQ(NativeProcessor({0, 586}, 0x5064).architecture, 0xFFFF) << "a machine without a name here";
+}
+
 TEST(LabelTextsTest, MemoryRowsInKilobytesAndPercent) {
   const MemoryCounts m{100000000, 33333333, 1024, 256};
   EXPECT_EQ(MemoryRowText(1, m), "97656 KB");

@@ -1,7 +1,8 @@
 // The whole activation pass on profiles of real machines (profiles/
 // machines.json, with its sources): the registry as those systems keep it on
-// a scratch tree, the system answers of a 32-bit process there through the
-// query table, and every value label against what a user of the machine sees.
+// a scratch tree, the system answers of a 32-bit process there (the native
+// machine among them) through the query table, and every value label against
+// what a user of the machine sees.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -73,8 +74,10 @@ TEST_P(MachineProfileTest, EveryValueLabelShowsWhatTheMachinesUserSees) {
   const json& version = profile.at("version");
   gather_test::fake.version = {version.at("major"), version.at("minor"), version.at("build"),
                                version.at("platformId")};
-  gather_test::fake.processor = {profile.at("systemInfo").at("processorArchitecture"),
-                                 profile.at("systemInfo").at("processorType")};
+  const json& systemInfo = profile.at("systemInfo");
+  gather_test::fake.processor = {systemInfo.at("processorArchitecture"), systemInfo.at("processorType")};
+  gather_test::fake.nativeMachine =
+      static_cast<uint16_t>(std::stoul(systemInfo.at("nativeMachine").get<std::string>(), nullptr, 16));
   const json& memory = profile.at("memory");
   gather_test::fake.memory = {memory.at("totalPhys"), memory.at("availPhys"), memory.at("totalPageFile"),
                               memory.at("availPageFile")};
@@ -105,9 +108,9 @@ TEST_P(MachineProfileTest, EveryValueLabelShowsWhatTheMachinesUserSees) {
 namespace {
 std::string ProfileName(const ::testing::TestParamInfo<int>& info) {
   static const char* const kNames[] = {"WindowsXPSP3", "Windows7SP1x64", "Windows10_22H2x64",
-                                       "Windows11_23H2x64"};
+                                       "Windows11_23H2x64", "Windows11_24H2ARM64"};
   return kNames[info.param];
 }
 }  // namespace
 
-INSTANTIATE_TEST_SUITE_P(RealMachines, MachineProfileTest, ::testing::Range(0, 4), ProfileName);
+INSTANTIATE_TEST_SUITE_P(RealMachines, MachineProfileTest, ::testing::Range(0, 5), ProfileName);
