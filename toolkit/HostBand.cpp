@@ -10,7 +10,11 @@ constexpr UINT kBandMoves = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
 
 bool IsForeignWindow(HWND window) { return window && ::IsWindow(window) && !IsWindowOfThisThread(window); }
 
-bool IsTopmost(HWND window) { return (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+// A child window (a host's pane, say) is in its top-level window's band.
+bool IsTopmost(HWND window) {
+  const HWND top = ::GetAncestor(window, GA_ROOT);
+  return top && (::GetWindowLongW(top, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
 
 // Reading another thread's window style asks the system, not that thread.
 void Follow(HWND window, HWND host) {

@@ -16,7 +16,8 @@
 
 namespace toolkit {
 
-// True for a live window of another thread or process that is always on top.
+// True for a live window of another thread or process that is always on top
+// (a child window: whose top-level window is).
 bool IsTopmostForeignWindow(HWND window);
 
 // Keeps `window`, of this thread, in the band of `host`, a window of another

@@ -411,25 +411,27 @@ void CALLBACK DriveOverTopmostHost(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
-// Makes `host` a maximised always-on-top window in the foreground, as a file
-// manager kept on top, and drives both entries over it.
+// Makes the top-level window of `host` a maximised always-on-top window in
+// the foreground, as a file manager kept on top, and drives both entries over
+// `host`.
 void ExpectBothOnTopOf(HWND host, const char* where, uint32_t execute, uint32_t about) {
-  ::SetWindowPos(host, HWND_TOPMOST, 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+  const HWND top = ::GetAncestor(host, GA_ROOT);
+  ::SetWindowPos(top, HWND_TOPMOST, 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
                  0);
-  ::SetForegroundWindow(host);
+  ::SetForegroundWindow(top);
   for (uint32_t entry : {execute, about}) {
-    g_drive = {host, nullptr, nullptr, {}, host::ThreadWindows(::GetCurrentThreadId()), 0, ""};
+    g_drive = {top, nullptr, nullptr, {}, host::ThreadWindows(::GetCurrentThreadId()), 0, ""};
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, DriveOverTopmostHost);
     host::PlugInLibrary::Entry(entry, host);
     ::KillTimer(nullptr, timer);
     EXPECT_EQ(g_drive.checks, "+++") << where << (entry == about ? ", About" : ", Execute");
-    EXPECT_TRUE(IsTopmost(host)) << "the host's band is its own";
+    EXPECT_TRUE(IsTopmost(top)) << "the host's band is its own";
   }
 }
 
 }  // namespace
 
-// Notepad stands for a host in another process.
+// Notepad stands for a host in another process, which passes its pane.
 TEST_F(HostEntriesTest, OverATopmostHostOfAnotherThreadOrProcessBothEntriesComeOnTopAndTakeAClick) {
   HWND threadHost = nullptr;
   const shared::ScopedHandle ready(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
@@ -447,7 +449,8 @@ TEST_F(HostEntriesTest, OverATopmostHostOfAnotherThreadOrProcessBothEntriesComeO
   const shared::ScopedHandle notepad(
       reinterpret_cast<HANDLE>(::_spawnlp(_P_NOWAIT, "notepad.exe", "notepad", nullptr)));
   ASSERT_EQ(::WaitForInputIdle(notepad.Get(), 10000), 0u);
-  ExpectBothOnTopOf(::FindWindowW(L"Notepad", nullptr), "a host of another process", execute_, about_);
+  const HWND pane = ::FindWindowExW(::FindWindowW(L"Notepad", nullptr), nullptr, L"Edit", nullptr);
+  ExpectBothOnTopOf(pane, "a pane of a host of another process", execute_, about_);
   ::TerminateProcess(notepad.Get(), 0);
   ::WaitForSingleObject(notepad.Get(), INFINITE);
 }
