@@ -1,7 +1,8 @@
 // The built library as the host loads it, handed bad owner windows: null,
 // made-up handles, a destroyed window's handle, the desktop, an owner that
-// goes away while the dialog is up; entries called again after the dialog
-// closed; loading and unloading without ever opening the dialog. A watcher
+// goes away while the dialog is up, an always-on-top window of another
+// thread or process; entries called again after the dialog closed; loading
+// and unloading without ever opening the dialog. A watcher
 // thread dismisses every message box and closes every dialog, recording
 // what it saw, so nothing waits for a person.
 #include <windows.h>
@@ -446,9 +447,10 @@ TEST_F(HostEntriesTest, OverATopmostHostOfAnotherThreadOrProcessBothEntriesComeO
   ExpectBothOnTopOf(threadHost, "a host of another thread", execute_, about_);
   ::PostThreadMessageW(::GetWindowThreadProcessId(threadHost, nullptr), WM_QUIT, 0, 0);
   thread.join();
-  const shared::ScopedHandle notepad(
-      reinterpret_cast<HANDLE>(::_spawnlp(_P_NOWAIT, "notepad.exe", "notepad", nullptr)));
-  ASSERT_EQ(::WaitForInputIdle(notepad.Get(), 10000), 0u);
+  const intptr_t spawned = ::_spawnlp(_P_NOWAIT, "notepad.exe", "notepad", nullptr);
+  ASSERT_NE(spawned, -1);
+  const shared::ScopedHandle notepad(reinterpret_cast<HANDLE>(spawned));
+  EXPECT_EQ(::WaitForInputIdle(notepad.Get(), 10000), 0u);
   const HWND pane = ::FindWindowExW(::FindWindowW(L"Notepad", nullptr), nullptr, L"Edit", nullptr);
   ExpectBothOnTopOf(pane, "a pane of a host of another process", execute_, about_);
   ::TerminateProcess(notepad.Get(), 0);
