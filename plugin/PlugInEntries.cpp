@@ -7,6 +7,7 @@
 #include "plugin/PlugInTexts.h"
 #include "plugin/SysInfoLauncher.h"
 #include "toolkit/Application.h"
+#include "toolkit/HostBand.h"
 
 namespace plugin {
 namespace {
@@ -37,9 +38,11 @@ uint32_t __stdcall NoOpProc(uint32_t, HWND) noexcept { return 0; }
 
 // A null window is accepted: the box then has no owner. So is a window of
 // another thread, which the box does not take as its owner (see
-// OwnerOnThisThread).
+// OwnerOnThisThread) but still comes up over (see TBoxOverHost).
 uint32_t __stdcall AboutProc(uint32_t, HWND wnd) noexcept {
-  MessageBoxA(toolkit::OwnerOnThisThread(wnd), kAboutText, kAboutCaption, MB_OK | MB_ICONINFORMATION);
+  const toolkit::TBoxOverHost over(wnd);
+  MessageBoxA(toolkit::OwnerOnThisThread(wnd), kAboutText, kAboutCaption,
+              MB_OK | MB_ICONINFORMATION | over.Style());
   return 0;
 }
 

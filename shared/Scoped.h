@@ -41,6 +41,7 @@ inline void DeleteDCHandle(HDC dc) { ::DeleteDC(dc); }
 inline void FreeLibraryHandle(HMODULE module) { ::FreeLibrary(module); }
 inline void CloseKernelHandle(HANDLE handle) { ::CloseHandle(handle); }
 inline void CloseRegistryKey(HKEY key) { ::RegCloseKey(key); }
+inline void UnhookHook(HHOOK hook) { ::UnhookWindowsHookEx(hook); }
 
 using ScopedFont = Scoped<HFONT, DeleteGdiObject>;
 using ScopedIcon = Scoped<HICON, DestroyIconHandle>;
@@ -57,6 +58,7 @@ using ScopedModule = Scoped<HMODULE, FreeLibraryHandle>;
 // creator maps that failure value to null before handing the handle over.
 using ScopedHandle = Scoped<HANDLE, CloseKernelHandle>;
 using ScopedKey = Scoped<HKEY, CloseRegistryKey>;
+using ScopedHook = Scoped<HHOOK, UnhookHook>;
 
 // A window's client DC, given back to that window.
 class ScopedWindowDC {

@@ -1,6 +1,7 @@
 #include "toolkit/ActCtx.h"
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
+#include "toolkit/HostBand.h"
 
 #include <stdexcept>
 
@@ -52,8 +53,11 @@ int TForm::ShowModal() {
   bool stillActive = false;
   {
     TDisabledThreadWindows disabled(handle_);
+    const THostBand band(handle_, Application->Handle());
     Centre();
     ::ShowWindow(handle_, SW_SHOW);
+    band.Raise();
+    band.TakeForeground();
     // Activation can be refused (another program in front): the form then
     // still starts with the focus on its first control.
     if (!::IsChild(handle_, ::GetFocus())) FocusFirst();

@@ -1,12 +1,14 @@
 // The built library as the host loads it, handed bad owner windows: null,
 // made-up handles, a destroyed window's handle, the desktop, an owner that
-// goes away while the dialog is up; entries called again after the dialog
-// closed; loading and unloading without ever opening the dialog. A watcher
+// goes away while the dialog is up, an always-on-top window of another
+// thread or process; entries called again after the dialog closed; loading
+// and unloading without ever opening the dialog. A watcher
 // thread dismisses every message box and closes every dialog, recording
 // what it saw, so nothing waits for a person.
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <process.h>
 
 #include <cstdio>
 #include <map>
@@ -20,6 +22,7 @@
 #include "host/ProcessCounters.h"
 #include "host/WindowRead.h"
 #include "plugin/PlugInRecords.h"
+#include "shared/Scoped.h"
 #include "tests/TestPaths.h"
 
 namespace {
@@ -358,4 +361,98 @@ TEST(HostLoadTest, TheDialogsSetUpWaitsForTheFirstExecuteAndGoesAtUnload) {
   if (!commonControlsBefore) {
     EXPECT_EQ(::GetModuleHandleW(L"comctl32.dll"), nullptr) << "kept after unload";
   }
+}
+
+namespace {
+
+bool IsTopmost(HWND window) { return (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// Driven from the entry's loop, a check per step ('+' or '-'): what it shows
+// is on top (its button is what the mouse hits there) with the keyboard; the
+// host leaves the topmost band and it follows; the host takes the band again
+// and so does it; a real click on the button ends it (else a '-' and a posted
+// click after 3 s).
+struct {
+  HWND host, shown, button;
+  POINT at;
+  std::vector<HWND> before;
+  DWORD since;
+  std::string checks;
+} g_drive;
+
+void Check(bool passed, HWND hostAfter) {
+  g_drive.checks += passed && ::WindowFromPoint(g_drive.at) == g_drive.button ? '+' : '-';
+  if (hostAfter)
+    ::SetWindowPos(g_drive.host, hostAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  g_drive.since = ::GetTickCount();
+}
+
+void CALLBACK DriveOverTopmostHost(HWND, UINT, UINT_PTR, DWORD) {
+  auto& [host, shown, button, at, before, since, checks] = g_drive;
+  const bool late = ::GetTickCount() - since > 3000;
+  if (!shown) {
+    const HWND box = host::FindMessageBox(::GetCurrentThreadId());
+    if (!(shown = box ? box : host::NewWindowOf(::GetCurrentThreadId(), before))) return;
+    RECT rect{};
+    ::GetWindowRect(button = host::FindByClass(shown, L"Button"), &rect);
+    at = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    Check(IsTopmost(shown) && ::GetForegroundWindow() == shown &&
+              ::IsChild(shown, host::GuiThreadOf(0).hwndFocus),
+          HWND_NOTOPMOST);
+  } else if (checks.size() == 1 && (late || !IsTopmost(shown))) {
+    Check(!IsTopmost(shown) && !IsTopmost(host), HWND_TOPMOST);
+  } else if (checks.size() == 2 && (late || IsTopmost(shown))) {
+    Check(IsTopmost(shown), nullptr);
+    ::SetCursorPos(at.x, at.y);
+    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  } else if (checks.size() == 3 && late) {
+    checks += '-';
+    ::PostMessageW(button, BM_CLICK, 0, 0);
+  }
+}
+
+// Makes the top-level window of `host` a maximised always-on-top window in
+// the foreground, as a file manager kept on top, and drives both entries over
+// `host`.
+void ExpectBothOnTopOf(HWND host, const char* where, uint32_t execute, uint32_t about) {
+  const HWND top = ::GetAncestor(host, GA_ROOT);
+  ::SetWindowPos(top, HWND_TOPMOST, 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                 0);
+  ::SetForegroundWindow(top);
+  for (uint32_t entry : {execute, about}) {
+    g_drive = {top, nullptr, nullptr, {}, host::ThreadWindows(::GetCurrentThreadId()), 0, ""};
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, DriveOverTopmostHost);
+    host::PlugInLibrary::Entry(entry, host);
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(g_drive.checks, "+++") << where << (entry == about ? ", About" : ", Execute");
+    EXPECT_TRUE(IsTopmost(top)) << "the host's band is its own";
+  }
+}
+
+}  // namespace
+
+// Notepad stands for a host in another process, which passes its pane.
+TEST_F(HostEntriesTest, OverATopmostHostOfAnotherThreadOrProcessBothEntriesComeOnTopAndTakeAClick) {
+  HWND threadHost = nullptr;
+  const shared::ScopedHandle ready(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  std::thread thread([&] {
+    host::OwnerWindow window(L"host");
+    threadHost = window.Handle();
+    ::SetEvent(ready.Get());
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) ::DispatchMessageW(&message);
+  });
+  ::WaitForSingleObject(ready.Get(), INFINITE);
+  ExpectBothOnTopOf(threadHost, "a host of another thread", execute_, about_);
+  ::PostThreadMessageW(::GetWindowThreadProcessId(threadHost, nullptr), WM_QUIT, 0, 0);
+  thread.join();
+  const intptr_t spawned = ::_spawnlp(_P_NOWAIT, "notepad.exe", "notepad", nullptr);
+  ASSERT_NE(spawned, -1);
+  const shared::ScopedHandle notepad(reinterpret_cast<HANDLE>(spawned));
+  EXPECT_EQ(::WaitForInputIdle(notepad.Get(), 10000), 0u);
+  const HWND pane = ::FindWindowExW(::FindWindowW(L"Notepad", nullptr), nullptr, L"Edit", nullptr);
+  ExpectBothOnTopOf(pane, "a pane of a host of another process", execute_, about_);
+  ::TerminateProcess(notepad.Get(), 0);
+  ::WaitForSingleObject(notepad.Get(), INFINITE);
 }
