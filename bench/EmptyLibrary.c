@@ -1,7 +1,13 @@
-// The baseline for load_bench: a DLL built by the same toolchain with the
-// same static runtime, that does nothing at load and exports one entry.
+/* The empty DLL for load_bench: plain C, no runtime at all (built with
+   -nostdlib, this is its entry point), one export. What loading any DLL
+   costs. */
 #include <windows.h>
 
-extern "C" __declspec(dllexport) void Nothing() {}
+__declspec(dllexport) void Nothing(void) {}
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+BOOL WINAPI EmptyEntry(HINSTANCE module, DWORD reason, LPVOID reserved) {
+  (void)module;
+  (void)reason;
+  (void)reserved;
+  return TRUE;
+}
