@@ -1,6 +1,8 @@
 // dialog_bench: our system information dialog, shown through the Execute
-// entry, against the same tree of windows made directly with Win32, timed
-// side by side in one process; then repeated showings counted for leaks.
+// entry, against the same tree of windows made directly with Win32, and
+// against that tree plus the activation pass's platform calls (the floor of
+// a dialog that opens filled), timed side by side in one process; then
+// repeated showings counted for leaks.
 // Prints figures; judges nothing but the printed ratios.
 #include <windows.h>
 
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "bench/BareDialog.h"
+#include "bench/BarePass.h"
 #include "bench/Measure.h"
 #include "bench/Report.h"
 #include "bench/TreeDump.h"
@@ -147,7 +150,9 @@ Showing ShowOurs(HWND host, const Look& atShown) {
   return Measured(start, state.passStartedAt, state.activatedAt, end);
 }
 
-Showing ShowBare(HWND host, const Look& atShown) {
+// The bare dialog; `pass` makes the activation pass's registry and system
+// calls where ours runs its pass, before the first paint.
+Showing ShowBareDialog(HWND host, const Look& atShown, bool pass) {
   LONGLONG activatedAt = 0;
   Mark("execute:build");
   const LONGLONG start = Now();
@@ -157,6 +162,7 @@ Showing ShowBare(HWND host, const Look& atShown) {
     dlg.ShowModal(
         [&] {
           if (atShown) atShown(form);
+          if (pass) bench::BarePass();
           activatedAt = Now();
           ProbeThenClose(form, [&dlg] { return dlg.Window(dialog::id_OKBtn); });
         },
@@ -166,6 +172,9 @@ Showing ShowBare(HWND host, const Look& atShown) {
   if (probe->Armed()) throw std::runtime_error("the bare dialog did not run its course");
   return Measured(start, activatedAt, activatedAt, end);
 }
+
+Showing ShowBare(HWND host, const Look& atShown) { return ShowBareDialog(host, atShown, false); }
+Showing ShowBareWithPass(HWND host, const Look& atShown) { return ShowBareDialog(host, atShown, true); }
 
 struct Lifetime {
   LONGLONG built = 0;
@@ -202,9 +211,10 @@ Lifetime BuildBare(HWND host) {
 struct Side {
   const char* name;
   Showing (*show)(HWND host, const Look& atShown);
-  Lifetime (*build)(HWND host);
+  Lifetime (*build)(HWND host);  // null: the same as the bare dialog's
 };
-constexpr Side kSides[] = {{"ours", ShowOurs, BuildOurs}, {"bare", ShowBare, BuildBare}};
+constexpr Side kSides[bench::kSideCount] = {
+    {"ours", ShowOurs, BuildOurs}, {"bare", ShowBare, BuildBare}, {"bare+calls", ShowBareWithPass, nullptr}};
 
 bench::TreeCheck CompareTrees(HWND host) {
   std::vector<std::string> trees[2];
@@ -246,7 +256,7 @@ void MarkOnce(HWND host) {
   for (int round = 0; round < 4; ++round) {
     for (const Side& side : kSides) {
       markRun = round == 3 ? side.name : nullptr;
-      side.build(host);
+      if (side.build) side.build(host);
       bench::Settle();
       side.show(host, {});
       bench::Settle();
@@ -272,21 +282,23 @@ void Record(const Showing& s, const Lifetime& l, int side, bench::Report& report
 }
 
 void TimeRounds(HWND host, bench::Report& report) {
-  bench::Rounds(report.warmup, report.rounds, 2, [&](const std::vector<int>& order, bool recorded) {
-    Showing showings[2];
-    Lifetime lifetimes[2];
-    for (int side : order) {
-      showings[side] = kSides[side].show(host, {});
-      bench::Settle();
-    }
-    for (int side : order) {
-      lifetimes[side] = kSides[side].build(host);
-      bench::Settle();
-    }
-    if (recorded) {
-      for (int side : order) Record(showings[side], lifetimes[side], side, report);
-    }
-  });
+  bench::Rounds(report.warmup, report.rounds, bench::kSideCount,
+                [&](const std::vector<int>& order, bool recorded) {
+                  Showing showings[bench::kSideCount];
+                  Lifetime lifetimes[bench::kSideCount];
+                  for (int side : order) {
+                    showings[side] = kSides[side].show(host, {});
+                    bench::Settle();
+                  }
+                  for (int side : order) {
+                    if (!kSides[side].build) continue;
+                    lifetimes[side] = kSides[side].build(host);
+                    bench::Settle();
+                  }
+                  if (recorded) {
+                    for (int side : order) Record(showings[side], lifetimes[side], side, report);
+                  }
+                });
 }
 
 bench::CycleCounts CountCycles(HWND host, const bench::Report& report, const Side& side) {
@@ -355,7 +367,8 @@ int main(int argc, char** argv) {
     report.trees = CompareTrees(host);
     TimeRounds(host, report);
     // The bare dialog's count shows what Wine itself keeps per showing.
-    for (int side = 0; side < 2; ++side) report.sides[side].cycles = CountCycles(host, report, kSides[side]);
+    for (int side = 0; side < bench::kBareWithPassSide; ++side)
+      report.sides[side].cycles = CountCycles(host, report, kSides[side]);
     bench::Print(report);
     return 0;
   } catch (const std::exception& error) {

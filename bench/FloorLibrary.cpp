@@ -1,8 +1,9 @@
-// The floor for load_bench: a DLL of the same toolchain, runtime and link
-// options as the plug-in that makes exactly the calls the plug-in's load and
-// unload must make, written straight against Win32: two empty lists,
-// OleInitialize, the seven shell clipboard formats and the shell allocator,
-// undone in reverse at unload.
+// load_bench's second floor: the calls the plug-in's load and unload must
+// make (bench/PlainFloor.c), in C++ and built as the plug-in is: its flags,
+// static runtime, stack guard, entry point and link options. Against the
+// plain floor it shows what the build costs; against the plug-in, what the
+// plug-in's own code costs. Two empty lists, OleInitialize, the seven shell
+// clipboard formats and the shell allocator, undone at unload.
 #include <ole2.h>
 #include <shlobj.h>
 #include <windows.h>

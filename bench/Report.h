@@ -50,6 +50,10 @@ struct TreeCheck {
   std::vector<std::string> differences;  // pairs of lines, ours then bare
 };
 
+// ours, the bare dialog, and the bare dialog making the activation pass's
+// calls (figures of a showing only).
+enum SideIndex { kOursSide, kBareSide, kBareWithPassSide, kSideCount };
+
 struct Report {
   // What is run: timed rounds after warm-up rounds, then leak-count cycles
   // after warm-up cycles.
@@ -58,7 +62,7 @@ struct Report {
   int cycles = 200;
   int warmupCycles = 10;
   TreeCheck trees;
-  SideFigures sides[2];  // ours, bare
+  SideFigures sides[kSideCount];
   int timeouts = 0;
   int maxStillInvalid = 0;
 };

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "BareVersionLoop.h"
 #include "Measure.h"
 #include "dialog/LibraryScan.h"
 #include "dialog/SysDlg.h"
@@ -48,39 +49,6 @@ void operator delete[](void* block, size_t) noexcept { std::free(block); }
 #pragma GCC diagnostic pop
 
 namespace {
-
-// Files with version data; the texts are looked at so no call can be skipped.
-int BareLoop(const std::string& folder, std::vector<BYTE>& buffer, size_t& textBytes) {
-  int rows = 0;
-  const std::string pattern = folder + "\\*.*";
-  WIN32_FIND_DATAA entry;
-  HANDLE found = ::FindFirstFileA(pattern.c_str(), &entry);
-  shared::ScopedFindHandle listing(found == INVALID_HANDLE_VALUE ? nullptr : found);
-  if (!listing) return 0;
-  char path[MAX_PATH * 2];
-  do {
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    std::snprintf(path, sizeof path, "%s\\%s", folder.c_str(), entry.cFileName);
-    DWORD handle = 0;
-    const DWORD size = ::GetFileVersionInfoSizeA(path, &handle);
-    if (size == 0) continue;
-    buffer.resize(size);
-    if (!::GetFileVersionInfoA(path, handle, size, buffer.data())) continue;
-    ++rows;
-    void* value = nullptr;
-    UINT length = 0;
-    char query[64];
-    DWORD translation = 0;
-    if (::VerQueryValueA(buffer.data(), "\\VarFileInfo\\Translation", &value, &length) && length >= 4)
-      translation = *static_cast<DWORD*>(value);
-    for (const char* name : {"ProductName", "LegalCopyright", "FileVersion", "ProductVersion"}) {
-      std::snprintf(query, sizeof query, "\\StringFileInfo\\%04X%04X\\%s", LOWORD(translation),
-                    HIWORD(translation), name);
-      if (::VerQueryValueA(buffer.data(), query, &value, &length)) textBytes += length;
-    }
-  } while (::FindNextFileA(listing.Get(), &entry));
-  return rows;
-}
 
 // The folder pass and the reader alone: the four texts read, no list.
 class TextsOnlySink final : public dialog::TLibraryRowSink {
@@ -193,7 +161,9 @@ int main(int argc, char** argv) {
     });
   };
   const auto tool = [&] { return ToolRun(system, names, toolPeakKb); };
-  const auto loop = [&] { return bench::Time([&] { bareRows = BareLoop(system, buffer, textBytes); }); };
+  const auto loop = [&] {
+    return bench::Time([&] { bareRows = bench::BareVersionLoop(system, buffer, textBytes); });
+  };
   // The scan first: the list's side adds as many rows as it found.
   const auto times = bench::TimeSides(warmup, rounds, {scan, pass, list, tool, loop});
   std::printf("scan_bench: %s, %d files, %d with version data (bare loop: %d), %d rounds after %d warm-up\n",

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -66,6 +67,19 @@ bool ReadImports(const verinfo::TPeImage& pe, const IMAGE_DATA_DIRECTORY& dir, P
     std::string name;
     if (!ImageString(pe, desc.Name, &name)) return false;
     image->importedModules.push_back(name);
+    const uint32_t thunks = desc.OriginalFirstThunk ? desc.OriginalFirstThunk : desc.FirstThunk;
+    for (uint32_t j = 0;; ++j) {
+      IMAGE_THUNK_DATA32 thunk;
+      if (j > 0x10000 || !ImageAt(pe, thunks + j * sizeof(thunk), &thunk)) return false;
+      if (thunk.u1.AddressOfData == 0) break;
+      if (IMAGE_SNAP_BY_ORDINAL32(thunk.u1.Ordinal)) {
+        image->importedFunctions.push_back("#" + std::to_string(IMAGE_ORDINAL32(thunk.u1.Ordinal)));
+      } else if (!ImageString(pe, thunk.u1.AddressOfData + offsetof(IMAGE_IMPORT_BY_NAME, Name), &name)) {
+        return false;
+      } else {
+        image->importedFunctions.push_back(name);
+      }
+    }
   }
 }
 
@@ -96,7 +110,9 @@ bool ReadSymbols(const verinfo::TExactFile& file, const IMAGE_FILE_HEADER& heade
       if (symbol.N.Name.Long >= names.size() || end == std::string_view::npos) return false;
       name = names.substr(symbol.N.Name.Long, end - symbol.N.Name.Long);
     }
-    if (symbol.SectionNumber > 0) image->definedSymbols.push_back(name);
+    if (symbol.SectionNumber > 0 && static_cast<size_t>(symbol.SectionNumber) <= image->sections.size()) {
+      image->definedSymbols.push_back({name, image->sections[symbol.SectionNumber - 1].rva + symbol.Value});
+    }
     i += symbol.NumberOfAuxSymbols;
   }
   return true;
@@ -128,8 +144,8 @@ bool ReadPeImage(const std::string& path, PeImage* image, std::string* error) {
       return false;
     }
     const auto* name = reinterpret_cast<const char*>(section.Name);
-    result.sections.push_back(
-        {std::string(name, strnlen(name, IMAGE_SIZEOF_SHORT_NAME)), section.Characteristics});
+    result.sections.push_back({std::string(name, strnlen(name, IMAGE_SIZEOF_SHORT_NAME)),
+                               section.Characteristics, section.VirtualAddress});
   }
   const IMAGE_OPTIONAL_HEADER32& optional = nt.OptionalHeader;
   const verinfo::TPeImage pe(file, ntOffset);

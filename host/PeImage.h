@@ -1,4 +1,4 @@
-// Reads the export and import directories of a 32-bit PE file from disk,
+// Reads the export and import directories (and any symbol table) of a 32-bit PE file from disk,
 // with every offset bounds-checked, so a damaged file gives an error rather
 // than a crash.
 #pragma once
@@ -18,18 +18,25 @@ struct PeExport {
 struct PeSection {
   std::string name;
   uint32_t characteristics;  // IMAGE_SCN_*
+  uint32_t rva = 0;
+};
+
+struct PeSymbol {
+  std::string name;
+  uint32_t rva;  // where the loaded image holds it
 };
 
 struct PeImage {
   std::string exportModuleName;
   std::vector<PeExport> exports;
   std::vector<std::string> importedModules;
-  uint16_t dllCharacteristics = 0;  // IMAGE_DLLCHARACTERISTICS_*
+  std::vector<std::string> importedFunctions;  // by name; "#N" for an ordinal
+  uint16_t dllCharacteristics = 0;             // IMAGE_DLLCHARACTERISTICS_*
   uint32_t sectionAlignment = 0;
   uint32_t relocationBytes = 0;  // size of the base relocation directory
   std::vector<PeSection> sections;
   // Names of the symbols the COFF symbol table defines; empty once stripped.
-  std::vector<std::string> definedSymbols;
+  std::vector<PeSymbol> definedSymbols;
 };
 
 // Returns false and sets `error` when the file cannot be read or is not a

@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
+#include <set>
 
 #include "TestPaths.h"
 #include "host/PeImage.h"
+#include "shared/Scoped.h"
 
 namespace {
 
@@ -16,9 +17,11 @@ class HardeningTest : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(host::ReadPeImage(testing_paths::PlugInPath(), &image_, &error)) << error;
   }
-  bool Defines(const char* symbol) const {
-    return std::find(image_.definedSymbols.begin(), image_.definedSymbols.end(), symbol) !=
-           image_.definedSymbols.end();
+  const host::PeSymbol* Symbol(const char* name) const {
+    for (const host::PeSymbol& symbol : image_.definedSymbols) {
+      if (symbol.name == name) return &symbol;
+    }
+    return nullptr;
   }
   host::PeImage image_;
 };
@@ -46,9 +49,38 @@ TEST_F(HardeningTest, NoSectionIsWritableAndExecutableOrSharedAndWritable) {
 
 TEST_F(HardeningTest, StackProtectorIsLinkedIn) {
   if (image_.definedSymbols.empty()) GTEST_SKIP() << "the library is stripped; nothing to read";
-  EXPECT_TRUE(Defines("___stack_chk_fail")) << "the checking code is in the library";
-  EXPECT_TRUE(Defines("___stack_chk_guard"));
+  EXPECT_TRUE(Symbol("___stack_chk_fail")) << "the checking code is in the library";
+  EXPECT_TRUE(Symbol("___stack_chk_guard"));
   for (const std::string& module : image_.importedModules) {
     EXPECT_EQ(module.find("ssp"), std::string::npos) << module << ": the protector must not be a DLL";
   }
+}
+
+// The guard is set by the library's own entry point, anew at every load.
+TEST_F(HardeningTest, StackGuardIsSetAnewAtEveryLoad) {
+  const host::PeSymbol* guard = Symbol("___stack_chk_guard");
+  if (!guard) GTEST_SKIP() << "the library is stripped; nothing to read";
+  std::set<uint32_t> seen;
+  for (int load = 0; load < 4; ++load) {
+    shared::ScopedModule module(LoadLibraryA(testing_paths::PlugInPath().c_str()));
+    ASSERT_TRUE(module);
+    const uint32_t value =
+        *reinterpret_cast<const uint32_t*>(reinterpret_cast<const char*>(module.Get()) + guard->rva);
+    EXPECT_NE(value, 0u) << "never set";
+    EXPECT_TRUE(seen.insert(value).second) << "load " << load << " gave an earlier load's guard";
+  }
+}
+
+TEST(StackGuardTest, AnOverrunEndsTheProcessAtTheCheck) {
+  std::string command = testing_paths::BesideExecutable("stack_overrun.exe");
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process));
+  const shared::ScopedHandle thread(process.hThread), child(process.hProcess);
+  ASSERT_EQ(WaitForSingleObject(child.Get(), 30000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeProcess(child.Get(), &code);
+  EXPECT_EQ(code, static_cast<DWORD>(STATUS_STACK_BUFFER_OVERRUN)) << "2: it ran on after the check";
 }

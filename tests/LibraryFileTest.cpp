@@ -108,6 +108,11 @@ TEST(LibraryFileTest, ImportsOnlySystemLibraries) {
     EXPECT_NE(GetFileAttributesA((std::string(systemDir) + "\\" + module).c_str()), INVALID_FILE_ATTRIBUTES)
         << module << " is not in the system folder";
   }
+  // The stack guard is set without a crypto provider, whose loading was half
+  // of the library's load.
+  EXPECT_GT(image.importedFunctions.size(), image.importedModules.size());
+  for (const std::string& function : image.importedFunctions)
+    EXPECT_NE(function.rfind("Crypt", 0), 0u) << function;
 }
 
 TEST(LibraryFileTest, VersionResourceFixedPart) {

@@ -1,0 +1,14 @@
+// The library's entry point (linked with -e): the stack guard first, then the
+// runtime's own entry, which runs the constructors and DllMain. Unguarded
+// itself: its frame is live when the guard is set.
+#include <windows.h>
+
+#include "plugin/StackGuard.h"
+
+extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE module, DWORD reason, LPVOID reserved);
+
+extern "C" __attribute__((no_stack_protector)) BOOL WINAPI LibraryEntry(HINSTANCE module, DWORD reason,
+                                                                        LPVOID reserved) {
+  if (reason == DLL_PROCESS_ATTACH) plugin::InitStackGuard();
+  return DllMainCRTStartup(module, reason, reserved);
+}

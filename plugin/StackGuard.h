@@ -1,0 +1,13 @@
+// The stack protector's guard value and failure path, in place of the static
+// libssp's: that one sets the guard from a constructor through a cryptographic
+// service provider (CryptAcquireContext loads one, with its registry reads),
+// which alone cost about half of the library's load.
+#pragma once
+
+namespace plugin {
+
+// Sets the guard once, before any guarded frame exists. Call it first from an
+// image's entry point and never again while the image is loaded.
+void InitStackGuard();
+
+}  // namespace plugin
