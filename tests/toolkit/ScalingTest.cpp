@@ -12,18 +12,46 @@ TEST(Scaling, FontHeightFollowsTheScreenDensityRounded) {
   EXPECT_EQ(8, ScaledFontHeight(72));    // 8.25
 }
 
-TEST(Scaling, NothingScalesWhileTheLineHeightStaysThirteen) {
-  const LayoutScale same = LayoutScaleFor(13);
-  EXPECT_TRUE(same.IsIdentity());
-  EXPECT_EQ(344, same.Apply(344));
+TEST(Scaling, CharacterHeightServesWhenItIsTheScaledOneRoundedEitherWay) {
+  EXPECT_TRUE(IsScaledFontHeight(11, 96));
+  EXPECT_FALSE(IsScaledFontHeight(10, 96));
+  EXPECT_TRUE(IsScaledFontHeight(13, 120));  // 13.75: a bitmap face's size below
+  EXPECT_TRUE(IsScaledFontHeight(14, 120));
+  EXPECT_FALSE(IsScaledFontHeight(12, 120));
+  EXPECT_TRUE(IsScaledFontHeight(16, 144));  // 16.5
+  EXPECT_TRUE(IsScaledFontHeight(17, 144));
+  EXPECT_FALSE(IsScaledFontHeight(16, 192));  // the largest bitmap size, where 22 is asked
+  EXPECT_TRUE(IsScaledFontHeight(22, 192));
 }
 
-TEST(Scaling, OtherLineHeightsScaleEveryFigureByNewOverThirteen) {
+TEST(Scaling, NothingScalesWhileTheLineHeightAndTheTextsStayAsDesigned) {
+  const LayoutScale same = LayoutScaleFor(13);
+  EXPECT_TRUE(same.IsIdentity());
+  EXPECT_EQ(344, same.x.Apply(344));
+  const TextGrowth asDesigned[] = {{115, 115}, {68, 68}, {25, 25}};
+  EXPECT_TRUE(LayoutScaleFor(13, asDesigned).IsIdentity());
+}
+
+TEST(Scaling, AcrossByTheFastestGrowingTextDownByTheLineHeight) {
+  const TextGrowth texts[] = {{104, 68}, {177, 115}, {38, 25}, {0, 0}};
+  const LayoutScale scale = LayoutScaleFor(20, texts);
+  EXPECT_EQ(177, scale.x.numerator);  // 1.539 beats 1.529 and 1.52
+  EXPECT_EQ(115, scale.x.denominator);
+  EXPECT_EQ(20, scale.y.numerator);
+  EXPECT_EQ(13, scale.y.denominator);
+  // The design's tightest row: "Processor manufacturer:" at 21, 115 wide,
+  // its value at 137. Grown by the scale, the prompt still ends before it.
+  EXPECT_LT(scale.x.Apply(21) + 177, scale.x.Apply(137));
+  const TextGrowth narrower[] = {{60, 68}};
+  EXPECT_EQ(60, LayoutScaleFor(13, narrower).x.numerator) << "a narrower face narrows the form";
+}
+
+TEST(Scaling, WithoutTextsOtherLineHeightsScaleEveryFigureByNewOverThirteen) {
   const LayoutScale larger = LayoutScaleFor(16);
   EXPECT_FALSE(larger.IsIdentity());
-  EXPECT_EQ(443, larger.Apply(360));  // 442.6
-  EXPECT_EQ(482, larger.Apply(392));  // 482.46
-  EXPECT_EQ(10, larger.Apply(8));     // 9.85
+  EXPECT_EQ(443, larger.x.Apply(360));  // 442.6
+  EXPECT_EQ(482, larger.y.Apply(392));  // 482.46
+  EXPECT_EQ(10, larger.x.Apply(8));     // 9.85
   const RECT box = ScaleBounds(larger, 137, 67, 68, 13);
   EXPECT_EQ(169, box.left);
   EXPECT_EQ(82, box.top);
