@@ -124,10 +124,11 @@ TEST(DpiChild, FontAndTexts) {
   auto dlg = std::make_unique<dialog::TSysInfoDlg>();
   const TEXTMETRICW metrics = MetricsOf(FontOf(*dlg));
   const int character = metrics.tmHeight - metrics.tmInternalLeading;
-  std::printf("%d dpi: character height %d, line %d\n", dpi, character, int(metrics.tmHeight));
   EXPECT_LT(std::abs(character * 96 - 11 * dpi), 96) << "character height " << character;
   const int line = metrics.tmHeight;
   const toolkit::LayoutScale scale = toolkit::LayoutScaleOf(FontOf(*dlg));
+  std::printf("%d dpi: character height %d, line %d, across %d/%d\n", dpi, character, line, scale.x.numerator,
+              scale.x.denominator);
   if (dpi == 96) {
     EXPECT_TRUE(scale.IsIdentity()) << "nothing may move at 96 dpi";
   }
