@@ -66,8 +66,8 @@ shared::ScopedFont CreateFormFont(HDC dc, int dpi) {
   for (const wchar_t* face : kPreferredFaces) {
     if (shared::ScopedFont font = ServingFont(dc, Request(face, height, charset), dpi)) return font;
   }
-  // None serves: under a double-byte code page none has its glyphs, at a
-  // density past the bitmap face's sizes none may be installed. The system's
+  // None serves: under a double-byte code page none has its glyphs; past
+  // the bitmap face's sizes its successors may be missing. The system's
   // own dialog face for its character set is the one the mapper gives for
   // the stock GUI font's name in that set ("MS Shell Dlg", which each
   // language's system maps to its own face).
