@@ -4,11 +4,13 @@
 
 #include <iterator>
 #include <stdexcept>
+#include <system_error>
 #include <utility>
 
 #include "shared/LangTable.h"
 #include "shared/Scoped.h"
 #include "toolkit/Font.h"
+#include "toolkit/FormSupport.h"
 #include "toolkit/Scaling.h"
 #include "toolkit/Text.h"
 
@@ -92,7 +94,7 @@ constexpr KindStyle kKindStyles[] = {
 };
 
 HFONT CreateBareFont(const BareTemplate& t) {
-  return ::CreateFontW(t.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+  return ::CreateFontW(t.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, t.fontCharset,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                        t.fontFace.c_str());
 }
@@ -101,7 +103,7 @@ struct Builder {
   explicit Builder(HDC measuring) : dc(measuring) {}
   BareTemplate t;
   HDC dc;
-  const toolkit::LayoutScale& scale = toolkit::ScreenLayoutScale();
+  toolkit::LayoutScale scale;
 
   void Add(const ControlLayout& row) {
     const KindStyle& kind = kKindStyles[static_cast<int>(row.kind)];
@@ -143,8 +145,16 @@ BareTemplate BuildTemplate() {
   shared::ScopedWindowDC screen(nullptr);
   Builder b(screen.Get());
   b.t.caption = toolkit::Widen(shared::sSysInfoCaption.c_str(), toolkit::TextEncoding::Ansi);
-  b.t.fontFace = toolkit::Widen(toolkit::FormFontFace().c_str(), toolkit::TextEncoding::Ansi);
-  b.t.fontHeight = -toolkit::ScaledFontHeight(::GetDeviceCaps(screen.Get(), LOGPIXELSY));
+  // The font and scale our form gets on this thread.
+  if (const DWORD error = toolkit::PrepareForms())
+    throw std::system_error(static_cast<int>(error), std::system_category());
+  const toolkit::FormMetrics& metrics = toolkit::CurrentFormMetrics(dialog::FittedLabelTexts());
+  LOGFONTW chosen{};
+  ::GetObjectW(metrics.font, sizeof chosen, &chosen);
+  b.t.fontFace = chosen.lfFaceName;
+  b.t.fontHeight = chosen.lfHeight;
+  b.t.fontCharset = chosen.lfCharSet;
+  b.scale = metrics.scale;
   shared::ScopedFont font(CreateBareFont(b.t));
   shared::ScopedSelect select(screen.Get(), font.Get());
 

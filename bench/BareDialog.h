@@ -32,7 +32,8 @@ struct BareItem {
 struct BareTemplate {
   std::wstring caption;
   std::wstring fontFace;
-  int fontHeight = 0;           // negative: character height
+  int fontHeight = 0;  // negative: character height
+  BYTE fontCharset = DEFAULT_CHARSET;
   RECT formBounds{};            // screen, centred
   std::vector<BareItem> items;  // creation order
   std::vector<std::wstring> tabs;

@@ -25,7 +25,8 @@ TSysInfoDlg::TSysInfoDlg()
     : TForm({.caption = kStoredCaption,
              .encoding = toolkit::TextEncoding::Utf8,
              .clientWidth = kClientWidth,
-             .clientHeight = kClientHeight}) {
+             .clientHeight = kClientHeight,
+             .designTexts = FittedLabelTexts()}) {
   BuildControls();
   BindFields();
   onCreate = [this] { FormCreate(); };

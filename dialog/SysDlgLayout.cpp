@@ -1,5 +1,9 @@
 #include "dialog/SysDlgLayout.h"
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 #include "dialog/SysDlgIcons.h"
 
 namespace dialog {
@@ -41,5 +45,23 @@ constexpr bool RowsInDeclarationOrder() {
   return true;
 }
 static_assert(RowsInDeclarationOrder());
+
+std::span<const toolkit::DesignText> FittedLabelTexts() {
+  static const std::vector<toolkit::DesignText> texts = [] {
+    std::vector<toolkit::DesignText> found;
+    for (const ControlLayout& row : kSysDlgLayout) {
+      if (row.kind != ControlKind::Label || (row.flags & kFixedSize) || !row.text) continue;
+      const auto same = [&row](const toolkit::DesignText& text) {
+        return std::strcmp(text.text, row.text) == 0;
+      };
+      if (std::none_of(found.begin(), found.end(), same))
+        found.push_back({row.text,
+                         (row.flags & kUtf8) ? toolkit::TextEncoding::Utf8 : toolkit::TextEncoding::Ansi,
+                         row.width});
+    }
+    return found;
+  }();
+  return texts;
+}
 
 }  // namespace dialog

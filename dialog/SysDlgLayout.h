@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "dialog/SysDlgControls.h"
+#include "toolkit/Font.h"
 
 namespace dialog {
 
@@ -30,6 +32,11 @@ struct ControlLayout {
 };
 
 extern const ControlLayout kSysDlgLayout[kControlCount];
+
+// The self-sizing labels' stored texts, each once, with their stored widths:
+// a stored width is the text's width in the design font, and the form keeps
+// that much room for each at any scale.
+std::span<const toolkit::DesignText> FittedLabelTexts();
 
 // Pages of SysPageControl in tab order.
 inline constexpr ControlId kPageOrder[] = {id_WinTabSheet, id_SysTabSheet, id_MemTabSheet, id_NetTabSheet,

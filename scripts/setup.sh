@@ -17,7 +17,8 @@ need_root() {
 packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   mingw-w64-i686-dev cmake make wine wine32:i386 wine64 xvfb xauth xdotool
-  imagemagick googletest nlohmann-json3-dev python3 clang-format fonts-wine locales
+  imagemagick googletest nlohmann-json3-dev python3 clang-format fonts-wine
+  locales fonts-wqy-microhei
 )
 
 missing=()
@@ -39,13 +40,16 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# The code page 932 test runs with a Japanese locale: glibc must have it for
-# Wine to give the program that ANSI code page.
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
-  need_root
-  echo "setup: generating the ja_JP.UTF-8 locale"
-  localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
-fi
+# Japanese and Chinese code pages for the font tests: Wine takes its ANSI
+# code page from the locale, which glibc must have. (The CJK face above is
+# the smallest that draws both.)
+for loc in ja_JP zh_CN; do
+  if ! locale -a 2>/dev/null | grep -qix "$loc.utf8"; then
+    need_root
+    echo "setup: generating the $loc.UTF-8 locale"
+    localedef -i "$loc" -f UTF-8 "$loc.UTF-8"
+  fi
+done
 
 # Private Wine prefix: never the user's own ~/.wine.
 export WINEPREFIX="$build/wineprefix"

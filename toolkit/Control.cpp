@@ -4,7 +4,7 @@
 #include <unordered_map>
 
 #include "toolkit/ActCtx.h"
-#include "toolkit/Font.h"
+#include "toolkit/FormSupport.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -29,8 +29,12 @@ TControl::~TControl() { DestroyHandle(); }
 void TControl::CreateHandle(const WindowArgs& args) {
   TActCtxScope context;
   const TBoxArgs& box = args.box;
-  const RECT bounds = args.scaled ? RECT{box.x, box.y, box.x + box.w, box.y + box.h}
-                                  : ScaleBounds(ScreenLayoutScale(), box.x, box.y, box.w, box.h);
+  // Every control shows its form's font, which parents hand down on request,
+  // and is laid out at the scale that goes with it.
+  const auto font = static_cast<WPARAM>(::SendMessageW(box.parent, WM_GETFONT, 0, 0));
+  const RECT bounds =
+      args.scaled ? RECT{box.x, box.y, box.x + box.w, box.y + box.h}
+                  : ScaleBounds(LayoutScaleOf(reinterpret_cast<HFONT>(font)), box.x, box.y, box.w, box.h);
   const std::wstring text = Widen(args.text, args.encoding);
   const DWORD style = WS_CHILD | args.style | (box.visible ? WS_VISIBLE : 0);
   handle_ =
@@ -41,8 +45,7 @@ void TControl::CreateHandle(const WindowArgs& args) {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "CreateWindowEx");
   }
   ControlsByWindow()[handle_] = this;
-  // Every control shows its form's font; parents hand it down on request.
-  ::SendMessageW(handle_, WM_SETFONT, ::SendMessageW(box.parent, WM_GETFONT, 0, 0), FALSE);
+  ::SendMessageW(handle_, WM_SETFONT, font, FALSE);
 }
 
 void TControl::DestroyHandle() {

@@ -4,7 +4,6 @@
 
 #include "toolkit/ActCtx.h"
 #include "toolkit/Application.h"
-#include "toolkit/Font.h"
 #include "toolkit/FormSupport.h"
 #include "toolkit/PageControl.h"
 #include "toolkit/WindowClass.h"
@@ -28,7 +27,11 @@ TForm::TForm(const Args& args) {
     throw std::system_error(static_cast<int>(error), std::system_category(), "PrepareForms");
   }
   TActCtxScope context;
-  const RECT client = ScaleBounds(ScreenLayoutScale(), 0, 0, args.clientWidth, args.clientHeight);
+  // For this call's thread and screen: a host may call from threads of
+  // different DPI awareness.
+  const FormMetrics& metrics = CurrentFormMetrics(args.designTexts);
+  font_ = metrics.font;
+  const RECT client = ScaleBounds(metrics.scale, 0, 0, args.clientWidth, args.clientHeight);
   RECT outer = client;
   ::AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle);
   // A window of another thread cannot own the form without tying this
@@ -140,7 +143,7 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (ReflectToControl(message, wParam, lParam, result)) return result;
   switch (message) {
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(FormFont());
+      return reinterpret_cast<LRESULT>(font_);
     case WM_ACTIVATE:
       OnActivateMessage(wParam);
       return 0;

@@ -9,11 +9,13 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "shared/Scoped.h"
 #include "toolkit/Control.h"
+#include "toolkit/Font.h"
 #include "toolkit/Text.h"
 
 namespace toolkit {
@@ -27,6 +29,9 @@ class TForm {
     TextEncoding encoding = TextEncoding::Ansi;
     int clientWidth = 0;  // layout pixels
     int clientHeight = 0;
+    // The self-sizing labels' stored texts and widths, which the horizontal
+    // scale keeps room for (LayoutScaleFor); a table that outlives the form.
+    std::span<const DesignText> designTexts;
   };
 
   explicit TForm(const Args& args);
@@ -83,7 +88,8 @@ class TForm {
   void FocusFirst();
   void FocusNext(bool forward);
 
-  SIZE screen_{};  // the screen's size when the form was made
+  SIZE screen_{};         // the screen's size when the form was made
+  HFONT font_ = nullptr;  // for the density the form was made for
   HWND handle_ = nullptr;
   std::vector<std::unique_ptr<TControl>> controls_;
   HWND lastFocus_ = nullptr;

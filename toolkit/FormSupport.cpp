@@ -3,10 +3,12 @@
 #include <commctrl.h>
 
 #include <new>
+#include <stdexcept>
 
 #include "shared/Scoped.h"
 #include "toolkit/ActCtx.h"
 #include "toolkit/Control.h"
+#include "toolkit/Density.h"
 #include "toolkit/Font.h"
 #include "toolkit/Form.h"
 #include "toolkit/Label.h"
@@ -19,8 +21,10 @@ namespace {
 struct Prepared {
   shared::ScopedActCtx context;
   shared::ScopedModule commonControls;
-  shared::ScopedFont font;
+  shared::ScopedModule shellScaling;  // where the system has per-thread DPI awareness
+  FormFontCache fonts;
   shared::ScopedDC measuring;
+  HFONT measuringFont = nullptr;  // the font selected into `measuring`
   bool formClass = false;
   bool pageClass = false;
 };
@@ -45,11 +49,12 @@ void Release(Prepared& prepared) {
   if (prepared.pageClass) UnregisterToolkitClass(kPageClass);
   if (prepared.formClass) UnregisterToolkitClass(kFormClass);
   prepared.pageClass = prepared.formClass = false;
-  // The DC before the font selected into it; the boxes measured in the font
-  // with it.
+  // The DC before the fonts selected into it (they go with the object); the
+  // boxes measured in the fonts with it.
   ForgetMadeLabelBoxes();
   prepared.measuring.Reset();
-  prepared.font.Reset();
+  prepared.measuringFont = nullptr;
+  prepared.shellScaling.Reset();
   // After the classes: the common controls go last but one, then the context
   // that chose their version.
   prepared.commonControls.Reset();
@@ -77,10 +82,14 @@ DWORD Make(Prepared& prepared) {
   prepared.formClass = true;
   if (const DWORD error = RegisterToolkitClass(kPageClass, TTabSheet::Procedure)) return error;
   prepared.pageClass = true;
-  prepared.font = CreateFormFont();
+  // The density of a per-monitor aware thread's screen comes from shcore;
+  // a missing one leaves the system's density.
+  if (HasThreadDpiAwareness()) {
+    prepared.shellScaling =
+        shared::ScopedModule(::LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  }
   prepared.measuring = shared::ScopedDC(::CreateCompatibleDC(nullptr));
   if (!prepared.measuring) return ERROR_NOT_ENOUGH_MEMORY;
-  ::SelectObject(prepared.measuring.Get(), prepared.font.Get());
   return ERROR_SUCCESS;
 }
 
@@ -126,8 +135,28 @@ void ReleaseForms() noexcept {
 
 HANDLE FormsActCtx() noexcept { return g_prepared ? g_prepared->context.Get() : nullptr; }
 
-HFONT FormFont() noexcept { return g_prepared ? g_prepared->font.Get() : nullptr; }
+const FormMetrics& CurrentFormMetrics(std::span<const DesignText> texts) {
+  if (!g_prepared) throw std::logic_error("PrepareForms has not run");
+  return g_prepared->fonts.Get(FormDensity(g_prepared->shellScaling.Get()), texts);
+}
 
-HDC MeasuringDC() noexcept { return g_prepared ? g_prepared->measuring.Get() : nullptr; }
+LayoutScale LayoutScaleOf(HFONT font) noexcept {
+  if (!g_prepared || !font) return {};
+  try {
+    return g_prepared->fonts.ScaleOf(font);
+  } catch (...) {  // the lock
+    return {};
+  }
+}
+
+HDC MeasuringDC(HFONT font) noexcept {
+  if (!g_prepared) return nullptr;
+  // Selected only when another font was: most labels share one.
+  if (font && font != g_prepared->measuringFont) {
+    ::SelectObject(g_prepared->measuring.Get(), font);
+    g_prepared->measuringFont = font;
+  }
+  return g_prepared->measuring.Get();
+}
 
 }  // namespace toolkit

@@ -4,8 +4,6 @@
 #include <map>
 #include <utility>
 
-#include "shared/Scoped.h"
-#include "toolkit/Font.h"
 #include "toolkit/FormSupport.h"
 
 namespace toolkit {
@@ -31,9 +29,7 @@ SIZE TextBox(const std::wstring& text, HFONT font, bool wordWrap, int width) {
   RECT box{0, 0, wordWrap ? width : 0, 0};
   // One memory DC measures every label: taking a label's own window DC costs
   // Wine two server requests each time.
-  const HDC dc = MeasuringDC();
-  // The DC holds the form font; another is selected for this measure only.
-  shared::ScopedSelect select(dc, font == FormFont() ? nullptr : font);
+  const HDC dc = MeasuringDC(font);
   ::DrawTextW(dc, measured, length, &box,
               DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | (wordWrap ? DT_WORDBREAK : 0));
   return {box.right - box.left, box.bottom - box.top};
@@ -74,7 +70,7 @@ void ForgetMadeLabelBoxes() noexcept { MadeBoxes().clear(); }
 TLabel::TLabel(const Args& args)
     : autoSize_(args.autoSize), wordWrap_(args.wordWrap), font_(FontOf(args.box.parent)) {
   const TBoxArgs& layout = args.box;
-  RECT bounds = ScaleBounds(ScreenLayoutScale(), layout.x, layout.y, layout.w, layout.h);
+  RECT bounds = ScaleBounds(LayoutScaleOf(font_), layout.x, layout.y, layout.w, layout.h);
   if (autoSize_) {
     // Measured in the font the parent hands down, so that the window is made
     // at its final size rather than resized afterwards.

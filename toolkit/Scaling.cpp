@@ -1,8 +1,10 @@
 #include "toolkit/Scaling.h"
 
+#include <cstdlib>
+
 namespace toolkit {
 
-int LayoutScale::Apply(int value) const {
+int ScaleFactor::Apply(int value) const {
   return IsIdentity() ? value : ::MulDiv(value, numerator, denominator);
 }
 
@@ -11,15 +13,36 @@ int ScaledFontHeight(int screenDpi) {
   return ::MulDiv(kDesignFontHeight, screenDpi, kDesignDpi);
 }
 
-LayoutScale LayoutScaleFor(int lineHeight) {
-  if (lineHeight <= 0 || lineHeight == kDesignLineHeight) return {};
-  return {lineHeight, kDesignLineHeight};
+bool IsScaledFontHeight(int characterHeight, int screenDpi) {
+  if (screenDpi <= 0) screenDpi = kDesignDpi;
+  // |height - 11 * dpi / 96| < 1, kept in integers.
+  return std::abs(characterHeight * kDesignDpi - kDesignFontHeight * screenDpi) < kDesignDpi;
+}
+
+LayoutScale LayoutScaleFor(int lineHeight, std::span<const TextGrowth> texts) {
+  LayoutScale scale;
+  if (lineHeight > 0 && lineHeight != kDesignLineHeight) scale.y = {lineHeight, kDesignLineHeight};
+  if (texts.empty()) {
+    scale.x = scale.y;
+    return scale;
+  }
+  bool first = true;
+  for (const TextGrowth& text : texts) {
+    if (text.measured <= 0 || text.design <= 0) continue;
+    // measured / design > numerator / denominator, without division.
+    if (first || static_cast<long long>(text.measured) * scale.x.denominator >
+                     static_cast<long long>(scale.x.numerator) * text.design) {
+      scale.x = {text.measured, text.design};
+      first = false;
+    }
+  }
+  return scale;
 }
 
 RECT ScaleBounds(const LayoutScale& scale, int x, int y, int width, int height) {
-  const int left = scale.Apply(x);
-  const int top = scale.Apply(y);
-  return {left, top, left + scale.Apply(width), top + scale.Apply(height)};
+  const int left = scale.x.Apply(x);
+  const int top = scale.y.Apply(y);
+  return {left, top, left + scale.x.Apply(width), top + scale.y.Apply(height)};
 }
 
 POINT CentredOrigin(SIZE screen, SIZE window) {

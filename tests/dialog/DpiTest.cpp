@@ -1,16 +1,20 @@
-// The layout at 120 and 144 dpi. Wine reads the density once, at process
-// start, so each density runs this program again as a child with the
-// setting changed, and the child checks what it sees.
+// The font and layout at 96, 120, 144 and 192 dpi. Wine reads the density
+// once, at process start, so each density runs this program again as a child
+// with the setting changed, and the child checks what it sees.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "dialog/SysDlg.h"
 #include "host/WindowRead.h"
 #include "tests/TestPaths.h"
 #include "tests/badinput/DebuggedChild.h"
+#include "toolkit/FormSupport.h"
+#include "toolkit/Label.h"
 
 namespace {
 
@@ -52,11 +56,31 @@ badinput::ChildRun RunChild(int dpi) {
   return run;
 }
 
+// The form font's line and character heights.
+TEXTMETRICW MetricsOf(const dialog::TSysInfoDlg& dlg, HFONT* font = nullptr) {
+  const auto used = reinterpret_cast<HFONT>(::SendMessageW(dlg.Handle(), WM_GETFONT, 0, 0));
+  if (font) *font = used;
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(toolkit::MeasuringDC(used), &metrics);
+  return metrics;
+}
+
+// Long values of real machines. The first is wider than its page even at
+// 96 dpi: the page clips it there by design, and at every density.
+const std::pair<int, const char*> kLongValues[] = {
+    {dialog::id_lblProcID, "Intel64 Family 6 Model 158 Stepping 10, GenuineIntel"},
+    {dialog::id_lblMMXProcID, "Intel64 Family 6 Model 165 Stepping 5"},
+    {dialog::id_lblCurrentBuild, "1.511.1 () (Obsolete data - do not use)"},
+    {dialog::id_lblProcVendor, "AuthenticAMD"},
+    {dialog::id_lblVideoBIOSVer, "NVIDIA Version 86.04.51.00.24"},
+    {dialog::id_lblCompName, "DESKTOP-7Q2K9LM"},
+};
+
 }  // namespace
 
 class DpiTest : public ::testing::TestWithParam<int> {};
 
-TEST_P(DpiTest, LayoutScalesWithTheFontsLineHeight) {
+TEST_P(DpiTest, FontAndTextsFitTheDensity) {
   if (std::getenv(kChildVariable)) GTEST_SKIP() << "runs in the parent only";
   LogPixelsSetting setting(static_cast<DWORD>(GetParam()));
   const badinput::ChildRun run = RunChild(GetParam());
@@ -65,11 +89,13 @@ TEST_P(DpiTest, LayoutScalesWithTheFontsLineHeight) {
                            << run.output;
 }
 
-INSTANTIATE_TEST_SUITE_P(Densities, DpiTest, ::testing::Values(120, 144));
+INSTANTIATE_TEST_SUITE_P(Densities, DpiTest, ::testing::Values(96, 120, 144, 192));
 
-// In the child: every position and size, and the client area, multiplied by
-// line height / 13, where the line height is that of the scaled font.
-TEST(DpiChild, ScaledLayout) {
+// In the child: the character height is 11 pixels scaled to the density
+// (rounded either way); vertically everything scales by line height / 13;
+// across, every text keeps clear of its neighbours and, when it fits its
+// page at 96 dpi, of the page's edge.
+TEST(DpiChild, FontAndTexts) {
   const char* expected = std::getenv(kChildVariable);
   if (!expected) GTEST_SKIP() << "runs as a child of DpiTest";
   HDC screen = ::GetDC(nullptr);
@@ -78,32 +104,60 @@ TEST(DpiChild, ScaledLayout) {
   ASSERT_EQ(dpi, std::atoi(expected)) << "Wine did not take the density";
 
   auto dlg = std::make_unique<dialog::TSysInfoDlg>();
-  HDC dc = ::GetDC(dlg->Handle());
-  const HGDIOBJ old =
-      ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(dlg->Handle(), WM_GETFONT, 0, 0)));
-  TEXTMETRICW metrics{};
-  ::GetTextMetricsW(dc, &metrics);
-  ::SelectObject(dc, old);
-  ::ReleaseDC(dlg->Handle(), dc);
-  const int line = metrics.tmHeight;
-  ASSERT_GT(line, 13) << "the font did not grow with the density";
-  auto scaled = [line](int value) { return MulDiv(value, line, 13); };
-
+  HFONT font = nullptr;
+  const TEXTMETRICW metrics = MetricsOf(*dlg, &font);
+  const int character = metrics.tmHeight - metrics.tmInternalLeading;
+  EXPECT_LT(std::abs(character * 96 - 11 * dpi), 96) << "character height " << character;
+  const toolkit::LayoutScale scale = toolkit::LayoutScaleOf(font);
+  EXPECT_TRUE(dpi != 96 || scale.IsIdentity()) << "nothing may move at 96 dpi";
   RECT client;
   ::GetClientRect(dlg->Handle(), &client);
-  EXPECT_EQ(client.right, scaled(360));
-  EXPECT_EQ(client.bottom, scaled(392));
-  const RECT ok = host::RectInParent(dlg->OKBtn->Handle());
-  EXPECT_EQ(ok.left, scaled(270));
-  EXPECT_EQ(ok.top, scaled(362));
-  EXPECT_EQ(ok.right - ok.left, scaled(81));
-  const RECT frame = host::RectInParent(dlg->Bevel3->Handle());
-  EXPECT_EQ(frame.left, scaled(9));
-  EXPECT_EQ(frame.right - frame.left, scaled(321));
-  const RECT title = host::RectInParent(dlg->lbWinTitle->Handle());
-  EXPECT_EQ(title.left, scaled(48));
-  EXPECT_EQ(title.right - title.left, scaled(281));
-  const RECT value = host::RectInParent(dlg->lblProductName->Handle());
-  EXPECT_EQ(value.left, scaled(137));
-  EXPECT_EQ(value.top, scaled(67));
+  EXPECT_EQ(client.bottom, MulDiv(392, metrics.tmHeight, 13)) << "down by line height / 13";
+
+  for (const auto& [id, text] : kLongValues) dlg->Control(id)->SetText(text);
+  for (auto* hidden : {dlg->Label7, dlg->lblCPUType, dlg->Label29, dlg->lblVideoBIOSVer})
+    hidden->SetVisible(true);
+  std::vector<HWND> texts;
+  for (int id = 1; id <= dialog::kControlCount; ++id) {
+    if (dynamic_cast<toolkit::TLabel*>(dlg->Control(id))) texts.push_back(dlg->Control(id)->Handle());
+  }
+  for (HWND text : texts) {
+    const RECT box = host::RectInParent(text);
+    RECT page;
+    ::GetClientRect(::GetParent(text), &page);
+    const bool clippedByDesign = text == dlg->lblProcID->Handle();
+    const bool inside = box.left >= 0 && box.top >= 0 && box.right <= page.right && box.bottom <= page.bottom;
+    EXPECT_NE(inside, clippedByDesign)
+        << host::Utf8(host::TextOf(text)) << " ends at " << box.right << ", its page at " << page.right;
+    for (HWND other : texts) {
+      const RECT next = host::RectInParent(other);
+      if (other == text || ::GetParent(other) != ::GetParent(text)) continue;
+      const bool apart =
+          box.right < next.left || next.right < box.left || box.bottom <= next.top || next.bottom <= box.top;
+      EXPECT_TRUE(apart) << host::Utf8(host::TextOf(text)) << " (right " << box.right << ") covers "
+                         << host::Utf8(host::TextOf(other)) << " (left " << next.left << ")";
+    }
+  }
+}
+
+// A host may call once from a per-monitor aware thread and then from a
+// DPI-unaware one: each form takes the density its own thread sees.
+TEST(DpiChild, EachFormTakesItsThreadsDensity) {
+  const char* expected = std::getenv(kChildVariable);
+  if (!expected || std::atoi(expected) == 96) GTEST_SKIP() << "runs as a child of DpiTest, above 96 dpi";
+  using SetContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  const auto setContext = reinterpret_cast<SetContextFn>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
+  if (!setContext) GTEST_SKIP() << "no per-thread DPI awareness before Windows 10 1607";
+  const DPI_AWARENESS_CONTEXT old = setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+  HFONT aware = nullptr, again = nullptr;
+  const TEXTMETRICW large = MetricsOf(dialog::TSysInfoDlg(), &aware);
+  setContext(DPI_AWARENESS_CONTEXT_UNAWARE);
+  const TEXTMETRICW small = MetricsOf(dialog::TSysInfoDlg());
+  setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+  MetricsOf(dialog::TSysInfoDlg(), &again);
+  setContext(old);
+  EXPECT_EQ(11, small.tmHeight - small.tmInternalLeading) << "the unaware call's font";
+  EXPECT_GT(large.tmHeight, small.tmHeight);
+  EXPECT_EQ(aware, again) << "made once per density";
 }

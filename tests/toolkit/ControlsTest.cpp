@@ -60,8 +60,8 @@ TEST(Label, AutoSizedLabelIsMadeAtItsTextsSizeWhateverTheStoredBox) {
        .text = "Windows type:"});
   const RECT box = host::RectInParent(label.Handle());
   const SIZE extent = TextExtent(dialog.form.Handle(), L"Windows type:");
-  EXPECT_EQ(ScreenLayoutScale().Apply(21), box.left);
-  EXPECT_EQ(ScreenLayoutScale().Apply(99), box.top);
+  EXPECT_EQ(dialog.Scale().x.Apply(21), box.left);
+  EXPECT_EQ(dialog.Scale().y.Apply(99), box.top);
   EXPECT_EQ(extent.cx, box.right - box.left);
   EXPECT_EQ(extent.cy, box.bottom - box.top);
 
@@ -77,7 +77,7 @@ TEST(Label, AutoSizedWrappingLabelBreaksItsTextWithinTheStoredWidth) {
       {.box = {.parent = dialog.winSheet.Handle(), .id = 22, .x = 21, .y = 99, .w = 100, .h = 13},
        .text = text,
        .wordWrap = true});
-  RECT expected{0, 0, ScreenLayoutScale().Apply(100), 0};
+  RECT expected{0, 0, dialog.Scale().x.Apply(100), 0};
   {
     shared::ScopedWindowDC dc(dialog.form.Handle());
     shared::ScopedSelect font(
@@ -88,7 +88,7 @@ TEST(Label, AutoSizedWrappingLabelBreaksItsTextWithinTheStoredWidth) {
   EXPECT_EQ(expected.right, box.right - box.left);
   EXPECT_EQ(expected.bottom, box.bottom - box.top);
   EXPECT_GT(box.bottom - box.top, 2 * TextExtent(dialog.form.Handle(), L"A").cy);
-  EXPECT_LE(box.right - box.left, ScreenLayoutScale().Apply(100));
+  EXPECT_LE(box.right - box.left, dialog.Scale().x.Apply(100));
 }
 
 TEST(Label, FixedLabelsKeepTheirBoxAndAmpersandShows) {

@@ -4,7 +4,6 @@
 #include "TestSupport.h"
 #include "host/OwnerWindow.h"
 #include "toolkit/Application.h"
-#include "toolkit/Font.h"
 
 namespace toolkit_test {
 namespace {
@@ -27,8 +26,8 @@ TEST(Form, FrameHasCloseBoxOnlyAndIsOwnedByTheApplicationWindow) {
 
     RECT client;
     ::GetClientRect(form, &client);
-    EXPECT_EQ(ScreenLayoutScale().Apply(360), client.right);
-    EXPECT_EQ(ScreenLayoutScale().Apply(392), client.bottom);
+    EXPECT_EQ(dialog.Scale().x.Apply(360), client.right);
+    EXPECT_EQ(dialog.Scale().y.Apply(392), client.bottom);
   }
   Application->SetHandle(nullptr);
   ::DestroyWindow(host);

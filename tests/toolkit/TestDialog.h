@@ -7,6 +7,7 @@
 #include "toolkit/Bevel.h"
 #include "toolkit/Button.h"
 #include "toolkit/Form.h"
+#include "toolkit/FormSupport.h"
 #include "toolkit/Label.h"
 #include "toolkit/ListView.h"
 #include "toolkit/PageControl.h"
@@ -16,7 +17,7 @@ namespace toolkit_test {
 using namespace toolkit;
 
 struct TestDialog {
-  TForm form{{.caption = "System information", .clientWidth = 360, .clientHeight = 392}};
+  TForm form{{.caption = "System information", .clientWidth = 360, .clientHeight = 392, .designTexts = {}}};
   TPageControl& pages =
       form.Add<TPageControl>({.parent = form.Handle(), .id = 1, .x = 8, .y = 8, .w = 344, .h = 349});
   TTabSheet& winSheet = pages.AddPage({.id = 2, .caption = "Windows"});
@@ -39,6 +40,10 @@ struct TestDialog {
 
   TestDialog() {
     ok.onClick = [this] { form.SetModalResult(kModalResultCancel); };
+  }
+  // The scale the form's controls are laid out at.
+  LayoutScale Scale() const {
+    return LayoutScaleOf(reinterpret_cast<HFONT>(::SendMessageW(form.Handle(), WM_GETFONT, 0, 0)));
   }
 };
 
