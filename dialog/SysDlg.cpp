@@ -118,6 +118,15 @@ toolkit::TControl* TSysInfoDlg::Control(int id) const {
 
 void TSysInfoDlg::FormCreate() { SetCaptions(); }
 
+void TSysInfoDlg::RestoreStoredLabels() {
+  for (const ControlLayout& row : kSysDlgLayout) {
+    if (row.kind != ControlKind::Label) continue;
+    controls_[row.id]->SetText(row.text, EncodingOf(row));
+    controls_[row.id]->SetVisible(!(row.flags & kHidden));
+  }
+  SetCaptions();
+}
+
 void TSysInfoDlg::SetCaptions() {
   SetCaption(shared::sSysInfoCaption.c_str());
   WinTabSheet->SetText(shared::sWinSheet.c_str());

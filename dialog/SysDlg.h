@@ -38,6 +38,11 @@ class TSysInfoDlg : public toolkit::TForm {
   void FormCreate();
   void FormCopy();  // SysDlgCopy.cpp
 
+  // Every label back to its stored text and visibility, then the creation
+  // event's captions: the labels as a new dialog shows them before its
+  // first activation pass, so that one dialog can serve many passes.
+  void RestoreStoredLabels();
+
   // The pages with a tab, as the copy keys put them on the clipboard: per
   // page its caption, then "prompt<TAB>value" for each visible value label
   // from top to bottom, an empty line between pages, CRLF line ends.

@@ -5,7 +5,8 @@
 // worked out here from the reader rules (not asked of the reader) and
 // compared with what a real dialog shows; the matrix is printed, one line
 // per cell. Most cells call the activation handler directly; a subset runs
-// the dialog modally, so the error box is the real one.
+// the dialog modally, so the error box is the real one. One dialog serves
+// every cell of a path, its labels back at their stored texts before each.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -225,12 +226,14 @@ void ReadLabels(const TSysInfoDlg& dlg, const RegistryRead& read, Observed& seen
   if (const RegistryRead* other = OtherValue(read)) seen.other = LabelText(dlg, other->label);
 }
 
-Observed RunDirect(const RegistryRead& read, const Case& c) {
+// One dialog serves many direct cells: each pass starts from the labels as
+// a new dialog shows them.
+Observed RunDirect(TSysInfoDlg& dlg, const RegistryRead& read, const Case& c) {
   Observed seen;
   gather_test::ScratchRegistry scratch;
   seen.setupProblem = Populate(scratch, read, c);
   gather_test::fake.nineX = read.kind == ReadKind::Text9x;
-  TSysInfoDlg dlg;
+  dlg.RestoreStoredLabels();
   try {
     dlg.FormActivate();
   } catch (const std::exception& e) {
@@ -240,20 +243,24 @@ Observed RunDirect(const RegistryRead& read, const Case& c) {
   return seen;
 }
 
-Observed RunModal(const RegistryRead& read, const Case& c) {
+// The dialog shown modally again, the activation pass running as it shows.
+Observed RunModal(TSysInfoDlg& dlg, const RegistryRead& read, const Case& c) {
   Observed seen;
   gather_test::ScratchRegistry scratch;
   seen.setupProblem = Populate(scratch, read, c);
   gather_test::fake.nineX = read.kind == ReadKind::Text9x;
-  TSysInfoDlg dlg;
+  dlg.RestoreStoredLabels();
   seen.dialog = dlg.Handle();
   host::SeenMessageBox box;
   // The box, if any, is up before the first tick: the pass runs as the
   // dialog shows. The last steps only matter if something is left open.
-  toolkit_test::Script script(
-      {[&] { box = toolkit_test::ReadAndCloseMessageBox(); }, [&] { ReadLabels(dlg, read, seen); },
-       [&] { ::PostMessageW(dlg.OKBtn->Handle(), BM_CLICK, 0, 0); },
-       [&] { toolkit_test::ReadAndCloseMessageBox(); }, [&] { dlg.SetModalResult(2); }});
+  toolkit_test::Script script({[&] { box = toolkit_test::ReadAndCloseMessageBox(); },
+                               [&] {
+                                 ReadLabels(dlg, read, seen);
+                                 ::PostMessageW(dlg.OKBtn->Handle(), BM_CLICK, 0, 0);
+                               },
+                               [&] { toolkit_test::ReadAndCloseMessageBox(); },
+                               [&] { dlg.SetModalResult(2); }});
   dlg.ShowModal();
   seen.outcome.box = box.text;
   seen.boxOwner = box.owner;
@@ -338,18 +345,18 @@ class RegistryMatrixTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(RegistryMatrixTest, EveryValueTimesEveryCaseGivesTheOutcomeOfTheRules) {
-  // One cell of each path first, so that what Wine creates once per
-  // process does not count as a leak.
-  RunDirect(dialog::kRegistryReads[0], Cases()[0]);
-  RunModal(dialog::kRegistryReads[0], Cases()[0]);
+  // One cell first, so that what Wine creates once per process does not
+  // count as a leak.
+  RunDirect(*std::make_unique<TSysInfoDlg>(), dialog::kRegistryReads[0], Cases()[0]);
   const int handlesBefore = host::KernelHandleCount();
   const int windowsBefore = host::ThreadWindowCount();
 
   std::printf("%-22s %-33s %-5s %-5s %s\n", "value", "case", "path", "check", "outcome");
   int cells = 0, wrong = 0;
+  auto dlg = std::make_unique<TSysInfoDlg>();
   for (const RegistryRead& read : dialog::kRegistryReads) {
     for (const Case& c : Cases()) {
-      const Observed seen = RunDirect(read, c);
+      const Observed seen = RunDirect(*dlg, read, c);
       const std::string problem = Mismatch(read, c, seen, false);
       PrintCell(read, c, seen, problem, false);
       ++cells;
@@ -361,6 +368,18 @@ TEST_F(RegistryMatrixTest, EveryValueTimesEveryCaseGivesTheOutcomeOfTheRules) {
     }
   }
   std::printf("%d cells, %d wrong\n", cells, wrong);
+  // The restored labels are a new dialog's, so a cell's outcome is the one
+  // a new dialog would give.
+  dlg->RestoreStoredLabels();
+  {
+    const TSysInfoDlg fresh;
+    for (int id = 1; id <= dialog::kControlCount; ++id) {
+      const HWND reused = dlg->Control(id)->Handle(), made = fresh.Control(id)->Handle();
+      EXPECT_EQ(toolkit_test::ShownText(reused), toolkit_test::ShownText(made)) << "control " << id;
+      EXPECT_EQ(::IsWindowVisible(reused), ::IsWindowVisible(made)) << "control " << id;
+    }
+  }
+  dlg.reset();
 
   EXPECT_EQ(host::ThreadWindowCount(), windowsBefore) << "a dialog's windows outlived it";
   const int handlesAfter = host::KernelHandleCount();
@@ -373,10 +392,11 @@ TEST_F(RegistryMatrixTest, EveryValueTimesEveryCaseGivesTheOutcomeOfTheRules) {
 TEST_F(RegistryMatrixTest, TheModalSubsetShowsTheRealErrorBox) {
   const int windowsBefore = host::ThreadWindowCount();
   int cells = 0;
+  auto dlg = std::make_unique<TSysInfoDlg>();
   for (const RegistryRead& read : dialog::kRegistryReads) {
     for (const Case& c : Cases()) {
       if (!InModalSubset(c)) continue;
-      const Observed seen = RunModal(read, c);
+      const Observed seen = RunModal(*dlg, read, c);
       const std::string problem = Mismatch(read, c, seen, true);
       PrintCell(read, c, seen, problem, true);
       ++cells;
@@ -385,6 +405,7 @@ TEST_F(RegistryMatrixTest, TheModalSubsetShowsTheRealErrorBox) {
     }
   }
   std::printf("%d modal cells\n", cells);
+  dlg.reset();
   EXPECT_EQ(host::ThreadWindowCount(), windowsBefore) << "a dialog or box outlived its cell";
 }
 
@@ -412,8 +433,9 @@ TEST_F(RegistryMatrixTest, AValueChangingBetweenSizeAndFetchGivesTheFetchError) 
   std::map<std::string, int> outcomes;
   // The value grew between the size query and the fetch.
   const std::string fetchError = "status " + std::to_string(ERROR_MORE_DATA);
+  TSysInfoDlg dlg;
   for (int pass = 0; pass < 400 && outcomes[fetchError] < 3; ++pass) {
-    TSysInfoDlg dlg;
+    dlg.RestoreStoredLabels();
     std::string outcome;
     try {
       dlg.FormActivate();

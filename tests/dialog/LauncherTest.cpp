@@ -168,10 +168,16 @@ namespace {
 std::atomic<bool> g_twoDialogsSeen{false};
 
 // Runs in the dialog loop of a call that won: looks for a second dialog in
-// the process, then closes its own.
+// the process (other programs on the display may show theirs), then closes
+// its own.
 void CALLBACK LookForASecondDialogAndClose(HWND, UINT, UINT_PTR, DWORD) {
-  const HWND first = ::FindWindowExW(nullptr, nullptr, toolkit::kFormClass, nullptr);
-  if (first && ::FindWindowExW(nullptr, first, toolkit::kFormClass, nullptr)) g_twoDialogsSeen = true;
+  int dialogs = 0;
+  for (HWND form = nullptr; (form = ::FindWindowExW(nullptr, form, toolkit::kFormClass, nullptr));) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(form, &process);
+    dialogs += process == ::GetCurrentProcessId();
+  }
+  if (dialogs > 1) g_twoDialogsSeen = true;
   if (dialog::SysInfoDlg && ::IsWindowVisible(dialog::SysInfoDlg->Handle()))
     dialog::SysInfoDlg->SetModalResult(2);
 }

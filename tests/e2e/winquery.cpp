@@ -2,8 +2,8 @@
 // winquery --clipboard: the clipboard's Unicode text as UTF-8 on stdout,
 // byte for byte (exit status 1 when there is none or it cannot be opened).
 // winquery --set-clipboard TEXT: puts TEXT there (as CF_UNICODETEXT).
-// winquery --hold-clipboard MS: keeps the clipboard open for MS
-// milliseconds, as a busy program would; prints "held" once it has it.
+// winquery --hold-clipboard: keeps the clipboard open, as a busy program
+// would, until its input ends; prints "held" once it has it.
 // Finds the top-level window with that exact caption (in another process)
 // and prints its state, one `key values` line each, for the script to parse:
 //
@@ -112,11 +112,12 @@ int PrintClipboard() {
   return 0;
 }
 
-int HoldClipboard(int milliseconds) {
+int HoldClipboard() {
   if (!OpenClipboard(nullptr)) return 1;
   std::printf("held\n");
   std::fflush(stdout);
-  Sleep(static_cast<DWORD>(milliseconds));
+  while (std::getchar() != EOF) {
+  }
   CloseClipboard();
   return 0;
 }
@@ -128,7 +129,7 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--set-clipboard") == 0) {
     return toolkit::PutClipboardText(nullptr, toolkit::Widen(argv[2], toolkit::TextEncoding::Ansi)) ? 0 : 1;
   }
-  if (argc == 3 && std::strcmp(argv[1], "--hold-clipboard") == 0) return HoldClipboard(std::atoi(argv[2]));
+  if (argc == 2 && std::strcmp(argv[1], "--hold-clipboard") == 0) return HoldClipboard();
   if (argc < 2) {
     std::fprintf(stderr, "usage: winquery TITLE [ID ...]\n");
     return 2;

@@ -13,7 +13,9 @@
 
 namespace gather_test {
 
-constexpr char kScratchPath[] = "Software\\Zentrix\\ScratchHKLM";
+// One tree per process: test programs running side by side never share one.
+inline const std::string kScratchPath =
+    "Software\\Zentrix\\ScratchHKLM\\" + std::to_string(::GetCurrentProcessId());
 
 class ScratchRegistry {
  public:
@@ -83,7 +85,7 @@ class ScratchRegistry {
 
   static void Remove() {
     Unlock(HKEY_CURRENT_USER, kScratchPath);
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, kScratchPath);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kScratchPath.c_str());
   }
 
   shared::ScopedKey root_;
