@@ -122,6 +122,17 @@ int HoldClipboard() {
   return 0;
 }
 
+// Tests run side by side, and another program may hold a hidden window of
+// the same title (a dialog built but never shown): the shown one is meant.
+HWND VisibleWindowTitled(const std::wstring& title) {
+  HWND first = nullptr;
+  for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, nullptr, title.c_str()));) {
+    if (IsWindowVisible(window)) return window;
+    if (!first) first = window;
+  }
+  return first;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -134,7 +145,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: winquery TITLE [ID ...]\n");
     return 2;
   }
-  const HWND window = FindWindowW(nullptr, toolkit::Widen(argv[1], toolkit::TextEncoding::Ansi).c_str());
+  const HWND window = VisibleWindowTitled(toolkit::Widen(argv[1], toolkit::TextEncoding::Ansi));
   if (!window) {
     std::printf("window none\n");
     return 1;
