@@ -6,7 +6,8 @@
 // compared with what a real dialog shows; the matrix is printed, one line
 // per cell. Most cells call the activation handler directly; a subset runs
 // the dialog modally, so the error box is the real one. One dialog serves
-// every cell of a path, its labels back at their stored texts before each.
+// every direct cell, its labels back at their stored texts before each; each
+// modal cell shows a new dialog, as Execute does.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -243,13 +244,14 @@ Observed RunDirect(TSysInfoDlg& dlg, const RegistryRead& read, const Case& c) {
   return seen;
 }
 
-// The dialog shown modally again, the activation pass running as it shows.
-Observed RunModal(TSysInfoDlg& dlg, const RegistryRead& read, const Case& c) {
+// A new dialog shown modally, as Execute shows it: the activation pass runs
+// as it shows.
+Observed RunModal(const RegistryRead& read, const Case& c) {
   Observed seen;
   gather_test::ScratchRegistry scratch;
   seen.setupProblem = Populate(scratch, read, c);
   gather_test::fake.nineX = read.kind == ReadKind::Text9x;
-  dlg.RestoreStoredLabels();
+  TSysInfoDlg dlg;
   seen.dialog = dlg.Handle();
   host::SeenMessageBox box;
   // The box, if any, is up before the first tick: the pass runs as the
@@ -392,11 +394,10 @@ TEST_F(RegistryMatrixTest, EveryValueTimesEveryCaseGivesTheOutcomeOfTheRules) {
 TEST_F(RegistryMatrixTest, TheModalSubsetShowsTheRealErrorBox) {
   const int windowsBefore = host::ThreadWindowCount();
   int cells = 0;
-  auto dlg = std::make_unique<TSysInfoDlg>();
   for (const RegistryRead& read : dialog::kRegistryReads) {
     for (const Case& c : Cases()) {
       if (!InModalSubset(c)) continue;
-      const Observed seen = RunModal(*dlg, read, c);
+      const Observed seen = RunModal(read, c);
       const std::string problem = Mismatch(read, c, seen, true);
       PrintCell(read, c, seen, problem, true);
       ++cells;
@@ -405,7 +406,6 @@ TEST_F(RegistryMatrixTest, TheModalSubsetShowsTheRealErrorBox) {
     }
   }
   std::printf("%d modal cells\n", cells);
-  dlg.reset();
   EXPECT_EQ(host::ThreadWindowCount(), windowsBefore) << "a dialog or box outlived its cell";
 }
 
