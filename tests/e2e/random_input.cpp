@@ -4,16 +4,17 @@
 // sends a burst of input through the system's input queue (SendInput), then
 // brings the dialog back in front, leaves any menu with Esc and ends the
 // dialog with OK or the close box (in turn). The entry must return 0 each
-// time, and windows, kernel handles and GDI objects must not grow over the
-// second half of the rounds. A warm-up round and the reported shape (a key
-// with Alt, a letter, a right click, two left clicks) come first.
+// time, and windows, kernel handles and GDI objects must not go on growing
+// over the second half of the rounds. A warm-up round and the menu-key
+// shape (a key with Alt, a letter, a right click, two left clicks) come
+// first.
 //
 //   random_input [LIB] [--seed N] [--rounds N] [--events N] [--bare]
 //                [--sweep] [--only ROUND] [--verbose]
 //
 // --bare runs the same input over the same dialog written directly against
 // Win32 (bench/BareDialog), to tell the system's behaviour from the library's;
-// --sweep gives the reported shape every way instead of random bursts. A
+// --sweep gives the menu-key shape every way instead of random bursts. A
 // failing round prints its seed, its number and its events; --only replays it.
 #include <windows.h>
 
@@ -103,7 +104,7 @@ std::string Describe(const Event& event) {
   return text;
 }
 
-// Keys count for half: the reported fault began with a system-menu key.
+// Keys count for half: menus are entered from the keyboard.
 std::vector<Event> RandomBurst(std::mt19937& random, int count) {
   std::vector<Event> burst;
   for (int i = 0; i < count; ++i) {
@@ -139,7 +140,7 @@ const std::vector<Event> kWarmUp = {KeyEvent("Alt+Space"),
                                     KeyEvent("F10"),
                                     KeyEvent("Esc")};
 
-// The reported shape, every way: a key with Alt, a letter, a right click,
+// The menu-key shape, every way: a key with Alt, a letter, a right click,
 // two left clicks.
 std::vector<std::vector<Event>> Sweep() {
   const char* alts[] = {"Alt+Space", "Alt+M", "Alt", "F10", "Alt+S"};
@@ -384,25 +385,38 @@ void PrintFailure(const std::string& round, const std::string& failure, const st
   std::fflush(stdout);
 }
 
+// The entry never returns: nothing more can run in this process.
+[[noreturn]] void Abandon(const std::string& round, const std::string& failure,
+                          const std::vector<Event>& burst) {
+  PrintFailure(round, failure, burst);
+  ::TerminateProcess(::GetCurrentProcess(), 1);
+  for (;;) ::Sleep(INFINITE);
+}
+
 std::string Drive(Target& target, const std::vector<Event>& burst, bool byCloseBox,
                   const std::string& round) {
   const DWORD start = ::GetTickCount();
-  while (!(target.dialog = host::NewWindowOf(target.threadId, {target.owner})) ||
-         ::GetForegroundWindow() != target.dialog) {
-    if (::WaitForSingleObject(target.returned, 10) == WAIT_OBJECT_0) return "the entry returned at once";
-    if (::GetTickCount() - start > 10000) return "no active dialog within 10 s";
+  while (!(target.dialog = host::NewWindowOf(target.threadId, {target.owner}))) {
+    if (::WaitForSingleObject(target.returned, 10) == WAIT_OBJECT_0)
+      return "the entry returned without a dialog";
+    if (::GetTickCount() - start > 10000) Abandon(round, "no dialog within 10 s", burst);
   }
+  // Shown while another program is in front (the desktop clicked last
+  // round), it is not activated; the user clicks it first.
+  ::SetForegroundWindow(target.dialog);
   Settle();
   for (const Event& event : burst) {
-    if (!::IsWindowVisible(target.dialog)) return {};  // ended by the burst itself (Alt+Space, C)
+    if (!::IsWindowVisible(target.dialog)) break;  // ended by the burst itself (Alt+Space, C)
     Play(target, event);
     const bool settled = Settle();
     if (g_verbose)
       std::printf("     %-40s %s %s\n", Describe(event).c_str(), settled ? "taken" : "not taken",
                   ThreadState(target.threadId).c_str());
   }
-  if (!::IsWindowVisible(target.dialog))
-    return Ended(target) ? "" : "the dialog hid but the entry did not return";
+  if (!::IsWindowVisible(target.dialog)) {
+    if (!Ended(target)) Abandon(round, "the dialog hid but the entry did not return", burst);
+    return {};
+  }
   // Back in front, as a user would click it after clicking the desktop; then
   // Esc out of a submenu, its menu and a box the system menu opened (Wine's
   // own "About Wine").
@@ -428,10 +442,7 @@ std::string Drive(Target& target, const std::vector<Event>& burst, bool byCloseB
   if (Ended(target)) return failure + "; a posted WM_NULL then did";
   ClickAt(CloseBox(target.dialog));  // the other way, once more
   if (Ended(target)) return failure + "; the close box then did";
-  // The entry never returns: nothing more can run in this process.
-  PrintFailure(round, failure + "; nothing ends it", burst);
-  ::TerminateProcess(::GetCurrentProcess(), 1);
-  return failure;
+  Abandon(round, failure + "; nothing ends it", burst);
 }
 
 //--- rounds on the main thread
@@ -453,6 +464,7 @@ LRESULT CALLBACK OwnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 int Main(const Run& run) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);  // a round that never ends still shows what came before
   host::PlugInLibrary library;
   host::PlugInEntries entries;
   std::string error;
@@ -466,10 +478,10 @@ int Main(const Run& run) {
   ::SetForegroundWindow(owner.Handle());
   g_marker = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
   const HHOOK hook = ::SetWindowsHookExW(WH_GETMESSAGE, MarkerHook, nullptr, ::GetCurrentThreadId());
-  std::printf("seed %u, %d rounds of %d events%s (after a warm-up and the reported shape)\n", run.seed,
+  std::printf("seed %u, %d rounds of %d events%s (after a warm-up and the menu-key shape)\n", run.seed,
               run.rounds, run.events, run.bare ? ", bare Win32 dialog" : "");
-  // The warm-up, the reported shape once for each key with Alt, then the
-  // random bursts (or the reported shape every way).
+  // The warm-up, the menu-key shape once for each key with Alt, then the
+  // random bursts (or the menu-key shape every way).
   std::vector<std::vector<Event>> plan = {kWarmUp};
   const std::vector<std::vector<Event>> sweep = Sweep();
   for (size_t i = 3; i < sweep.size(); i += sweep.size() / 5) plan.push_back(sweep[i]);
@@ -477,7 +489,7 @@ int Main(const Run& run) {
   for (int i = 0; i < run.rounds; ++i)
     plan.push_back(run.sweep ? sweep[i % sweep.size()] : RandomBurst(random, run.events));
   int failures = 0;
-  host::ProcessCounters half{};
+  host::ProcessCounters half{}, threeQuarters{};
   const DWORD start = ::GetTickCount();
   for (int round = 0; round < static_cast<int>(plan.size()); ++round) {
     const std::vector<Event>& burst = plan[static_cast<size_t>(round)];
@@ -512,18 +524,28 @@ int Main(const Run& run) {
       std::printf("     round %d: windows %ld, kernel handles %ld, GDI objects %ld\n", round, now.allWindows,
                   now.kernelHandles, now.gdiObjects);
     }
-    // From the middle on: what the system makes on first use and keeps
-    // (menus, the About box, caches) is made by then.
-    if (round == static_cast<int>(plan.size()) / 2) half = host::SampleCounters();
+    // At the half and at three quarters: the system makes some objects on
+    // first use and keeps them (caches, the About box's), which shows as one
+    // step; a leak goes on growing.
+    const int size = static_cast<int>(plan.size());
+    if (round == size / 2) half = host::SampleCounters();
+    if (round == size * 3 / 4) threeQuarters = host::SampleCounters();
   }
   const host::ProcessCounters last = host::SampleCounters();
   ::UnhookWindowsHookEx(hook);
-  std::printf("windows %ld -> %ld, kernel handles %ld -> %ld, GDI objects %ld -> %ld (halfway, at the end)\n",
-              half.allWindows, last.allWindows, half.kernelHandles, last.kernelHandles, half.gdiObjects,
-              last.gdiObjects);
-  if (run.only < 0 && (last.allWindows > half.allWindows || last.kernelHandles > half.kernelHandles ||
-                       last.gdiObjects > half.gdiObjects)) {
-    std::printf("FAIL windows, handles or GDI objects grew\n");
+  std::printf(
+      "windows %ld, %ld, %ld; kernel handles %ld, %ld, %ld; GDI objects %ld, %ld, %ld "
+      "(at the half, three quarters, the end)\n",
+      half.allWindows, threeQuarters.allWindows, last.allWindows, half.kernelHandles,
+      threeQuarters.kernelHandles, last.kernelHandles, half.gdiObjects, threeQuarters.gdiObjects,
+      last.gdiObjects);
+  auto grows = [&](long host::ProcessCounters::*count) {
+    return threeQuarters.*count > half.*count && last.*count > threeQuarters.*count;
+  };
+  if (run.only < 0 &&
+      (grows(&host::ProcessCounters::allWindows) || grows(&host::ProcessCounters::kernelHandles) ||
+       grows(&host::ProcessCounters::gdiObjects))) {
+    std::printf("FAIL windows, handles or GDI objects went on growing\n");
     ++failures;
   }
   std::printf("%s: %d of %d rounds failed, %.1f s\n", failures ? "FAIL" : "PASS", failures,
