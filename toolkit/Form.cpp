@@ -70,6 +70,15 @@ TControl* TForm::FindControl(int id) const {
   return nullptr;
 }
 
+void TForm::SetModalResult(int result) {
+  modalResult_ = result;
+  // The modal loop looks at the result when GetMessage returns. A result set
+  // inside GetMessage (a close sent from another thread, the window
+  // destroyed by one) would wait there for the user's next input: posted, a
+  // message wakes it, as the system's own dialogs do when they end.
+  if (modal_ && result != 0) ::PostThreadMessageW(modalThread_, WM_NULL, 0, 0);
+}
+
 void TForm::DoCreate() {
   if (onCreate) Application->RunEvent(handle_, onCreate);
 }
@@ -151,7 +160,7 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // The close box ends a modal showing as Cancel; the window itself stays
       // for its owner to destroy.
       if (modal_) {
-        modalResult_ = kModalResultCancel;
+        SetModalResult(kModalResultCancel);
       } else {
         ::ShowWindow(handle_, SW_HIDE);
       }
@@ -167,7 +176,7 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // are gone already.
       for (const auto& control : controls_) control->ForgetHandle();
       ::SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
-      if (modal_) modalResult_ = kModalResultCancel;
+      if (modal_) SetModalResult(kModalResultCancel);
       handle_ = nullptr;
       break;
   }

@@ -67,7 +67,8 @@ class TForm {
   // result is set, hides; returns the modal result. The close box gives 2.
   int ShowModal();
   int ModalResult() const { return modalResult_; }
-  void SetModalResult(int result) { modalResult_ = result; }
+  // Ends a modal showing when not 0, whatever the thread is doing.
+  void SetModalResult(int result);
 
   // Tab, Enter, Escape and the copy keys for a key message aimed inside
   // this form.
@@ -95,6 +96,7 @@ class TForm {
   HWND lastFocus_ = nullptr;
   int modalResult_ = 0;
   bool modal_ = false;
+  DWORD modalThread_ = 0;
   bool activatedThisShowing_ = false;
 };
 

@@ -50,6 +50,7 @@ int TForm::ShowModal() {
   lastFocus_ = nullptr;
   activatedThisShowing_ = false;
   modal_ = true;
+  modalThread_ = ::GetCurrentThreadId();
   bool stillActive = false;
   {
     TDisabledThreadWindows disabled(handle_);
