@@ -13,10 +13,6 @@ TSysInfoDlg* SysInfoDlg = nullptr;
 
 namespace {
 
-toolkit::TextEncoding EncodingOf(const ControlLayout& row) {
-  return (row.flags & kUtf8) ? toolkit::TextEncoding::Utf8 : toolkit::TextEncoding::Ansi;
-}
-
 const ControlLayout& Row(ControlId id) { return kSysDlgLayout[id - 1]; }
 
 }  // namespace

@@ -55,9 +55,7 @@ std::span<const toolkit::DesignText> FittedLabelTexts() {
         return std::strcmp(text.text, row.text) == 0;
       };
       if (std::none_of(found.begin(), found.end(), same))
-        found.push_back({row.text,
-                         (row.flags & kUtf8) ? toolkit::TextEncoding::Utf8 : toolkit::TextEncoding::Ansi,
-                         row.width});
+        found.push_back({row.text, EncodingOf(row), row.width});
     }
     return found;
   }();

@@ -33,6 +33,10 @@ struct ControlLayout {
 
 extern const ControlLayout kSysDlgLayout[kControlCount];
 
+inline toolkit::TextEncoding EncodingOf(const ControlLayout& row) {
+  return (row.flags & kUtf8) ? toolkit::TextEncoding::Utf8 : toolkit::TextEncoding::Ansi;
+}
+
 // The self-sizing labels' stored texts, each once, with their stored widths:
 // a stored width is the text's width in the design font, and the form keeps
 // that much room for each at any scale.
