@@ -22,20 +22,18 @@ bool IsScaledFontHeight(int characterHeight, int screenDpi) {
 LayoutScale LayoutScaleFor(int lineHeight, std::span<const TextGrowth> texts) {
   LayoutScale scale;
   if (lineHeight > 0 && lineHeight != kDesignLineHeight) scale.y = {lineHeight, kDesignLineHeight};
-  if (texts.empty()) {
-    scale.x = scale.y;
-    return scale;
-  }
-  bool first = true;
+  bool measured = false;
   for (const TextGrowth& text : texts) {
     if (text.measured <= 0 || text.design <= 0) continue;
     // measured / design > numerator / denominator, without division.
-    if (first || static_cast<long long>(text.measured) * scale.x.denominator >
-                     static_cast<long long>(scale.x.numerator) * text.design) {
+    if (!measured || static_cast<long long>(text.measured) * scale.x.denominator >
+                         static_cast<long long>(scale.x.numerator) * text.design) {
       scale.x = {text.measured, text.design};
-      first = false;
+      measured = true;
     }
   }
+  // Without a text measured, horizontally like vertically.
+  if (!measured) scale.x = scale.y;
   return scale;
 }
 

@@ -45,7 +45,7 @@ bool IsScaledFontHeight(int characterHeight, int screenDpi);
 // texts: text widths do not grow with the line height (a bitmap face's
 // letters widen in steps), and the design leaves as little as a pixel between
 // a prompt and its value, so each text gets at least the room it had in the
-// design. Without texts, horizontally like vertically.
+// design. Without a text measured, horizontally like vertically.
 LayoutScale LayoutScaleFor(int lineHeight, std::span<const TextGrowth> texts = {});
 RECT ScaleBounds(const LayoutScale& scale, int x, int y, int width, int height);
 // Top left corner that centres a window of the given outer size on a screen.
