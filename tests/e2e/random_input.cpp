@@ -377,7 +377,6 @@ std::string ThreadState(DWORD threadId) {
   return state;
 }
 
-// Runs the burst, then ends the dialog; the failure, or empty.
 void PrintFailure(const std::string& round, const std::string& failure, const std::vector<Event>& burst) {
   std::printf("FAIL %s: %s\n     events:", round.c_str(), failure.c_str());
   for (const Event& event : burst) std::printf(" [%s]", Describe(event).c_str());
@@ -393,6 +392,7 @@ void PrintFailure(const std::string& round, const std::string& failure, const st
   for (;;) ::Sleep(INFINITE);
 }
 
+// Runs the burst, then ends the dialog; the failure, or empty.
 std::string Drive(Target& target, const std::vector<Event>& burst, bool byCloseBox,
                   const std::string& round) {
   const DWORD start = ::GetTickCount();
