@@ -165,6 +165,15 @@ void TForm::ChangeDensity(int dpi, const RECT& suggested) {
   const SIZE size = WindowSize(metrics.scale, WindowDensity(handle_));
   ::SetWindowPos(handle_, nullptr, suggested.left, suggested.top, size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+  // A per-monitor (v1) window's frame stays at the system's density whatever
+  // the window's: the client area is what the layout needs.
+  const RECT wanted = ScaleBounds(metrics.scale, 0, 0, layoutClient_.cx, layoutClient_.cy);
+  RECT client{};
+  ::GetClientRect(handle_, &client);
+  if (client.right != wanted.right || client.bottom != wanted.bottom) {
+    ::SetWindowPos(handle_, nullptr, 0, 0, size.cx + wanted.right - client.right,
+                   size.cy + wanted.bottom - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 LRESULT CALLBACK TForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
