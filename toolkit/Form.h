@@ -63,8 +63,9 @@ class TForm {
   // Ctrl+C or Ctrl+Insert anywhere in the form; the key goes no further.
   std::function<void()> onCopy;
 
-  // Places (FormPlacement), shows, raises onActivate, runs the modal loop until a modal
-  // result is set, hides; returns the modal result. The close box gives 2.
+  // Places (FormPlacement), shows, raises onActivate, runs the modal loop
+  // until a modal result is set, hides; returns the modal result. The close
+  // box gives 2.
   int ShowModal();
   int ModalResult() const { return modalResult_; }
   // Ends a modal showing when not 0, whatever the thread is doing.
