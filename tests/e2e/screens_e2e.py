@@ -39,25 +39,6 @@ CASES = {
 }
 
 
-def set_registry_value(path, section, line):
-    """Sets one value ("name"=data) in a Wine registry file's section."""
-    name = line.split("=", 1)[0]
-    with open(path, encoding="utf-8") as f:
-        text = f.read()
-    header = "\n[" + section.replace("\\", "\\\\") + "]"
-    at = text.find(header + " ")
-    if at < 0:
-        text += header + " 0\n" + line + "\n"
-    else:
-        start = text.index("\n", at + 1) + 1
-        end = text.find("\n[", start)
-        end = len(text) if end < 0 else end
-        body = [l for l in text[start:end].split("\n") if not l.startswith(name + "=")]
-        text = text[:start] + line + "\n" + "\n".join(body) + text[end:]
-    with open(path, "w", encoding="utf-8") as f:
-        f.write(text)
-
-
 def make_prefix(shared, prefix, dpi):
     shutil.rmtree(prefix, ignore_errors=True)
     os.makedirs(os.path.join(prefix, "dosdevices"))
@@ -66,10 +47,11 @@ def make_prefix(shared, prefix, dpi):
     os.symlink(os.path.join(shared, "drive_c"), os.path.join(prefix, "drive_c"))
     os.symlink("../drive_c", os.path.join(prefix, "dosdevices", "c:"))
     os.symlink("/", os.path.join(prefix, "dosdevices", "z:"))
-    user = os.path.join(prefix, "user.reg")
-    set_registry_value(user, "Control Panel\\Desktop", '"LogPixels"=dword:%08x' % dpi)
-    # Xinerama's heads as the monitors, not XRandR's one output of Xephyr.
-    set_registry_value(user, "Software\\Wine\\X11 Driver", '"UseXRandR"="N"')
+    # A key met again further down the file takes the values given there.
+    # UseXRandR=N: Xinerama's heads as the monitors, not Xephyr's one output.
+    with open(os.path.join(prefix, "user.reg"), "a", encoding="utf-8") as user:
+        user.write('\n[Control Panel\\\\Desktop] 0\n"LogPixels"=dword:%08x\n'
+                   '\n[Software\\\\Wine\\\\X11 Driver] 0\n"UseXRandR"="N"\n' % dpi)
 
 
 def start_server(command, env=None):
@@ -103,6 +85,7 @@ def run(case, build, out):
     env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
     try:
         if case == "taskbar":
+            # -noreset: the root's properties outlive xprop, its only client.
             xvfb, display = start_server(["Xvfb", "-screen", "0", setup["screen"] + "x24", "-noreset",
                                           "-nolisten", "tcp"])
             servers.append(xvfb)
@@ -132,6 +115,11 @@ def run(case, build, out):
             check(screen == (0, 0, 800, 600) and every == (-1920, 0, 800, 1080),
                   "Wine made the 800x600 screen, right of the other, the primary one: %s of %s" % (screen, every))
         left, top, right, bottom = dialog
+        centred_left = screen[0] + int((screen[2] - screen[0] - (right - left)) / 2)
+        centred_top = screen[1] + int((screen[3] - screen[1] - (bottom - top)) / 2)
+        check(not (work[0] <= centred_left and centred_left + right - left <= work[2] and work[1] <= centred_top
+                   and centred_top + bottom - top <= work[3]),
+              "centred, the dialog (%dx%d) would not lie inside the work area" % (right - left, bottom - top))
         check(work[0] <= left < work[2] and work[1] <= top < work[3],
               "the dialog's top left corner (%d,%d) is inside the work area" % (left, top))
         fits = right - left <= work[2] - work[0] and bottom - top <= work[3] - work[1]
