@@ -96,6 +96,14 @@ void DialogPrinter::PrintDialog() {
   Line("dialog client " + std::to_string(at.clientSize.cx) + "x" + std::to_string(at.clientSize.cy) +
        " at (" + std::to_string(at.clientOrigin.x) + "," + std::to_string(at.clientOrigin.y) + ")");
   Line("dialog window " + Box(at.outer));
+  MONITORINFO primary{};
+  primary.cbSize = sizeof primary;
+  if (GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary))
+    Line("primary screen " + Box(primary.rcMonitor) + ", work area " + Box(primary.rcWork) +
+         ", all screens " +
+         Box({GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+              GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+              GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)}));
   const GUITHREADINFO gui = GuiThreadOf(threadId_);
   Line("dialog active " + YesNo(gui.hwndActive == dialog_) + ", focus on " + Describe(gui.hwndFocus));
   Line("host window enabled " + YesNo(IsWindowEnabled(owner_) != FALSE));

@@ -18,7 +18,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   mingw-w64-i686-dev cmake make wine wine32:i386 wine64 xvfb xauth xdotool
   imagemagick googletest nlohmann-json3-dev python3 clang-format fonts-wine
-  locales fonts-wqy-microhei
+  locales fonts-wqy-microhei x11-utils xserver-xephyr
 )
 
 missing=()

@@ -26,16 +26,22 @@ HINSTANCE ToolkitModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
 
 TControl::~TControl() { DestroyHandle(); }
 
+namespace {
+
+HFONT FontOf(HWND window) { return reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)); }
+
+}  // namespace
+
 void TControl::CreateHandle(const WindowArgs& args) {
   TActCtxScope context;
   const TBoxArgs& box = args.box;
+  layout_ = box;
   // Every control shows its form's font, which parents hand down on request,
   // and is laid out at the scale that goes with it.
-  const auto font = static_cast<WPARAM>(::SendMessageW(box.parent, WM_GETFONT, 0, 0));
-  const RECT bounds =
-      args.scaled ? RECT{box.x, box.y, box.x + box.w, box.y + box.h}
-                  : ScaleBounds(LayoutScaleOf(reinterpret_cast<HFONT>(font)), box.x, box.y, box.w, box.h);
+  const HFONT font = FontOf(box.parent);
   const std::wstring text = Widen(args.text, args.encoding);
+  const RECT bounds =
+      args.scaled ? RECT{box.x, box.y, box.x + box.w, box.y + box.h} : LayoutBounds(font, text);
   const DWORD style = WS_CHILD | args.style | (box.visible ? WS_VISIBLE : 0);
   handle_ =
       ::CreateWindowExW(args.exStyle, args.className, text.c_str(), style, bounds.left, bounds.top,
@@ -45,7 +51,19 @@ void TControl::CreateHandle(const WindowArgs& args) {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "CreateWindowEx");
   }
   ControlsByWindow()[handle_] = this;
-  ::SendMessageW(handle_, WM_SETFONT, font, FALSE);
+  ::SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
+RECT TControl::LayoutBounds(HFONT font, const std::wstring&) const {
+  return ScaleBounds(LayoutScaleOf(font), layout_.x, layout_.y, layout_.w, layout_.h);
+}
+
+void TControl::Relayout() {
+  const HFONT font = FontOf(::GetParent(handle_));
+  ::SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  const RECT bounds = LayoutBounds(font, WindowTextW(handle_));
+  ::SetWindowPos(handle_, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
+                 bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TControl::DestroyHandle() {

@@ -45,6 +45,10 @@ class TControl {
   // windows the control owns inside it, without a window call.
   virtual void ForgetHandle();
 
+  // The form's density changed: takes the font its parent now hands down
+  // and goes where a control made in that font would go.
+  virtual void Relayout();
+
   // A key pressed while the focus is on this control or inside it; true when
   // the control used it up. Called before the form's own Tab/Enter/Escape.
   virtual bool OnDialogKey(WPARAM key) {
@@ -69,6 +73,10 @@ class TControl {
   };
   // Creates the window; throws std::system_error when it cannot.
   void CreateHandle(const WindowArgs& args);
+  // Where the control goes in its parent's client area in `font`, the
+  // parent's, showing `text`: its layout box at the font's scale. The one
+  // rule for making and for Relayout.
+  virtual RECT LayoutBounds(HFONT font, const std::wstring& text) const;
   // Sets the window text, given as the window holds it (Widen); false when
   // the window already shows that text.
   bool ReplaceText(const std::wstring& text);
@@ -77,6 +85,7 @@ class TControl {
 
  private:
   HWND handle_ = nullptr;
+  TBoxArgs layout_;  // layout pixels
 };
 
 // Called by every toolkit window procedure for the three reflected messages.

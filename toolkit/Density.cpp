@@ -11,9 +11,13 @@ struct AwarenessCalls {
   using ThreadContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)();
   using AwarenessFn = DPI_AWARENESS(WINAPI*)(DPI_AWARENESS_CONTEXT);
   using SystemDpiFn = UINT(WINAPI*)();
+  using WindowDpiFn = UINT(WINAPI*)(HWND);
+  using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
   ThreadContextFn threadContext = nullptr;
   AwarenessFn awareness = nullptr;
   SystemDpiFn systemDpi = nullptr;
+  WindowDpiFn windowDpi = nullptr;
+  AdjustForDpiFn adjustForDpi = nullptr;
 };
 
 template <typename Fn>
@@ -29,6 +33,8 @@ const AwarenessCalls& Calls() {
     found.threadContext = LookUp<AwarenessCalls::ThreadContextFn>(user, "GetThreadDpiAwarenessContext");
     found.awareness = LookUp<AwarenessCalls::AwarenessFn>(user, "GetAwarenessFromDpiAwarenessContext");
     found.systemDpi = LookUp<AwarenessCalls::SystemDpiFn>(user, "GetDpiForSystem");
+    found.windowDpi = LookUp<AwarenessCalls::WindowDpiFn>(user, "GetDpiForWindow");
+    found.adjustForDpi = LookUp<AwarenessCalls::AdjustForDpiFn>(user, "AdjustWindowRectExForDpi");
     return found;
   }();
   return calls;
@@ -53,6 +59,18 @@ int PrimaryScreenDensity(HMODULE shellScaling) {
 }  // namespace
 
 bool HasThreadDpiAwareness() noexcept { return Calls().threadContext && Calls().awareness; }
+
+int WindowDensity(HWND window) noexcept {
+  return Calls().windowDpi ? static_cast<int>(Calls().windowDpi(window)) : 0;
+}
+
+void AdjustWindowRectForDensity(RECT& rect, DWORD style, DWORD exStyle, int dpi) noexcept {
+  if (dpi > 0 && Calls().adjustForDpi) {
+    Calls().adjustForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi));
+  } else {
+    ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+  }
+}
 
 int FormDensity(HMODULE shellScaling) noexcept {
   const AwarenessCalls& calls = Calls();

@@ -19,4 +19,11 @@ int FormDensity(HMODULE shellScaling) noexcept;
 // shcore.dll for FormDensity.
 bool HasThreadDpiAwareness() noexcept;
 
+// The density `window` is drawn at, its frame included; 0 where the system
+// cannot tell (before Windows 10 1607).
+int WindowDensity(HWND window) noexcept;
+// AdjustWindowRectEx (no menu) with the frame at `dpi`; with the calling
+// thread's metrics where `dpi` is 0 or the system has no such call.
+void AdjustWindowRectForDensity(RECT& rect, DWORD style, DWORD exStyle, int dpi) noexcept;
+
 }  // namespace toolkit

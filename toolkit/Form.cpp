@@ -4,6 +4,7 @@
 
 #include "toolkit/ActCtx.h"
 #include "toolkit/Application.h"
+#include "toolkit/Density.h"
 #include "toolkit/FormSupport.h"
 #include "toolkit/PageControl.h"
 #include "toolkit/WindowClass.h"
@@ -15,13 +16,26 @@ constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDRE
 // The modal frame keeps the icon out of the title bar; no minimise, maximise
 // or help box is asked for.
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE, Windows 10 1703
 
-// Each query of a screen metric costs Wine three server requests.
-SIZE ScreenSize() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
+// The primary screen and its work area (the screen less the taskbar and
+// application bars), as this thread sees them. Read once per form: each
+// query of a screen costs Wine server requests.
+void ReadPrimaryScreen(RECT& screen, RECT& work) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (::GetMonitorInfoW(::MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) {
+    screen = info.rcMonitor;
+    work = info.rcWork;
+  } else {
+    screen = work = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  }
+}
 
 }  // namespace
 
-TForm::TForm(const Args& args) {
+TForm::TForm(const Args& args)
+    : layoutClient_{args.clientWidth, args.clientHeight}, designTexts_(args.designTexts) {
   // What only forms need is made by the first form, not at load.
   if (const DWORD error = PrepareForms()) {
     throw std::system_error(static_cast<int>(error), std::system_category(), "PrepareForms");
@@ -29,21 +43,18 @@ TForm::TForm(const Args& args) {
   TActCtxScope context;
   // For this call's thread and screen: a host may call from threads of
   // different DPI awareness.
-  const FormMetrics& metrics = CurrentFormMetrics(args.designTexts);
+  const FormMetrics& metrics = CurrentFormMetrics(designTexts_);
   font_ = metrics.font;
-  const RECT client = ScaleBounds(metrics.scale, 0, 0, args.clientWidth, args.clientHeight);
-  RECT outer = client;
-  ::AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle);
   // A window of another thread cannot own the form without tying this
   // thread's input to that thread's (see OwnerOnThisThread).
   const HWND owner = OwnerOnThisThread(Application->Handle());
   Application->SetKeyFilter(HandleFormKey);
   const std::wstring caption = Widen(args.caption, args.encoding);
   // Made where showing it will put it, so that it need not move then.
-  const SIZE size{outer.right - outer.left, outer.bottom - outer.top};
-  screen_ = ScreenSize();
-  const POINT origin = CentredOrigin(screen_, size);
-  ::CreateWindowExW(kFormExStyle, kFormClass, caption.c_str(), kFormStyle, origin.x, origin.y, size.cx,
+  const SIZE size = WindowSize(metrics.scale, 0);
+  ReadPrimaryScreen(screen_, work_);
+  const RECT placed = FormPlacement(screen_, work_, size);
+  ::CreateWindowExW(kFormExStyle, kFormClass, caption.c_str(), kFormStyle, placed.left, placed.top, size.cx,
                     size.cy, owner, nullptr, ToolkitModule(), this);
   if (!handle_) {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "CreateWindowEx");
@@ -59,6 +70,12 @@ TForm::~TForm() {
   // several server requests); the controls then only forget their handles.
   if (handle_) ::DestroyWindow(handle_);
   while (!controls_.empty()) controls_.pop_back();
+}
+
+SIZE TForm::WindowSize(const LayoutScale& scale, int frameDpi) const {
+  RECT outer = ScaleBounds(scale, 0, 0, layoutClient_.cx, layoutClient_.cy);
+  AdjustWindowRectForDensity(outer, kFormStyle, kFormExStyle, frameDpi);
+  return {outer.right - outer.left, outer.bottom - outer.top};
 }
 
 void TForm::SetCaption(const char* caption, TextEncoding encoding) { SetText(handle_, caption, encoding); }
@@ -122,14 +139,41 @@ TForm* TForm::FromWindow(HWND window) {
   return reinterpret_cast<TForm*>(::GetWindowLongPtrW(root, GWLP_USERDATA));
 }
 
-void TForm::Centre() {
+void TForm::Place() {
   RECT outer;
   ::GetWindowRect(handle_, &outer);
   // On the screen as it was when the form was made, which is shown right
-  // after; made centred, it moves only when its size has changed since.
-  const POINT origin = CentredOrigin(screen_, {outer.right - outer.left, outer.bottom - outer.top});
-  if (origin.x == outer.left && origin.y == outer.top) return;
-  ::SetWindowPos(handle_, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // after; made in place, it moves only when its size has changed since.
+  const RECT placed = FormPlacement(screen_, work_, {outer.right - outer.left, outer.bottom - outer.top});
+  if (placed.left == outer.left && placed.top == outer.top) return;
+  ::SetWindowPos(handle_, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::ChangeDensity(int dpi, const RECT& suggested) {
+  // The font and scale a form made at this density gets, and each control
+  // laid out by the rule it was made by, parents first (the order they were
+  // made in).
+  const FormMetrics& metrics = FormMetricsAt(dpi, designTexts_);
+  if (metrics.font != font_) {
+    font_ = metrics.font;
+    for (const auto& control : controls_) control->Relayout();
+    ::RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
+  // The suggested rectangle's corner; its size is the system's guess at the
+  // form's (exact where WM_GETDPISCALEDSIZE was asked). The frame is the
+  // one the system now draws.
+  const SIZE size = WindowSize(metrics.scale, WindowDensity(handle_));
+  ::SetWindowPos(handle_, nullptr, suggested.left, suggested.top, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  // A per-monitor (v1) window's frame stays at the system's density whatever
+  // the window's: the client area is what the layout needs.
+  const RECT wanted = ScaleBounds(metrics.scale, 0, 0, layoutClient_.cx, layoutClient_.cy);
+  RECT client{};
+  ::GetClientRect(handle_, &client);
+  if (client.right != wanted.right || client.bottom != wanted.bottom) {
+    ::SetWindowPos(handle_, nullptr, 0, 0, size.cx + wanted.right - client.right,
+                   size.cy + wanted.bottom - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 LRESULT CALLBACK TForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -156,6 +200,15 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       OnActivateMessage(wParam);
       return 0;
+    case WM_DPICHANGED:
+      ChangeDensity(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    case kGetDpiScaledSize:
+      // Asked before WM_DPICHANGED (Windows 10 1703 and later): the size the
+      // form takes there, so that the suggested rectangle has it.
+      *reinterpret_cast<SIZE*>(lParam) =
+          WindowSize(FormMetricsAt(static_cast<int>(wParam), designTexts_).scale, static_cast<int>(wParam));
+      return TRUE;
     case WM_CLOSE:
       // The close box ends a modal showing as Cancel; the window itself stays
       // for its owner to destroy.

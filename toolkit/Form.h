@@ -63,8 +63,9 @@ class TForm {
   // Ctrl+C or Ctrl+Insert anywhere in the form; the key goes no further.
   std::function<void()> onCopy;
 
-  // Centres, shows, raises onActivate, runs the modal loop until a modal
-  // result is set, hides; returns the modal result. The close box gives 2.
+  // Places (FormPlacement), shows, raises onActivate, runs the modal loop
+  // until a modal result is set, hides; returns the modal result. The close
+  // box gives 2.
   int ShowModal();
   int ModalResult() const { return modalResult_; }
   // Ends a modal showing when not 0, whatever the thread is doing.
@@ -85,12 +86,24 @@ class TForm {
   void RaiseActivate();
   // The active page of each page control on the form, where shown.
   std::vector<HWND> ShownPages() const;
-  void Centre();
+  // The outer size of the window whose client area is laid out at `scale`,
+  // with the frame at `frameDpi` (0: the calling thread's).
+  SIZE WindowSize(const LayoutScale& scale, int frameDpi) const;
+  // Where FormPlacement puts it on the primary screen as it was when the
+  // form was made.
+  void Place();
+  // Lays the form out again at `dpi` as a form made there, and takes the
+  // place the system suggests for it (WM_DPICHANGED).
+  void ChangeDensity(int dpi, const RECT& suggested);
   void FocusFirst();
   void FocusNext(bool forward);
 
-  SIZE screen_{};         // the screen's size when the form was made
-  HFONT font_ = nullptr;  // for the density the form was made for
+  // The primary screen and its work area when the form was made.
+  RECT screen_{};
+  RECT work_{};
+  SIZE layoutClient_{};  // layout pixels
+  std::span<const DesignText> designTexts_;
+  HFONT font_ = nullptr;  // for the density the form is laid out for
   HWND handle_ = nullptr;
   std::vector<std::unique_ptr<TControl>> controls_;
   HWND lastFocus_ = nullptr;

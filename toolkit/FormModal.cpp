@@ -55,7 +55,7 @@ int TForm::ShowModal() {
   {
     TDisabledThreadWindows disabled(handle_);
     const THostBand band(handle_, Application->Handle());
-    Centre();
+    Place();
     ::ShowWindow(handle_, SW_SHOW);
     band.Raise();
     band.TakeForeground();

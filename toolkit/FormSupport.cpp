@@ -137,7 +137,12 @@ HANDLE FormsActCtx() noexcept { return g_prepared ? g_prepared->context.Get() : 
 
 const FormMetrics& CurrentFormMetrics(std::span<const DesignText> texts) {
   if (!g_prepared) throw std::logic_error("PrepareForms has not run");
-  return g_prepared->fonts.Get(FormDensity(g_prepared->shellScaling.Get()), texts);
+  return FormMetricsAt(FormDensity(g_prepared->shellScaling.Get()), texts);
+}
+
+const FormMetrics& FormMetricsAt(int dpi, std::span<const DesignText> texts) {
+  if (!g_prepared) throw std::logic_error("PrepareForms has not run");
+  return g_prepared->fonts.Get(dpi, texts);
 }
 
 LayoutScale LayoutScaleOf(HFONT font) noexcept {

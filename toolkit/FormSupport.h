@@ -31,6 +31,8 @@ HANDLE FormsActCtx() noexcept;
 // the density it sees (FormDensity); made once per density and text table.
 // After PrepareForms only; throws when the font cannot be made.
 const FormMetrics& CurrentFormMetrics(std::span<const DesignText> texts);
+// The same at a given density (a form moved to a screen of another one).
+const FormMetrics& FormMetricsAt(int dpi, std::span<const DesignText> texts);
 // The layout scale that goes with a form font: controls scale by the font
 // their parent hands down. Identity for any other font, or before
 // PrepareForms.

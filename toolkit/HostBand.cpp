@@ -10,22 +10,28 @@ constexpr UINT kBandMoves = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
 
 bool IsForeignWindow(HWND window) { return window && ::IsWindow(window) && !IsWindowOfThisThread(window); }
 
-// A child window (a host's pane, say) is in its top-level window's band.
-bool IsTopmost(HWND window) {
-  const HWND top = ::GetAncestor(window, GA_ROOT);
-  return top && (::GetWindowLongW(top, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+bool IsTopmost(HWND window) { return (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// Whether the host holds the topmost band on the screen: its top-level
+// window (a host's pane is in that window's band) is topmost, shown and not
+// minimised. A minimised or hidden host keeps its style but covers nothing,
+// and a window following it there would stay above every program.
+bool HostInTopmostBand(HWND host) {
+  const HWND top = ::GetAncestor(host, GA_ROOT);
+  return top && IsTopmost(top) && ::IsWindowVisible(top) && !::IsIconic(top);
 }
 
-// Reading another thread's window style asks the system, not that thread.
+// Reading another thread's window style and state asks the system, not that
+// thread.
 void Follow(HWND window, HWND host) {
-  const bool topmost = ::IsWindow(host) && IsTopmost(host);
+  const bool topmost = ::IsWindow(host) && HostInTopmostBand(host);
   if (topmost != IsTopmost(window))
     ::SetWindowPos(window, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, kBandMoves);
 }
 
 }  // namespace
 
-bool IsTopmostForeignWindow(HWND window) { return IsForeignWindow(window) && IsTopmost(window); }
+bool IsTopmostForeignWindow(HWND window) { return IsForeignWindow(window) && HostInTopmostBand(window); }
 
 THostBand::THostBand(HWND window, HWND host) {
   if (!IsForeignWindow(host)) return;

@@ -16,16 +16,17 @@
 
 namespace toolkit {
 
-// True for a live window of another thread or process that is always on top
-// (a child window: whose top-level window is).
+// True for a live window of another thread or process that is always on top,
+// shown and not minimised (a child window: whose top-level window is).
 bool IsTopmostForeignWindow(HWND window);
 
 // Keeps `window`, of this thread, in the band of `host`, a window of another
 // thread or process, for the object's life: topmost while the host is, in
-// the normal band once it is not (or is gone), from Raise or the first look
-// on. No message tells this thread that another's window changed band, so a
-// timer on `window` looks four times a second. Does nothing for a host of
-// this thread (which owns the window instead) or none.
+// the normal band once it is not (or is gone, hidden or minimised), from
+// Raise or the first look on. No message tells this thread that another's
+// window changed band, so a timer on `window` looks four times a second.
+// Does nothing for a host of this thread (which owns the window instead) or
+// none.
 class THostBand {
  public:
   THostBand(HWND window, HWND host);

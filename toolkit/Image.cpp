@@ -23,6 +23,11 @@ TImage::TImage(const Args& args) {
   ::SendMessageW(Handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon_.Get()), 0);
 }
 
+RECT TImage::LayoutBounds(HFONT font, const std::wstring& text) const {
+  const RECT scaled = TControl::LayoutBounds(font, text);
+  return {scaled.left, scaled.top, scaled.left + kIconSize, scaled.top + kIconSize};
+}
+
 // The window goes before the icon it shows.
 TImage::~TImage() { DestroyHandle(); }
 

@@ -23,6 +23,10 @@ class TImage : public TControl {
   explicit TImage(const Args& args);
   ~TImage() override;
 
+ protected:
+  // Its place scales; the picture keeps its size at every density.
+  RECT LayoutBounds(HFONT font, const std::wstring& text) const override;
+
  private:
   shared::ScopedIcon icon_;
 };

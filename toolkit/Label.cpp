@@ -69,26 +69,30 @@ void ForgetMadeLabelBoxes() noexcept { MadeBoxes().clear(); }
 
 TLabel::TLabel(const Args& args)
     : autoSize_(args.autoSize), wordWrap_(args.wordWrap), font_(FontOf(args.box.parent)) {
-  const TBoxArgs& layout = args.box;
-  RECT bounds = ScaleBounds(LayoutScaleOf(font_), layout.x, layout.y, layout.w, layout.h);
-  if (autoSize_) {
-    // Measured in the font the parent hands down, so that the window is made
-    // at its final size rather than resized afterwards.
-    const SIZE size = MadeBox(Widen(args.text, args.encoding), font_, wordWrap_, bounds.right - bounds.left);
-    bounds.right = bounds.left + size.cx;
-    bounds.bottom = bounds.top + size.cy;
-  }
-  TBoxArgs screen = layout;
-  screen.x = bounds.left;
-  screen.y = bounds.top;
-  screen.w = bounds.right - bounds.left;
-  screen.h = bounds.bottom - bounds.top;
   CreateHandle({.className = L"STATIC",
                 .style = LabelStyle(args),
-                .box = screen,
+                .box = args.box,
                 .text = args.text,
-                .encoding = args.encoding,
-                .scaled = true});
+                .encoding = args.encoding});
+}
+
+RECT TLabel::LayoutBounds(HFONT font, const std::wstring& text) const {
+  RECT bounds = TControl::LayoutBounds(font, text);
+  if (!autoSize_) return bounds;
+  // Measured in the font the parent hands down, so that the window is made
+  // (or laid out again) at its final size rather than resized afterwards.
+  // Not yet made, it shows its stored text, measured once per font; laid out
+  // again, it may show any text.
+  const int width = bounds.right - bounds.left;
+  const SIZE size = Handle() ? TextBox(text, font, wordWrap_, width) : MadeBox(text, font, wordWrap_, width);
+  bounds.right = bounds.left + size.cx;
+  bounds.bottom = bounds.top + size.cy;
+  return bounds;
+}
+
+void TLabel::Relayout() {
+  font_ = FontOf(::GetParent(Handle()));
+  TControl::Relayout();
 }
 
 void TLabel::SetText(const char* text, TextEncoding encoding) {

@@ -21,6 +21,10 @@ class TLabel : public TControl {
 
   explicit TLabel(const Args& args);
   void SetText(const char* text, TextEncoding encoding = TextEncoding::Ansi) override;
+  void Relayout() override;
+
+ protected:
+  RECT LayoutBounds(HFONT font, const std::wstring& text) const override;
 
  private:
   // Fits the box to `text`, the window's text as it now holds it.

@@ -32,6 +32,10 @@ void TTabSheet::SetText(const char* text, TextEncoding encoding) {
   if (ReplaceText(Widen(text, encoding))) owner_.UpdateTab(*this);
 }
 
+void TTabSheet::Relayout() {
+  ::SendMessageW(Handle(), WM_SETFONT, ::SendMessageW(owner_.Handle(), WM_GETFONT, 0, 0), FALSE);
+}
+
 LRESULT CALLBACK TTabSheet::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   bool handled = false;
@@ -67,6 +71,12 @@ TPageControl::~TPageControl() { DestroyHandle(); }
 void TPageControl::ForgetHandle() {
   for (const auto& page : pages_) page->ForgetHandle();
   TControl::ForgetHandle();
+}
+
+void TPageControl::Relayout() {
+  TControl::Relayout();
+  for (const auto& page : pages_) page->Relayout();
+  LayoutPages();
 }
 
 TTabSheet& TPageControl::AddPage(const TTabSheet::Args& args) {

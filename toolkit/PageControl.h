@@ -30,6 +30,8 @@ class TTabSheet : public TControl {
   void SetText(const char* text, TextEncoding encoding = TextEncoding::Ansi) override;
   bool TabVisible() const { return tabVisible_; }
   TPageControl& Owner() const { return owner_; }
+  // Takes the strip's font; the strip places its pages.
+  void Relayout() override;
 
   // The window procedure of the page class (registered by PrepareForms).
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -74,6 +76,8 @@ class TPageControl : public TControl {
   bool OnDialogKey(WPARAM key) override;
   bool OnReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
   void ForgetHandle() override;
+  // With its pages, whose display area the new font's tabs move.
+  void Relayout() override;
 
  private:
   friend class TTabSheet;

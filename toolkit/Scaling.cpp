@@ -1,8 +1,18 @@
 #include "toolkit/Scaling.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace toolkit {
+namespace {
+
+// Along one axis: `start` moved the least distance that puts `length` inside
+// [low, high), or to `low` where it cannot fit.
+int KeptInside(int start, int length, int low, int high) {
+  return std::max(low, std::min(start, high - length));
+}
+
+}  // namespace
 
 int ScaleFactor::Apply(int value) const {
   return IsIdentity() ? value : ::MulDiv(value, numerator, denominator);
@@ -45,6 +55,13 @@ RECT ScaleBounds(const LayoutScale& scale, int x, int y, int width, int height) 
 
 POINT CentredOrigin(SIZE screen, SIZE window) {
   return {(screen.cx - window.cx) / 2, (screen.cy - window.cy) / 2};
+}
+
+RECT FormPlacement(const RECT& screen, const RECT& work, SIZE window) {
+  const POINT centred = CentredOrigin({screen.right - screen.left, screen.bottom - screen.top}, window);
+  const int left = KeptInside(screen.left + centred.x, window.cx, work.left, work.right);
+  const int top = KeptInside(screen.top + centred.y, window.cy, work.top, work.bottom);
+  return {left, top, left + window.cx, top + window.cy};
 }
 
 }  // namespace toolkit

@@ -50,5 +50,12 @@ LayoutScale LayoutScaleFor(int lineHeight, std::span<const TextGrowth> texts = {
 RECT ScaleBounds(const LayoutScale& scale, int x, int y, int width, int height);
 // Top left corner that centres a window of the given outer size on a screen.
 POINT CentredOrigin(SIZE screen, SIZE window);
+// Where a form of outer size `window` goes on the primary screen, whose work
+// area (the screen less the taskbar and application bars) is `work`: centred
+// on the screen where that lies wholly inside the work area; otherwise moved
+// the least distance that brings it inside; where it is larger than the work
+// area, with its top left corner inside, so that the title bar, the close box
+// and the system menu stay within reach of the mouse.
+RECT FormPlacement(const RECT& screen, const RECT& work, SIZE window);
 
 }  // namespace toolkit

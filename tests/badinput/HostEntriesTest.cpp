@@ -369,9 +369,10 @@ bool IsTopmost(HWND window) { return (::GetWindowLongW(window, GWL_EXSTYLE) & WS
 
 // Driven from the entry's loop, a check per step ('+' or '-'): what it shows
 // is on top (its button is what the mouse hits there) with the keyboard; the
-// host leaves the topmost band and it follows; the host takes the band again
-// and so does it; a real click on the button ends it (else a '-' and a posted
-// click after 3 s).
+// host leaves the topmost band, is minimised, is hidden, and each time it
+// follows out of the band (the host keeping its style); the host comes back
+// each time and so does it; a real click on the button ends it (else a '-'
+// and a posted click after 3 s).
 struct {
   HWND host, shown, button;
   POINT at;
@@ -380,10 +381,30 @@ struct {
   std::string checks;
 } g_drive;
 
-void Check(bool passed, HWND hostAfter) {
+void Band(HWND after) {
+  ::SetWindowPos(g_drive.host, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+void Show(int how) { ::ShowWindowAsync(g_drive.host, how); }
+
+// After each check, what the host does; then whether what it shows must be
+// topmost, and what else must hold of the host.
+struct BandStep {
+  void (*hostDoes)();
+  bool topmost;
+  bool (*hostIs)(HWND);
+};
+const BandStep kBandSteps[] = {
+    {[] { Band(HWND_NOTOPMOST); }, false, [](HWND host) { return !IsTopmost(host); }},
+    {[] { Band(HWND_TOPMOST); }, true, IsTopmost},
+    {[] { Show(SW_SHOWMINNOACTIVE); }, false, [](HWND host) { return IsTopmost(host) && ::IsIconic(host); }},
+    {[] { Show(SW_SHOWNOACTIVATE); }, true, IsTopmost},
+    {[] { Show(SW_HIDE); }, false, [](HWND host) { return IsTopmost(host) && !::IsWindowVisible(host); }},
+    {[] { Show(SW_SHOWNA); }, true, IsTopmost},
+};
+
+void Check(bool passed) {
   g_drive.checks += passed && ::WindowFromPoint(g_drive.at) == g_drive.button ? '+' : '-';
-  if (hostAfter)
-    ::SetWindowPos(g_drive.host, hostAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (g_drive.checks.size() <= std::size(kBandSteps)) kBandSteps[g_drive.checks.size() - 1].hostDoes();
   g_drive.since = ::GetTickCount();
 }
 
@@ -397,16 +418,17 @@ void CALLBACK DriveOverTopmostHost(HWND, UINT, UINT_PTR, DWORD) {
     ::GetWindowRect(button = host::FindByClass(shown, L"Button"), &rect);
     at = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     Check(IsTopmost(shown) && ::GetForegroundWindow() == shown &&
-              ::IsChild(shown, host::GuiThreadOf(0).hwndFocus),
-          HWND_NOTOPMOST);
-  } else if (checks.size() == 1 && (late || !IsTopmost(shown))) {
-    Check(!IsTopmost(shown) && !IsTopmost(host), HWND_TOPMOST);
-  } else if (checks.size() == 2 && (late || IsTopmost(shown))) {
-    Check(IsTopmost(shown), nullptr);
-    ::SetCursorPos(at.x, at.y);
-    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-  } else if (checks.size() == 3 && late) {
+          ::IsChild(shown, host::GuiThreadOf(0).hwndFocus));
+  } else if (checks.size() <= std::size(kBandSteps)) {
+    const BandStep& step = kBandSteps[checks.size() - 1];
+    if (late || IsTopmost(shown) == step.topmost)
+      Check(IsTopmost(shown) == step.topmost && step.hostIs(host));
+    if (checks.size() > std::size(kBandSteps)) {
+      ::SetCursorPos(at.x, at.y);
+      ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+      ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    }
+  } else if (checks.size() == std::size(kBandSteps) + 1 && late) {
     checks += '-';
     ::PostMessageW(button, BM_CLICK, 0, 0);
   }
@@ -425,7 +447,7 @@ void ExpectBothOnTopOf(HWND host, const char* where, uint32_t execute, uint32_t 
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, DriveOverTopmostHost);
     host::PlugInLibrary::Entry(entry, host);
     ::KillTimer(nullptr, timer);
-    EXPECT_EQ(g_drive.checks, "+++") << where << (entry == about ? ", About" : ", Execute");
+    EXPECT_EQ(g_drive.checks, "+++++++") << where << (entry == about ? ", About" : ", Execute");
     EXPECT_TRUE(IsTopmost(top)) << "the host's band is its own";
   }
 }

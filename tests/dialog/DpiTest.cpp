@@ -140,14 +140,107 @@ TEST(DpiChild, FontAndTexts) {
   }
 }
 
+namespace {
+
+using SetContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+using WindowContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)(HWND);
+
+template <typename Fn>
+Fn User32(const char* name) {
+  return reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
+}
+
+// What a form shows: font, client size, every control's box and the tabs,
+// read in the form's own DPI awareness (Wine maps a window's coordinates to
+// the asking thread's).
+struct LaidOut {
+  HFONT font = nullptr;
+  SIZE client{};
+  std::vector<RECT> boxes;
+};
+
+LaidOut Read(const dialog::TSysInfoDlg& dlg) {
+  const SetContextFn setContext = User32<SetContextFn>("SetThreadDpiAwarenessContext");
+  const DPI_AWARENESS_CONTEXT old =
+      setContext(User32<WindowContextFn>("GetWindowDpiAwarenessContext")(dlg.Handle()));
+  LaidOut read;
+  MetricsOf(dlg, &read.font);
+  read.client = host::PlacementOf(dlg.Handle()).clientSize;
+  for (int id = 1; id <= dialog::kControlCount; ++id)
+    read.boxes.push_back(host::RectInParent(dlg.Control(id)->Handle()));
+  for (const host::TabItem& tab : host::TabItems(dlg.SysPageControl->Handle()))
+    read.boxes.push_back(tab.rect);
+  setContext(old);
+  return read;
+}
+
+void ExpectLaidOutAlike(const dialog::TSysInfoDlg& moved, const dialog::TSysInfoDlg& made) {
+  const LaidOut got = Read(moved), want = Read(made);
+  EXPECT_EQ(got.font, want.font);
+  EXPECT_TRUE(got.client.cx == want.client.cx && got.client.cy == want.client.cy)
+      << got.client.cx << "x" << got.client.cy << ", made there " << want.client.cx << "x" << want.client.cy;
+  ASSERT_EQ(got.boxes.size(), want.boxes.size());
+  for (size_t i = 0; i < got.boxes.size(); ++i) {
+    const RECT &a = got.boxes[i], &b = want.boxes[i];
+    EXPECT_TRUE(::EqualRect(&a, &b)) << (i < dialog::kControlCount ? "control " : "tab ")
+                                     << (i < dialog::kControlCount ? i + 1 : i - dialog::kControlCount)
+                                     << ": (" << a.left << "," << a.top << ")-(" << a.right << "," << a.bottom
+                                     << "), made there (" << b.left << "," << b.top << ")-(" << b.right << ","
+                                     << b.bottom << ")";
+  }
+}
+
+}  // namespace
+
+// The system sends WM_DPICHANGED to a per-monitor aware thread's form moved
+// to a screen of another density. Laid out again, from the screen's density
+// to 96 dpi and back, it equals a form made at the new density (a value set
+// before included) and takes the suggested place. (Here a form is made at
+// 96 dpi by a DPI-unaware thread, at the screen's by an aware one.)
+TEST(DpiChild, ADensityChangeLaysTheFormOutAsOneMadeThere) {
+  const char* expected = std::getenv(kChildVariable);
+  if (!expected || std::atoi(expected) == 96) GTEST_SKIP() << "runs as a child of DpiTest, above 96 dpi";
+  const SetContextFn setContext = User32<SetContextFn>("SetThreadDpiAwarenessContext");
+  if (!setContext) GTEST_SKIP() << "no per-thread DPI awareness before Windows 10 1607";
+  const int dpi = std::atoi(expected);
+  const auto madeAt = [&](int density) {
+    setContext(density == 96 ? DPI_AWARENESS_CONTEXT_UNAWARE : DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+    auto dlg = std::make_unique<dialog::TSysInfoDlg>();
+    dlg->lblProcID->SetText(kLongValues[0].second);
+    return dlg;
+  };
+  const DPI_AWARENESS_CONTEXT old = setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+  const auto at96 = madeAt(96), atScreen = madeAt(dpi), moved = madeAt(dpi);
+  for (const auto& [to, made] : {std::pair(96, at96.get()), std::pair(dpi, atScreen.get())}) {
+    SCOPED_TRACE("to " + std::to_string(to) + " dpi");
+    RECT outer{};
+    ::GetWindowRect(atScreen->Handle(), &outer);
+    SIZE asked{};
+    ::SendMessageW(moved->Handle(), 0x02E4 /* WM_GETDPISCALEDSIZE */, dpi, reinterpret_cast<LPARAM>(&asked));
+    EXPECT_TRUE(asked.cx == outer.right - outer.left && asked.cy == outer.bottom - outer.top)
+        << "asked for " << asked.cx << "x" << asked.cy;
+    RECT suggested{40, 30, 40 + MulDiv(asked.cx, to, dpi), 30 + MulDiv(asked.cy, to, dpi)};
+    ::SendMessageW(moved->Handle(), WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+    ExpectLaidOutAlike(*moved, *made);
+    RECT now{};
+    ::GetWindowRect(moved->Handle(), &now);
+    EXPECT_TRUE(now.left == suggested.left && now.top == suggested.top)
+        << "at " << now.left << "," << now.top;
+    if (to == dpi) {
+      EXPECT_TRUE(::EqualRect(&now, &suggested))
+          << "sized " << now.right - now.left << "x" << now.bottom - now.top;
+    }
+  }
+  setContext(old);
+}
+
 // A host may call once from a per-monitor aware thread and then from a
 // DPI-unaware one: each form takes the density its own thread sees.
 TEST(DpiChild, EachFormTakesItsThreadsDensity) {
   const char* expected = std::getenv(kChildVariable);
   if (!expected || std::atoi(expected) == 96) GTEST_SKIP() << "runs as a child of DpiTest, above 96 dpi";
-  using SetContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
-  const auto setContext = reinterpret_cast<SetContextFn>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
+  const SetContextFn setContext = User32<SetContextFn>("SetThreadDpiAwarenessContext");
   if (!setContext) GTEST_SKIP() << "no per-thread DPI awareness before Windows 10 1607";
   const DPI_AWARENESS_CONTEXT old = setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
   HFONT aware = nullptr, again = nullptr;

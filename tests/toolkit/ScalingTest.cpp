@@ -52,5 +52,83 @@ TEST(Centring, UsesTheOuterSizeWithIntegerDivision) {
   EXPECT_EQ(172, odd.y);
 }
 
+// Outer sizes of the dialog here at 96, 144 and 192 dpi.
+constexpr SIZE k96{366, 421}, k144{560, 632}, k192{817, 857};
+
+struct PlacementCase {
+  const char* name;
+  RECT screen, work;
+  SIZE window;
+  RECT expected;
+};
+
+const PlacementCase kPlacements[] = {
+    {"1280x1024, 96 dpi: centred", {0, 0, 1280, 1024}, {0, 0, 1280, 1024}, k96, {457, 301, 823, 722}},
+    {"1920x1080, 192 dpi, taskbar: centred",
+     {0, 0, 1920, 1080},
+     {0, 0, 1920, 1040},
+     k192,
+     {551, 111, 1368, 968}},
+    {"800x600, 96 dpi, taskbar left: centred", {0, 0, 800, 600}, {72, 0, 800, 600}, k96, {217, 89, 583, 510}},
+    {"1366x768, 192 dpi: the top on the screen",
+     {0, 0, 1366, 768},
+     {0, 0, 1366, 768},
+     k192,
+     {274, 0, 1091, 857}},
+    {"1280x720, 144 dpi, 72 px taskbar below: above it",
+     {0, 0, 1280, 720},
+     {0, 0, 1280, 648},
+     k144,
+     {360, 16, 920, 648}},
+    {"1280x720, 144 dpi, taskbar on top: below it",
+     {0, 0, 1280, 720},
+     {0, 72, 1280, 720},
+     k144,
+     {360, 72, 920, 704}},
+    {"1024x768, 144 dpi, taskbar right: left of it",
+     {0, 0, 1024, 768},
+     {0, 0, 624, 768},
+     k144,
+     {64, 68, 624, 700}},
+    {"800x600, 144 dpi, taskbar right: top left in the work area",
+     {0, 0, 800, 600},
+     {0, 0, 728, 600},
+     k144,
+     {120, 0, 680, 632}},
+    {"800x600, 192 dpi, taskbar left: top left in the work area",
+     {0, 0, 800, 600},
+     {72, 0, 800, 600},
+     k192,
+     {72, 0, 889, 857}},
+    // The primary screen of two: the other one's place (left or right,
+    // larger or not) changes nothing, nor does a virtual screen that starts
+    // elsewhere.
+    {"800x600 primary right of 1920x1080, 192 dpi",
+     {0, 0, 800, 600},
+     {0, 0, 800, 560},
+     k192,
+     {0, 0, 817, 857}},
+    {"a primary screen not at 0,0, 144 dpi",
+     {1920, 0, 2720, 600},
+     {1920, 0, 2720, 600},
+     k144,
+     {2040, 0, 2600, 632}},
+    {"a screen above and left of 0,0, taskbar right, 192 dpi",
+     {-1024, -768, 0, 0},
+     {-1024, -768, -100, 0},
+     k192,
+     {-921, -768, -104, 89}},
+};
+
+TEST(Placement, CentredWhereTheWorkAreaHoldsItElseMovedTheLeastTopLeftAlwaysInside) {
+  for (const PlacementCase& c : kPlacements) {
+    const RECT placed = FormPlacement(c.screen, c.work, c.window);
+    EXPECT_TRUE(::EqualRect(&placed, &c.expected))
+        << c.name << ": expected (" << c.expected.left << "," << c.expected.top << ")-(" << c.expected.right
+        << "," << c.expected.bottom << "), got (" << placed.left << "," << placed.top << ")-(" << placed.right
+        << "," << placed.bottom << ")";
+  }
+}
+
 }  // namespace
 }  // namespace toolkit
