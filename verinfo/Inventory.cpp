@@ -231,34 +231,55 @@ void TInventory::Written() {
   if (console_ || buffer_.size() >= kFlushAt) Flush();
 }
 
-bool TInventory::AddNamed(const char* name) {
+namespace {
+
+// A folder, or a name in a folder's form ("dir\", ".."): the reader opens
+// neither.
+bool MaybeFolder(DWORD error) { return error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME; }
+
+}  // namespace
+
+TAdded TInventory::AddNamed(const char* name) {
   try {
     reader_.SetFilePath(name);
   } catch (const std::exception&) {
     // Out of memory for this file's data: reported as having none.
   }
+  const DWORD error = reader_.OpenError();
+  if (MaybeFolder(error)) return TAdded::NotAFile;
   LinesRow(name, nullptr);
   Written();
-  return reader_.OpenError() == 0;
+  return error ? TAdded::Failed : TAdded::Read;
 }
 
-bool TInventory::AddFile(const std::wstring& shown, const std::wstring& exact) {
+TAdded TInventory::AddFile(const std::wstring& shown, const std::wstring& exact) {
+  const size_t mark = buffer_.size();
   try {
     reader_.SetExactPath(exact);
+    if (const DWORD error = reader_.OpenError()) {
+      if (MaybeFolder(error)) return TAdded::NotAFile;
+      AddFailure(shown, ErrorText("cannot open", error));
+      return TAdded::Failed;
+    }
+    Row(shown, nullptr);
   } catch (const std::exception&) {
+    // Out of memory for this file's data or its row: no half row stays.
+    buffer_.resize(mark);
+    AddFailure(shown, "cannot read: out of memory");
+    return TAdded::Failed;
   }
-  const DWORD error = reader_.OpenError();
-  if (error) {
-    AddFailure(shown, ErrorText("cannot open", error));
-    return false;
-  }
-  Row(shown, nullptr);
   Written();
-  return true;
+  return TAdded::Read;
 }
 
 void TInventory::AddFailure(const std::wstring& shown, const std::string& error) {
   Row(shown, &error);
+  Written();
+}
+
+void TInventory::AddNamedFailure(const char* name) {
+  const std::string error;
+  LinesRow(name, &error);
   Written();
 }
 
