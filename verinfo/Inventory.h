@@ -61,7 +61,8 @@ class TInventory {
   TVersionInfo reader_;
   TVersionDetails details_;
   std::string buffer_;
-  std::string scratch_, scratch2_;
+  // Reused for every row, so rows allocate little once they have grown.
+  std::string field_, text_;
 };
 
 }  // namespace verinfo
