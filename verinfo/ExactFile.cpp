@@ -28,6 +28,12 @@ std::wstring FullPathOf(const std::wstring& name) {
   return {};
 }
 
+// A folder or device is no file to read.
+DWORD KindError(DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ERROR_DIRECTORY;
+  return attributes & FILE_ATTRIBUTE_DEVICE ? ERROR_BAD_FILE_TYPE : 0;
+}
+
 }  // namespace
 
 std::wstring ExactPath(const char* name) {
@@ -38,7 +44,12 @@ std::wstring ExactPath(const char* name) {
   if (units <= 1) return {};
   std::wstring wide(units, L'\0');
   ::MultiByteToWideChar(codePage, 0, name, -1, wide.data(), units);
-  wide.resize(units - 1);
+  return ExactPath(wide.c_str());
+}
+
+std::wstring ExactPath(const wchar_t* name) {
+  if (!name || !*name) return {};
+  const std::wstring wide(name);
   if (StartsWith(wide, L"\\\\?\\")) return wide;  // already exact
 
   // The last component is taken as it is: the full-path function would turn
@@ -62,38 +73,62 @@ std::wstring ExactPath(const char* name) {
   return {};
 }
 
-TExactFile::TExactFile(const char* name) {
-  const std::wstring path = ExactPath(name);
+std::wstring ExactFolderPath(const wchar_t* name) {
+  if (!name || !*name) return {};
+  if (StartsWith(name, L"\\\\?\\")) return name;
+  std::wstring full = FullPathOf(name);
+  // "C:\dir\" and "C:\dir" are one folder; a root keeps its separator.
+  while (full.size() > 3 && IsSeparator(full.back())) full.pop_back();
+  if (StartsWith(full, L"\\\\.\\")) return {};  // a device
+  if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  if (full.size() >= 3 && full[1] == L':') return L"\\\\?\\" + full;
+  return {};
+}
+
+TExactFile::TExactFile(const char* name) : TExactFile(ExactPath(name)) {}
+
+TExactFile::TExactFile(const std::wstring& path) {
   // Only drive, UNC and volume paths lead to disk files; "\\?\pipe\..." and
   // other device paths are never opened.
   const bool disk =
       path.size() > 6 && ((path[5] == L':' && path[6] == L'\\') || StartsWith(path, L"\\\\?\\UNC\\") ||
                           StartsWith(path, L"\\\\?\\Volume{"));
-  if (!disk) return;
+  if (!disk) {
+    error_ = path.empty() ? ERROR_INVALID_NAME : ERROR_BAD_FILE_TYPE;
+    return;
+  }
   // Opening a FIFO waits for a writer; its attributes say it holds no
   // bytes, so it is refused without being opened. So are folders.
   WIN32_FILE_ATTRIBUTE_DATA attributes;
-  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes) ||
-      (attributes.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) ||
-      (attributes.nFileSizeLow == 0 && attributes.nFileSizeHigh == 0)) {
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)) {
+    error_ = ::GetLastError();
     return;
   }
+  if ((error_ = KindError(attributes.dwFileAttributes)) != 0) return;
+  if (attributes.nFileSizeLow == 0 && attributes.nFileSizeHigh == 0) return;
   const HANDLE opened =
       ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
-  if (opened == INVALID_HANDLE_VALUE) return;
+  if (opened == INVALID_HANDLE_VALUE) {
+    error_ = ::GetLastError();
+    return;
+  }
   shared::ScopedHandle file(opened);
   // What was opened is judged again: the name may have changed in between.
   // (The basic record, not GetFileInformationByHandle, which also asks the
   // volume for its serial number.)
   FILE_BASIC_INFO info;
   LARGE_INTEGER size;
-  if (::GetFileType(file.Get()) != FILE_TYPE_DISK ||
-      !::GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &info, sizeof info) ||
-      (info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) ||
-      !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0) {
+  if (::GetFileType(file.Get()) != FILE_TYPE_DISK) {
+    error_ = ERROR_BAD_FILE_TYPE;
     return;
   }
+  if (!::GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &info, sizeof info) ||
+      !::GetFileSizeEx(file.Get(), &size)) {
+    error_ = ::GetLastError();
+    return;
+  }
+  if ((error_ = KindError(info.FileAttributes)) != 0 || size.QuadPart <= 0) return;
   file_ = std::move(file);
   size_ = static_cast<uint64_t>(size.QuadPart);
 }
