@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "dialog/SysDlgControls.h"
 #include "host/EntryWatcher.h"
 #include "host/OwnerWindow.h"
 #include "host/PlugInLibrary.h"
@@ -192,6 +193,23 @@ TEST_F(HostEntriesTest, EntriesCalledAgainAfterTheDialogClosedWorkAsTheFirstTime
   EXPECT_EQ(about.windowsLeft, 0);
   EXPECT_EQ(aboutGarbage.windowsLeft, 0);
   EXPECT_TRUE(::IsWindowEnabled(host));
+  ::DestroyWindow(host);
+}
+
+// A host whose own loop handles thread messages gets none it never asked for:
+// after OK or the close box, nothing the library posted is left.
+TEST_F(HostEntriesTest, ExecuteLeavesNothingInTheHostsQueue) {
+  const HWND host = host::CreatePlainWindow("host");
+  for (const int closeControl : {static_cast<int>(dialog::id_OKBtn), 0}) {
+    host::EntryWatcher closer({closeControl, 0, {}});
+    EXPECT_EQ(host::PlugInLibrary::Entry(execute_, host).value, 0u);
+    EXPECT_EQ(closer.Stop().dialogs, 1);
+    std::string left;
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE))
+      if (message.hwnd != host) left += " " + std::to_string(message.message);
+    EXPECT_EQ(left, "") << (closeControl ? "OK" : "the close box") << ": messages left in the queue";
+  }
   ::DestroyWindow(host);
 }
 
