@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "dialog/SysDlgControls.h"
+#include "dialog/SysDlgReads.h"
 #include "host/EntryWatcher.h"
 #include "host/OwnerWindow.h"
 #include "host/PlugInLibrary.h"
@@ -25,6 +26,7 @@
 #include "plugin/PlugInRecords.h"
 #include "shared/Scoped.h"
 #include "tests/TestPaths.h"
+#include "tests/gather/ScratchRegistry.h"
 
 namespace {
 
@@ -194,6 +196,28 @@ TEST_F(HostEntriesTest, EntriesCalledAgainAfterTheDialogClosedWorkAsTheFirstTime
   EXPECT_EQ(aboutGarbage.windowsLeft, 0);
   EXPECT_TRUE(::IsWindowEnabled(host));
   ::DestroyWindow(host);
+}
+
+// A host that has the compiler's shared runtime loaded: the library's throws
+// are still unwound by its own runtime, with its own tables. A value of the
+// wrong type ends the activation pass with its error box, and Execute
+// returns as usual.
+TEST(HostWithSharedRuntimeTest, AnErrorInsideTheLibraryShowsItsBox) {
+  const shared::ScopedModule runtime(
+      ::LoadLibraryExA(testing_paths::BesideExecutable("hostlibs\\libgcc_s_dw2-1.dll").c_str(), nullptr,
+                       LOAD_WITH_ALTERED_SEARCH_PATH));
+  ASSERT_TRUE(runtime) << "error " << ::GetLastError();
+  gather_test::ScratchRegistry scratch;
+  scratch.SetDword(dialog::kWindowsNTKey, "CurrentVersion", 6);
+  host::PlugInLibrary lib;
+  host::PlugInEntries entries;
+  std::string error;
+  ASSERT_TRUE(lib.Load(testing_paths::PlugInPath(), &error) && lib.Describe(&entries, &error)) << error;
+  host::EntryWatcher closer;
+  EXPECT_EQ(host::PlugInLibrary::Entry(entries.execute, nullptr).value, 0u);
+  const host::Watched& seen = closer.Stop();
+  EXPECT_EQ(seen.dialogs, 1);
+  EXPECT_EQ(seen.FirstBox().text, "Invalid data type for 'CurrentVersion'");
 }
 
 // A host whose own loop handles thread messages gets none it never asked for:
