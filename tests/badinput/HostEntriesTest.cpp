@@ -420,7 +420,16 @@ struct {
   std::vector<HWND> before;
   DWORD since;
   std::string checks;
+  bool refusing;  // the foreground refused to this thread's windows, as Windows may
 } g_drive;
+
+// Windows refuses the foreground to a program the user is not using (its
+// foreground lock); Wine grants it to every program. So the test refuses
+// this thread's activation itself until the user clicks: the first check.
+LRESULT CALLBACK RefuseActivation(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE && g_drive.refusing) return 1;
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 void Check(bool passed, HWND hostAfter) {
   g_drive.checks += passed && ::WindowFromPoint(g_drive.at) == g_drive.button ? '+' : '-';
@@ -430,7 +439,7 @@ void Check(bool passed, HWND hostAfter) {
 }
 
 void CALLBACK DriveOverTopmostHost(HWND, UINT, UINT_PTR, DWORD) {
-  auto& [host, shown, button, at, before, since, checks] = g_drive;
+  auto& [host, shown, button, at, before, since, checks, refusing] = g_drive;
   const bool late = ::GetTickCount() - since > 3000;
   if (!shown) {
     const HWND box = host::FindMessageBox(::GetCurrentThreadId());
@@ -438,9 +447,9 @@ void CALLBACK DriveOverTopmostHost(HWND, UINT, UINT_PTR, DWORD) {
     RECT rect{};
     ::GetWindowRect(button = host::FindByClass(shown, L"Button"), &rect);
     at = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    Check(IsTopmost(shown) && ::GetForegroundWindow() == shown &&
-              ::IsChild(shown, host::GuiThreadOf(0).hwndFocus),
-          HWND_NOTOPMOST);
+    const bool inFront = ::GetForegroundWindow() == shown && ::IsChild(shown, host::GuiThreadOf(0).hwndFocus);
+    Check(IsTopmost(shown) && inFront != refusing, HWND_NOTOPMOST);
+    refusing = false;
   } else if (checks.size() == 1 && (late || !IsTopmost(shown))) {
     Check(!IsTopmost(shown) && !IsTopmost(host), HWND_TOPMOST);
   } else if (checks.size() == 2 && (late || IsTopmost(shown))) {
@@ -456,14 +465,16 @@ void CALLBACK DriveOverTopmostHost(HWND, UINT, UINT_PTR, DWORD) {
 
 // Makes the top-level window of `host` a maximised always-on-top window in
 // the foreground, as a file manager kept on top, and drives both entries over
-// `host`.
-void ExpectBothOnTopOf(HWND host, const char* where, uint32_t execute, uint32_t about) {
+// `host`; with `refused`, the foreground is refused to them.
+void ExpectBothOnTopOf(HWND host, const char* where, uint32_t execute, uint32_t about, bool refused = false) {
   const HWND top = ::GetAncestor(host, GA_ROOT);
   ::SetWindowPos(top, HWND_TOPMOST, 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
                  0);
   ::SetForegroundWindow(top);
+  const shared::ScopedHook refuser(
+      refused ? ::SetWindowsHookExW(WH_CBT, RefuseActivation, nullptr, ::GetCurrentThreadId()) : nullptr);
   for (uint32_t entry : {execute, about}) {
-    g_drive = {top, nullptr, nullptr, {}, host::ThreadWindows(::GetCurrentThreadId()), 0, ""};
+    g_drive = {top, nullptr, nullptr, {}, host::ThreadWindows(::GetCurrentThreadId()), 0, "", refused};
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, DriveOverTopmostHost);
     host::PlugInLibrary::Entry(entry, host);
     ::KillTimer(nullptr, timer);
@@ -495,6 +506,8 @@ TEST_F(HostEntriesTest, OverATopmostHostOfAnotherThreadOrProcessBothEntriesComeO
   EXPECT_EQ(::WaitForInputIdle(notepad.Get(), 10000), 0u);
   const HWND pane = ::FindWindowExW(::FindWindowW(L"Notepad", nullptr), nullptr, L"Edit", nullptr);
   ExpectBothOnTopOf(pane, "a pane of a host of another process", execute_, about_);
+  ExpectBothOnTopOf(pane, "a pane of a host of another process, the foreground refused", execute_, about_,
+                    true);
   ::TerminateProcess(notepad.Get(), 0);
   ::WaitForSingleObject(notepad.Get(), INFINITE);
 }
