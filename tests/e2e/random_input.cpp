@@ -351,14 +351,16 @@ POINT g_lastDown{};
 DWORD g_lastDownAt = 0;
 
 void Press(POINT at, DWORD down, DWORD up, int times = 1) {
-  g_lastDown = at;
-  g_lastDownAt = ::GetTickCount();
   std::vector<INPUT> inputs;
   for (int i = 0; i < times; ++i) {
     inputs.push_back(MouseInput(at, down));
     if (up) inputs.push_back(MouseInput(at, up));
   }
   Send(inputs);
+  // Once queued: the press carries the time the system queued it, later
+  // than the call on a busy machine.
+  g_lastDown = at;
+  g_lastDownAt = ::GetTickCount();
 }
 
 // A click near the last one within the double-click time would be the
