@@ -27,7 +27,8 @@
 // desktop's process for each round and start it again between the first
 // press of OK (or the close box) and its release: before the burst the
 // driver prints "stall PID" (the desktop's process id) and, after the press,
-// "resume", each time reading a line back once that is done.
+// "resume", each time reading a line back once that is done
+// (tests/e2e/stall_desktop.py).
 #include <windows.h>
 
 #include <commctrl.h>
