@@ -17,7 +17,7 @@ exe=$build/dialog_bench.exe
 work=$(mktemp -d)
 trap 'WINEPREFIX=$work/prefix wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 cp -a "$build/wineprefix" "$work/prefix"
-WINEPREFIX=$work/prefix WINEDEBUG=+server,+debugstr "$top/scripts/with-display.sh" wine "$exe" --marks \
+ZENTRIX_PREFIX=$work/prefix WINEDEBUG=+server,+debugstr "$top/scripts/with-display.sh" wine "$exe" --marks \
   2>"$work/trace" >/dev/null
 
 # Requests are lines "TID: name( args )" from the marking thread; replies

@@ -105,9 +105,10 @@ const SystemQueries* g_override = nullptr;
 
 ProcessMachines QueryProcessMachines() {
   // An x86 program on ARM64 is told x86 by GetSystemInfo and
-  // GetNativeSystemInfo alike, and IsWow64Process says FALSE there; only
-  // IsWow64Process2 (Windows 10 1709 and later) names both machines. Older
-  // systems lack it, and the 9x family lacks IsWow64Process too.
+  // GetNativeSystemInfo alike. IsWow64Process says TRUE there, as on x64,
+  // but not on which machine; only IsWow64Process2 (Windows 10 1709 and
+  // later, so every ARM64 release) names both. Older systems lack it, and
+  // the 9x family lacks IsWow64Process too.
   const HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
   using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
   if (const auto isWow64Process2 = reinterpret_cast<IsWow64Process2Fn>(

@@ -13,8 +13,13 @@
    runtime's end marker. The section's name does not survive in the image
    (names longer than eight characters point into the symbol table, which
    stripping removes), so it is found as the section holding a zero-sized
-   mark of our own. */
+   mark of our own. Its first record must be a CIE (a non-zero length, then
+   an id of 0): where a later linker moved or merged the section, nothing is
+   registered and the load fails (LibraryEntry asks FrameTablesRefused), so
+   the unwinder never parses other bytes. */
+#include <stdint.h>
 #include <stdlib.h>
+#include <string.h>
 #include <windows.h>
 
 void __register_frame_info(const void* begin, void* object);
@@ -27,6 +32,7 @@ static const char g_mark[] __attribute__((used, section(".eh_frame"), aligned(4)
    words), kept until deregistered. */
 static void* g_object[8];
 static const char* g_tables;
+static int g_refused;
 
 static const char* FrameTables(void) {
   const char* base = __ImageBase;
@@ -45,9 +51,23 @@ static void Deregister(void) {
   g_tables = NULL;
 }
 
+static int StartsWithCie(const char* tables) {
+  uint32_t length, id;
+  memcpy(&length, tables, sizeof length);
+  memcpy(&id, tables + sizeof length, sizeof id);
+  return length != 0 && length != 0xFFFFFFFFu && id == 0;
+}
+
+int FrameTablesRefused(void) { return g_refused; }
+
 void __wrap___gcc_register_frame(void) {
-  g_tables = FrameTables();
-  if (!g_tables) return;
+  const char* tables = FrameTables();
+  if (!tables || !StartsWithCie(tables)) {
+    g_refused = 1;
+    OutputDebugStringA("the unwind tables do not start with a CIE; nothing registered");
+    return;
+  }
+  g_tables = tables;
   __register_frame_info(g_tables, g_object);
   /* Run by the runtime at DLL_PROCESS_DETACH, after DllMain, as the
      start-up's own deregistration is. */

@@ -6,9 +6,14 @@
 #include "plugin/StackGuard.h"
 
 extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE module, DWORD reason, LPVOID reserved);
+extern "C" int FrameTablesRefused(void);  // plugin/FrameRegistration.c
 
 extern "C" __attribute__((no_stack_protector)) BOOL WINAPI LibraryEntry(HINSTANCE module, DWORD reason,
                                                                         LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) plugin::InitStackGuard();
-  return DllMainCRTStartup(module, reason, reserved);
+  const BOOL started = DllMainCRTStartup(module, reason, reserved);
+  // Without its unwind tables the library's first throw would end the host:
+  // the load fails instead (the system then undoes the start).
+  if (reason == DLL_PROCESS_ATTACH && started && FrameTablesRefused()) return FALSE;
+  return started;
 }

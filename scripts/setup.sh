@@ -51,8 +51,10 @@ for loc in ja_JP zh_CN; do
   fi
 done
 
-# Private Wine prefix: never the user's own ~/.wine.
-export WINEPREFIX="$build/wineprefix"
+# Private Wine prefix: never the user's own (~/.wine, or a WINEPREFIX in the
+# environment). ZENTRIX_PREFIX names another one, made and configured here
+# the same way; scripts/with-display.sh then runs everything there.
+export WINEPREFIX="${ZENTRIX_PREFIX:-$build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

@@ -2,10 +2,15 @@
 # Runs a command with the project's Wine prefix and an X display. Where there
 # is no usable display, starts Xvfb for the command and stops it (by its PID)
 # afterwards, together with the Wine server that talked to it.
+#
+# The prefix is always the one scripts/setup.sh made and configured: a
+# WINEPREFIX in the environment is the user's own and is never used (the
+# tests write density, version and font settings). ZENTRIX_PREFIX names
+# another prefix, which the setup then configures too.
 set -uo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX=${WINEPREFIX:-$top/build/wineprefix}
+export WINEPREFIX=${ZENTRIX_PREFIX:-${ZENTRIX_BUILD:-$top/build}/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 

@@ -90,10 +90,13 @@ TControl* TForm::FindControl(int id) const {
 void TForm::SetModalResult(int result) {
   modalResult_ = result;
   // The modal loop looks at the result when GetMessage returns. A result set
-  // inside GetMessage (a close sent from another thread, the window
-  // destroyed by one) would wait there for the user's next input: posted, a
-  // message wakes it, as the system's own dialogs do when they end.
-  if (modal_ && result != 0) ::PostThreadMessageW(modalThread_, WM_NULL, 0, 0);
+  // inside GetMessage, while it hands over a message sent from another thread
+  // (a close sent by another program), would wait there for the user's next
+  // input: a posted message wakes it, and that loop takes it. Set anywhere
+  // else, the loop sees the result as soon as the message it dispatched
+  // returns, and a message posted then would stay in the host's queue.
+  if (modal_ && result != 0 && ::InSendMessageEx(nullptr) != ISMEX_NOSEND)
+    ::PostThreadMessageW(modalThread_, WM_NULL, 0, 0);
 }
 
 void TForm::DoCreate() {

@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "dialog/SysDlgControls.h"
+#include "dialog/SysDlgReads.h"
 #include "host/EntryWatcher.h"
 #include "host/OwnerWindow.h"
 #include "host/PlugInLibrary.h"
@@ -24,6 +26,7 @@
 #include "plugin/PlugInRecords.h"
 #include "shared/Scoped.h"
 #include "tests/TestPaths.h"
+#include "tests/gather/ScratchRegistry.h"
 
 namespace {
 
@@ -192,6 +195,45 @@ TEST_F(HostEntriesTest, EntriesCalledAgainAfterTheDialogClosedWorkAsTheFirstTime
   EXPECT_EQ(about.windowsLeft, 0);
   EXPECT_EQ(aboutGarbage.windowsLeft, 0);
   EXPECT_TRUE(::IsWindowEnabled(host));
+  ::DestroyWindow(host);
+}
+
+// A host that has the compiler's shared runtime loaded: the library's throws
+// are still unwound by its own runtime, with its own tables. A value of the
+// wrong type ends the activation pass with its error box, and Execute
+// returns as usual.
+TEST(HostWithSharedRuntimeTest, AnErrorInsideTheLibraryShowsItsBox) {
+  const shared::ScopedModule runtime(
+      ::LoadLibraryExA(testing_paths::BesideExecutable("hostlibs\\libgcc_s_dw2-1.dll").c_str(), nullptr,
+                       LOAD_WITH_ALTERED_SEARCH_PATH));
+  ASSERT_TRUE(runtime) << "error " << ::GetLastError();
+  gather_test::ScratchRegistry scratch;
+  scratch.SetDword(dialog::kWindowsNTKey, "CurrentVersion", 6);
+  host::PlugInLibrary lib;
+  host::PlugInEntries entries;
+  std::string error;
+  ASSERT_TRUE(lib.Load(testing_paths::PlugInPath(), &error) && lib.Describe(&entries, &error)) << error;
+  host::EntryWatcher closer;
+  EXPECT_EQ(host::PlugInLibrary::Entry(entries.execute, nullptr).value, 0u);
+  const host::Watched& seen = closer.Stop();
+  EXPECT_EQ(seen.dialogs, 1);
+  EXPECT_EQ(seen.FirstBox().text, "Invalid data type for 'CurrentVersion'");
+}
+
+// A host whose own loop handles thread messages gets none it never asked for:
+// after OK or the close box, nothing the library posted is left.
+TEST_F(HostEntriesTest, ExecuteLeavesNothingInTheHostsQueue) {
+  const HWND host = host::CreatePlainWindow("host");
+  for (const int closeControl : {static_cast<int>(dialog::id_OKBtn), 0}) {
+    host::EntryWatcher closer({closeControl, 0, {}});
+    EXPECT_EQ(host::PlugInLibrary::Entry(execute_, host).value, 0u);
+    EXPECT_EQ(closer.Stop().dialogs, 1);
+    std::string left;
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE))
+      if (message.hwnd != host) left += " " + std::to_string(message.message);
+    EXPECT_EQ(left, "") << (closeControl ? "OK" : "the close box") << ": messages left in the queue";
+  }
   ::DestroyWindow(host);
 }
 
@@ -379,7 +421,16 @@ struct {
   std::vector<HWND> before;
   DWORD since;
   std::string checks;
+  bool refusing;  // the foreground refused to this thread's windows, as Windows may
 } g_drive;
+
+// Windows refuses the foreground to a program the user is not using (its
+// foreground lock); Wine grants it to every program. So the test refuses
+// this thread's activation itself until the user clicks: the first check.
+LRESULT CALLBACK RefuseActivation(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE && g_drive.refusing) return 1;
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 void Band(HWND after) {
   ::SetWindowPos(g_drive.host, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -409,7 +460,7 @@ void Check(bool passed) {
 }
 
 void CALLBACK DriveOverTopmostHost(HWND, UINT, UINT_PTR, DWORD) {
-  auto& [host, shown, button, at, before, since, checks] = g_drive;
+  auto& [host, shown, button, at, before, since, checks, refusing] = g_drive;
   const bool late = ::GetTickCount() - since > 3000;
   if (!shown) {
     const HWND box = host::FindMessageBox(::GetCurrentThreadId());
@@ -417,8 +468,9 @@ void CALLBACK DriveOverTopmostHost(HWND, UINT, UINT_PTR, DWORD) {
     RECT rect{};
     ::GetWindowRect(button = host::FindByClass(shown, L"Button"), &rect);
     at = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    Check(IsTopmost(shown) && ::GetForegroundWindow() == shown &&
-          ::IsChild(shown, host::GuiThreadOf(0).hwndFocus));
+    const bool inFront = ::GetForegroundWindow() == shown && ::IsChild(shown, host::GuiThreadOf(0).hwndFocus);
+    Check(IsTopmost(shown) && inFront != refusing);
+    refusing = false;
   } else if (checks.size() <= std::size(kBandSteps)) {
     const BandStep& step = kBandSteps[checks.size() - 1];
     if (late || IsTopmost(shown) == step.topmost)
@@ -436,14 +488,16 @@ void CALLBACK DriveOverTopmostHost(HWND, UINT, UINT_PTR, DWORD) {
 
 // Makes the top-level window of `host` a maximised always-on-top window in
 // the foreground, as a file manager kept on top, and drives both entries over
-// `host`.
-void ExpectBothOnTopOf(HWND host, const char* where, uint32_t execute, uint32_t about) {
+// `host`; with `refused`, the foreground is refused to them.
+void ExpectBothOnTopOf(HWND host, const char* where, uint32_t execute, uint32_t about, bool refused = false) {
   const HWND top = ::GetAncestor(host, GA_ROOT);
   ::SetWindowPos(top, HWND_TOPMOST, 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
                  0);
   ::SetForegroundWindow(top);
+  const shared::ScopedHook refuser(
+      refused ? ::SetWindowsHookExW(WH_CBT, RefuseActivation, nullptr, ::GetCurrentThreadId()) : nullptr);
   for (uint32_t entry : {execute, about}) {
-    g_drive = {top, nullptr, nullptr, {}, host::ThreadWindows(::GetCurrentThreadId()), 0, ""};
+    g_drive = {top, nullptr, nullptr, {}, host::ThreadWindows(::GetCurrentThreadId()), 0, "", refused};
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, DriveOverTopmostHost);
     host::PlugInLibrary::Entry(entry, host);
     ::KillTimer(nullptr, timer);
@@ -475,6 +529,8 @@ TEST_F(HostEntriesTest, OverATopmostHostOfAnotherThreadOrProcessBothEntriesComeO
   EXPECT_EQ(::WaitForInputIdle(notepad.Get(), 10000), 0u);
   const HWND pane = ::FindWindowExW(::FindWindowW(L"Notepad", nullptr), nullptr, L"Edit", nullptr);
   ExpectBothOnTopOf(pane, "a pane of a host of another process", execute_, about_);
+  ExpectBothOnTopOf(pane, "a pane of a host of another process, the foreground refused", execute_, about_,
+                    true);
   ::TerminateProcess(notepad.Get(), 0);
   ::WaitForSingleObject(notepad.Get(), INFINITE);
 }

@@ -375,10 +375,18 @@ TEST_F(RegistryMatrixTest, EveryValueTimesEveryCaseGivesTheOutcomeOfTheRules) {
   dlg->RestoreStoredLabels();
   {
     const TSysInfoDlg fresh;
+    // Where each control stands in its dialog, left, top, right, bottom.
+    auto place = [](const TSysInfoDlg& owner, HWND control) {
+      RECT rect{};
+      ::GetWindowRect(control, &rect);
+      ::MapWindowPoints(HWND_DESKTOP, owner.Handle(), reinterpret_cast<POINT*>(&rect), 2);
+      return std::vector<LONG>{rect.left, rect.top, rect.right, rect.bottom};
+    };
     for (int id = 1; id <= dialog::kControlCount; ++id) {
       const HWND reused = dlg->Control(id)->Handle(), made = fresh.Control(id)->Handle();
       EXPECT_EQ(toolkit_test::ShownText(reused), toolkit_test::ShownText(made)) << "control " << id;
       EXPECT_EQ(::IsWindowVisible(reused), ::IsWindowVisible(made)) << "control " << id;
+      EXPECT_EQ(place(*dlg, reused), place(fresh, made)) << "control " << id;
     }
   }
   dlg.reset();

@@ -9,17 +9,31 @@
 // shape (a key with Alt, a letter, a right click, two left clicks) come
 // first.
 //
+// A click the burst left on the desktop is handled by another process
+// (Wine's explorer), which may take the foreground late, even between OK's
+// press and its release; a button drops a press when it loses the focus. So
+// a click that did not end the dialog while the dialog left the front is
+// made again once it is back; only one made with the dialog in front all
+// along counts as a failure.
+//
 //   random_input [LIB] [--seed N] [--rounds N] [--events N] [--bare]
-//                [--sweep] [--only ROUND] [--verbose]
+//                [--sweep] [--only ROUND] [--verbose] [--stall]
 //
 // --bare runs the same input over the same dialog written directly against
 // Win32 (bench/BareDialog), to tell the system's behaviour from the library's;
 // --sweep gives the menu-key shape every way instead of random bursts. A
 // failing round prints its seed, its number and its events; --only replays it.
+// --stall lets a program on the other end of the standard streams stop the
+// desktop's process for each round and start it again between the first
+// press of OK (or the close box) and its release: before the burst the
+// driver prints "stall PID" (the desktop's process id) and, after the press,
+// "resume", each time reading a line back once that is done
+// (tests/e2e/stall_desktop.py).
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,11 +47,14 @@
 #include "host/PlugInLibrary.h"
 #include "host/ProcessCounters.h"
 #include "host/WindowRead.h"
+#include "shared/Scoped.h"
 
 namespace {
 
 constexpr DWORD kSettleMs = 250;     // for the input before a marker to be taken
 constexpr DWORD kEndMs = 3000;       // for the entry to return after OK or the close box
+constexpr int kSettleTries = 20;     // for the dialog's thread to take what the burst left
+constexpr int kEndTries = 10;        // clicks on OK or the close box, each after the dialog left the front
 constexpr WORD kMarkerKey = VK_F24;  // taken out of the queue by the hook, never seen by a window
 
 struct Combo {
@@ -165,15 +182,36 @@ std::vector<std::vector<Event>> Sweep() {
 
 HANDLE g_marker = nullptr;
 bool g_verbose = false;
+bool g_stall = false;
 
 MSG g_recent[16];
 unsigned g_recentCount = 0;
+
+// Counts the presses and releases of the left button that the dialog's
+// thread took while another program's window was the foreground.
+std::atomic<long> g_outOfFront{0};
+HANDLE g_leftFront = nullptr;  // set when the thread loses the activation (--stall only)
+
+bool InFront(DWORD threadId) {
+  return ::GetWindowThreadProcessId(::GetForegroundWindow(), nullptr) == threadId;
+}
+
+LRESULT CALLBACK FrontHook(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && sent->message == WM_ACTIVATEAPP && !sent->wParam) ::SetEvent(g_leftFront);
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 LRESULT CALLBACK MarkerHook(int code, WPARAM removing, LPARAM lParam) {
   auto* message = reinterpret_cast<MSG*>(lParam);
   if (code == HC_ACTION && removing == PM_REMOVE && message->message != WM_TIMER &&
       message->wParam != kMarkerKey)
     g_recent[g_recentCount++ % 16] = *message;
+  if (code == HC_ACTION && removing == PM_REMOVE &&
+      (message->message == WM_LBUTTONDOWN || message->message == WM_LBUTTONUP ||
+       message->message == WM_NCLBUTTONDOWN || message->message == WM_NCLBUTTONUP) &&
+      !InFront(::GetCurrentThreadId()))
+    ++g_outOfFront;
   if (code == HC_ACTION && removing == PM_REMOVE && message->wParam == kMarkerKey &&
       (message->message == WM_KEYUP || message->message == WM_KEYDOWN)) {
     if (message->message == WM_KEYUP) ::SetEvent(g_marker);
@@ -215,6 +253,16 @@ bool Settle() {
   ::ResetEvent(g_marker);
   Send({KeyInput(kMarkerKey, false), KeyInput(kMarkerKey, true)});
   return ::WaitForSingleObject(g_marker, kSettleMs) == WAIT_OBJECT_0;
+}
+
+// Keys go to the foreground thread: the marker is taken only once the
+// dialog's thread is in front again and done with what came before.
+bool SettleInFront(HWND dialog) {
+  for (int i = 0; i < kSettleTries; ++i) {
+    ::SetForegroundWindow(::GetLastActivePopup(dialog));
+    if (Settle()) return true;
+  }
+  return false;
 }
 
 void PressCombo(const Combo& combo) {
@@ -304,14 +352,16 @@ POINT g_lastDown{};
 DWORD g_lastDownAt = 0;
 
 void Press(POINT at, DWORD down, DWORD up, int times = 1) {
-  g_lastDown = at;
-  g_lastDownAt = ::GetTickCount();
   std::vector<INPUT> inputs;
   for (int i = 0; i < times; ++i) {
     inputs.push_back(MouseInput(at, down));
     if (up) inputs.push_back(MouseInput(at, up));
   }
   Send(inputs);
+  // Once queued: the press carries the time the system queued it, later
+  // than the call on a busy machine.
+  g_lastDown = at;
+  g_lastDownAt = ::GetTickCount();
 }
 
 // A click near the last one within the double-click time would be the
@@ -344,9 +394,28 @@ void Play(const Target& target, const Event& event) {
 
 bool Ended(const Target& target) { return ::WaitForSingleObject(target.returned, kEndMs) == WAIT_OBJECT_0; }
 
-void ClickAt(POINT at) {
+// A line to the program on the other end of the standard streams (--stall),
+// and its answer once it has done what the line asks.
+void AskStall(const std::string& line) {
+  std::printf("%s\n", line.c_str());
+  char answer[16];
+  if (!std::fgets(answer, sizeof answer, stdin)) g_stall = false;
+}
+
+void ClickAt(POINT at, bool stalled = false) {
   AwaitNewClick(at);
-  Press(at, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  if (!stalled) {
+    Press(at, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    return;
+  }
+  // The desktop's process goes on between the press and the release, and
+  // takes the foreground then, as it does when late.
+  ::ResetEvent(g_leftFront);
+  Press(at, MOUSEEVENTF_LEFTDOWN, 0);
+  Settle();
+  AskStall("resume");
+  ::WaitForSingleObject(g_leftFront, kEndMs);
+  Send({MouseInput(at, MOUSEEVENTF_LEFTUP)});
 }
 
 // Where a drag left it partly off the screen, back where it came up, as a
@@ -405,32 +474,58 @@ std::string Drive(Target& target, const std::vector<Event>& burst, bool byCloseB
   // round), it is not activated; the user clicks it first.
   ::SetForegroundWindow(target.dialog);
   Settle();
+  if (g_stall) {
+    DWORD desktopProcess = 0;
+    ::GetWindowThreadProcessId(::GetDesktopWindow(), &desktopProcess);
+    AskStall("stall " + std::to_string(desktopProcess));
+  }
+  std::string untaken;  // events whose input the dialog's thread had not taken when the next came
   for (const Event& event : burst) {
     if (!::IsWindowVisible(target.dialog)) break;  // ended by the burst itself (Alt+Space, C)
     Play(target, event);
     const bool settled = Settle();
+    if (!settled) untaken += " [" + Describe(event) + "]";
     if (g_verbose)
       std::printf("     %-40s %s %s\n", Describe(event).c_str(), settled ? "taken" : "not taken",
                   ThreadState(target.threadId).c_str());
   }
+  if (!untaken.empty()) untaken = "; input not taken before the next event:" + untaken;
   if (!::IsWindowVisible(target.dialog)) {
+    if (g_stall) AskStall("resume");
     if (!Ended(target)) Abandon(round, "the dialog hid but the entry did not return", burst);
     return {};
   }
   // Back in front, as a user would click it after clicking the desktop; then
   // Esc out of a submenu, its menu and a box the system menu opened (Wine's
-  // own "About Wine").
+  // own "About Wine"). Again each time another program took the front
+  // before the click was done.
   BackOnScreen(target.dialog);
-  ::SetForegroundWindow(::GetLastActivePopup(target.dialog));
-  for (int i = 0; i < 3; ++i) PressCombo(kCombos[Key("Esc")]);
-  Settle();
-  const HWND ok = PushButtonOf(target.dialog);
-  RECT okRect{};
-  if (ok) ::GetWindowRect(ok, &okRect);
-  ClickAt(byCloseBox || !ok ? CloseBox(target.dialog) : Centre(okRect));
-  if (Ended(target)) return {};
-  std::string failure = std::string(byCloseBox ? "the close box" : "OK") + " did not end the dialog; " +
-                        ThreadState(target.threadId);
+  const char* const what = byCloseBox ? "the close box" : "OK";
+  std::string failure;
+  for (int attempt = 1; failure.empty(); ++attempt) {
+    ::SetForegroundWindow(::GetLastActivePopup(target.dialog));
+    for (int i = 0; i < 3; ++i) PressCombo(kCombos[Key("Esc")]);
+    if (!SettleInFront(target.dialog)) {
+      failure = std::string("the dialog's thread took no input before ") + what + "; ";
+      break;
+    }
+    const long outOfFront = g_outOfFront;
+    const HWND ok = PushButtonOf(target.dialog);
+    RECT okRect{};
+    if (ok) ::GetWindowRect(ok, &okRect);
+    ClickAt(byCloseBox || !ok ? CloseBox(target.dialog) : Centre(okRect), g_stall && attempt == 1);
+    if (Ended(target)) {
+      if (g_verbose && attempt > 1) std::printf("     %s ended it at attempt %d\n", what, attempt);
+      return {};
+    }
+    if (g_outOfFront == outOfFront && InFront(target.threadId)) {
+      failure = std::string(what) + " did not end the dialog, which stayed in front; ";
+    } else if (attempt == kEndTries) {
+      failure = std::string(what) + " did not end the dialog, which left the front each of " +
+                std::to_string(kEndTries) + " times; ";
+    }
+  }
+  failure += ThreadState(target.threadId) + untaken;
   for (unsigned i = g_recentCount > 16 ? g_recentCount - 16 : 0; i < g_recentCount; ++i) {
     const MSG& m = g_recent[i % 16];
     char line[120];
@@ -476,8 +571,17 @@ int Main(const Run& run) {
       L"Random input host", OwnerProcedure,
       {WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, {0, 0, 240, 120}, COLOR_BTNFACE});
   ::SetForegroundWindow(owner.Handle());
-  g_marker = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  const HHOOK hook = ::SetWindowsHookExW(WH_GETMESSAGE, MarkerHook, nullptr, ::GetCurrentThreadId());
+  const shared::ScopedHandle marker(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  const shared::ScopedHandle leftFront(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  g_marker = marker.Get();
+  g_leftFront = leftFront.Get();
+  // Every hook costs Wine a server request per message it sees: the one on
+  // sent messages only where --stall waits for the activation to go.
+  shared::ScopedHook hooks[] = {
+      shared::ScopedHook(::SetWindowsHookExW(WH_GETMESSAGE, MarkerHook, nullptr, ::GetCurrentThreadId())),
+      shared::ScopedHook(g_stall
+                             ? ::SetWindowsHookExW(WH_CALLWNDPROC, FrontHook, nullptr, ::GetCurrentThreadId())
+                             : nullptr)};
   std::printf("seed %u, %d rounds of %d events%s (after a warm-up and the menu-key shape)\n", run.seed,
               run.rounds, run.events, run.bare ? ", bare Win32 dialog" : "");
   // The warm-up, the menu-key shape once for each key with Alt, then the
@@ -532,7 +636,7 @@ int Main(const Run& run) {
     if (round == size * 3 / 4) threeQuarters = host::SampleCounters();
   }
   const host::ProcessCounters last = host::SampleCounters();
-  ::UnhookWindowsHookEx(hook);
+  for (shared::ScopedHook& hook : hooks) hook.Reset();
   std::printf(
       "windows %ld, %ld, %ld; kernel handles %ld, %ld, %ld; GDI objects %ld, %ld, %ld "
       "(at the half, three quarters, the end)\n",
@@ -573,13 +677,15 @@ int main(int argc, char** argv) {
       run.sweep = true;
     } else if (std::strcmp(argv[i], "--bare") == 0) {
       run.bare = true;
+    } else if (std::strcmp(argv[i], "--stall") == 0) {
+      g_stall = true;
     } else if (argv[i][0] != '-' && !run.library) {
       run.library = argv[i];
     } else {
       std::fprintf(
           stderr,
           "usage: random_input [LIB] [--seed N] [--rounds N] [--events N] [--bare] [--sweep] [--only N] "
-          "[--verbose]\n");
+          "[--verbose] [--stall]\n");
       return 2;
     }
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -289,7 +290,50 @@ TEST(PlatformQueriesTest, TheRealQueriesAnswerPlausibly) {
   ASSERT_TRUE(::GetComputerNameA(name, &size));
   EXPECT_EQ(real.computerName().name, name);
   EXPECT_TRUE(real.userName().ok);
-  const uint16_t native = real.nativeMachine();  // not known before Windows 10 1709
-  EXPECT_TRUE(native == 0 || native == 0x014C || native == 0x8664 || native == 0xAA64) << native;
-  EXPECT_EQ(dialog::QueryProcessMachines().process != 0, (dialog::RegistryAccess() & KEY_WOW64_64KEY) != 0);
+}
+
+// The machine a library file is built for, from its file header; 0 when
+// unreadable.
+uint16_t FileMachine(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  uint32_t header = 0;
+  uint16_t machine = 0;
+  file.seekg(0x3C).read(reinterpret_cast<char*>(&header), sizeof header);
+  file.seekg(header + 4).read(reinterpret_cast<char*>(&machine), sizeof machine);
+  return file ? machine : 0;
+}
+
+// Under emulation (WOW64) the machine named is the one the system's own
+// libraries are built for, and the reader sees the system's own view of the
+// software keys, not the 32-bit copy.
+TEST(PlatformQueriesTest, UnderEmulationTheMachineAndTheRegistryViewAreTheSystemsOwn) {
+  BOOL wow64 = FALSE;
+  if (!::IsWow64Process(::GetCurrentProcess(), &wow64) || !wow64) GTEST_SKIP() << "one machine, one view";
+  char windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryA(windows, MAX_PATH);
+  const uint16_t systems = FileMachine(std::string(windows) + "\\Sysnative\\ntdll.dll");
+  ASSERT_NE(systems, 0) << "the system's own ntdll.dll could not be read";
+  if (::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "IsWow64Process2")) {
+    EXPECT_EQ(dialog::PlatformQueries().nativeMachine(), systems);
+  }
+
+  const std::string path = "Software\\Zentrix\\ViewTest\\" + std::to_string(::GetCurrentProcessId());
+  for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view,
+                                nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const char* text = view == KEY_WOW64_64KEY ? "system's" : "32-bit copy";
+    ::RegSetValueExA(shared::ScopedKey(key).Get(), "View", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                     static_cast<DWORD>(std::strlen(text) + 1));
+  }
+  std::string read;
+  {
+    dialog::TRegistry reader;
+    reader.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (reader.OpenKey(path)) read = reader.ReadString("View");
+  }
+  for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+    ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), view, 0);
+  EXPECT_EQ(read, "system's");
 }

@@ -2,10 +2,13 @@
 // runs this under Japanese and Chinese locales too (ZX_EXPECT_ACP).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "shared/Scoped.h"
+#include "toolkit/Font.h"
 #include "toolkit/FormSupport.h"
 
 namespace toolkit {
@@ -37,12 +40,41 @@ TEST(FormFont, HasAGlyphForEveryCharacterOfTheSystemCodePageAtTheDesignHeight) {
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(dc, &metrics);
   EXPECT_EQ(11, metrics.tmHeight - metrics.tmInternalLeading);
-  // The design face stays wherever it draws the code page.
+}
+
+// The face `font` is drawn in, when it has a glyph for every character of
+// `text` at a character height less than a pixel from 11 scaled to `dpi`;
+// else empty.
+std::wstring FaceDrawing(HFONT font, const std::wstring& text, int dpi) {
+  const shared::ScopedDC dc(::CreateCompatibleDC(nullptr));
+  const shared::ScopedSelect selected(dc.Get(), font);
+  std::vector<WORD> glyphs(text.size());
+  ::GetGlyphIndicesW(dc.Get(), text.c_str(), int(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc.Get(), &metrics);
   wchar_t face[LF_FACESIZE] = {};
-  ::GetTextFaceW(dc, LF_FACESIZE, face);
-  CPINFO info{};
-  ::GetCPInfo(CP_ACP, &info);
-  EXPECT_EQ(info.MaxCharSize > 1, lstrcmpiW(face, L"MS Sans Serif") != 0);
+  ::GetTextFaceW(dc.Get(), LF_FACESIZE, face);
+  const bool all = std::find(glyphs.begin(), glyphs.end(), 0xFFFF) == glyphs.end();
+  const int height = metrics.tmHeight - metrics.tmInternalLeading;
+  return all && std::abs(height * 96 - 11 * dpi) < 96 ? face : L"";
+}
+
+// At every density the form font draws the code page at the scaled height,
+// and in the design face wherever that face itself can.
+TEST(FormFont, AtEveryDensityDrawsTheCodePageInTheDesignFaceWhereThatFaceCan) {
+  const std::wstring text = CodePageText();
+  for (const int dpi : {96, 120, 144, 192}) {
+    const shared::ScopedDC dc(::CreateCompatibleDC(nullptr));
+    const shared::ScopedFont font = CreateFormFont(dc.Get(), dpi);
+    const std::wstring face = FaceDrawing(font.Get(), text, dpi);
+    EXPECT_NE(face, L"") << dpi << " dpi: not every character, or not at the scaled height";
+    const shared::ScopedFont design(::CreateFontW(-::MulDiv(11, dpi, 96), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                                                  DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif"));
+    const std::wstring designFace = FaceDrawing(design.Get(), text, dpi);
+    if (!designFace.empty()) {
+      EXPECT_TRUE(face == designFace) << dpi << " dpi: the design face can draw it";
+    }
+  }
 }
 
 }  // namespace
