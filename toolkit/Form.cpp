@@ -16,6 +16,11 @@ constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDRE
 // or help box is asked for.
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
+BOOL CALLBACK SendColourChange(HWND window, LPARAM) {
+  ::SendMessageW(window, WM_SYSCOLORCHANGE, 0, 0);
+  return TRUE;
+}
+
 // Each query of a screen metric costs Wine three server requests.
 SIZE ScreenSize() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
 
@@ -132,6 +137,8 @@ void TForm::Centre() {
   ::SetWindowPos(handle_, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void TForm::ForwardColourChange() { ::EnumChildWindows(handle_, SendColourChange, 0); }
+
 LRESULT CALLBACK TForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
@@ -165,6 +172,9 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::ShowWindow(handle_, SW_HIDE);
       }
       return 0;
+    case WM_SYSCOLORCHANGE:
+      ForwardColourChange();
+      break;
     case WM_SETCURSOR:
       if (Application->Cursor()) {
         ::SetCursor(Application->Cursor());

@@ -86,6 +86,9 @@ class TForm {
   // The active page of each page control on the form, where shown.
   std::vector<HWND> ShownPages() const;
   void Centre();
+  // WM_SYSCOLORCHANGE to every control: the common controls keep the system
+  // colours they last heard of, and only top-level windows hear of a change.
+  void ForwardColourChange();
   void FocusFirst();
   void FocusNext(bool forward);
 
