@@ -16,11 +16,6 @@ constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDRE
 // or help box is asked for.
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-BOOL CALLBACK SendColourChange(HWND window, LPARAM) {
-  ::SendMessageW(window, WM_SYSCOLORCHANGE, 0, 0);
-  return TRUE;
-}
-
 // Each query of a screen metric costs Wine three server requests.
 SIZE ScreenSize() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
 
@@ -137,7 +132,12 @@ void TForm::Centre() {
   ::SetWindowPos(handle_, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TForm::ForwardColourChange() { ::EnumChildWindows(handle_, SendColourChange, 0); }
+void TForm::ForwardColourChange() {
+  // The form's own list, not a walk of its window tree: each step of a walk
+  // costs Wine a server request. Pages, the toolkit's own windows, keep no
+  // colours.
+  for (const auto& control : controls_) ::SendMessageW(control->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+}
 
 LRESULT CALLBACK TForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
