@@ -4,6 +4,7 @@
 
 #include "toolkit/ActCtx.h"
 #include "toolkit/Application.h"
+#include "toolkit/DialogRole.h"
 #include "toolkit/FormSupport.h"
 #include "toolkit/PageControl.h"
 #include "toolkit/WindowClass.h"
@@ -51,6 +52,7 @@ TForm::TForm(const Args& args) {
   // Wine gives a window without a class icon the default one unless told.
   ::SendMessageW(handle_, WM_SETICON, ICON_SMALL, 0);
   ::SendMessageW(handle_, WM_SETICON, ICON_BIG, 0);
+  role_ = std::make_unique<TDialogRole>(handle_);
 }
 
 TForm::~TForm() {
@@ -185,6 +187,7 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // The last message of the form's destruction: its controls' windows
       // are gone already.
       for (const auto& control : controls_) control->ForgetHandle();
+      role_.reset();
       ::SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
       if (modal_) SetModalResult(kModalResultCancel);
       handle_ = nullptr;

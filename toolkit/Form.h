@@ -22,6 +22,8 @@ namespace toolkit {
 
 constexpr int kModalResultCancel = 2;
 
+class TDialogRole;
+
 class TForm {
  public:
   struct Args {
@@ -95,6 +97,7 @@ class TForm {
   SIZE screen_{};         // the screen's size when the form was made
   HFONT font_ = nullptr;  // for the density the form was made for
   HWND handle_ = nullptr;
+  std::unique_ptr<TDialogRole> role_;  // while the window exists
   std::vector<std::unique_ptr<TControl>> controls_;
   HWND lastFocus_ = nullptr;
   int modalResult_ = 0;
