@@ -21,95 +21,76 @@
 #include "tests/toolkit/TestSupport.h"
 
 using dialog::ControlLayout;
-using dialog::kSysDlgLayout;
 using dialog::LabelRole;
 
 namespace {
 
-const ControlLayout& RowOf(HWND window) { return kSysDlgLayout[::GetDlgCtrlID(window) - 1]; }
+const ControlLayout& RowOf(HWND window) { return dialog::kSysDlgLayout[::GetDlgCtrlID(window) - 1]; }
 
-// The name of a window's client object: what a screen reader reads it by.
-std::wstring AccessibleName(HWND window) {
-  IAccessible* object = nullptr;
-  BSTR name = nullptr;
-  if (SUCCEEDED(::AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible,
-                                             reinterpret_cast<void**>(&object)))) {
-    VARIANT self{};
-    self.vt = VT_I4;
-    object->get_accName(self, &name);
-    object->Release();
-  }
-  std::wstring text = name ? name : L"";
-  ::SysFreeString(name);
-  return text;
+void ReleaseObject(IAccessible* object) { object->Release(); }
+using AccessibleObject = shared::Scoped<IAccessible*, ReleaseObject>;
+
+// What a screen reader reads a window by.
+AccessibleObject ClientObject(HWND window) {
+  void* object = nullptr;
+  ::AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible, &object);
+  return AccessibleObject(static_cast<IAccessible*>(object));
 }
 
-// A window's accessible children by name, in the order the system's
-// accessibility layer hands them to a screen reader.
-std::vector<std::wstring> AccessibleChildNames(HWND window) {
-  std::vector<std::wstring> names;
-  IAccessible* parent = nullptr;
-  if (FAILED(::AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible,
-                                          reinterpret_cast<void**>(&parent))))
-    return names;
+// A page's accessible children in the order the accessibility layer hands them
+// to a screen reader, named by their windows' client objects (Wine gives its
+// window objects no names).
+std::vector<std::wstring> AccessibleChildNames(HWND page) {
+  const AccessibleObject parent = ClientObject(page);
   long count = 0;
-  parent->get_accChildCount(&count);
+  if (parent) parent.Get()->get_accChildCount(&count);
   std::vector<VARIANT> children(static_cast<size_t>(count));
-  ::AccessibleChildren(parent, 0, count, children.data(), &count);
+  if (parent) ::AccessibleChildren(parent.Get(), 0, count, children.data(), &count);
+  std::vector<std::wstring> names;
   for (VARIANT& child : children) {
-    HWND childWindow = nullptr;
-    IAccessible* object = nullptr;
-    if (child.vt == VT_DISPATCH &&
-        SUCCEEDED(child.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&object)))) {
-      ::WindowFromAccessibleObject(object, &childWindow);
-      object->Release();
-    }
-    names.push_back(childWindow ? AccessibleName(childWindow) : L"?");
+    void* object = nullptr;
+    HWND window = nullptr;
+    if (child.vt == VT_DISPATCH && SUCCEEDED(child.pdispVal->QueryInterface(IID_IAccessible, &object)))
+      ::WindowFromAccessibleObject(AccessibleObject(static_cast<IAccessible*>(object)).Get(), &window);
+    VARIANT self{};
+    self.vt = VT_I4;
+    BSTR name = nullptr;
+    if (const AccessibleObject named = ClientObject(window)) named.Get()->get_accName(self, &name);
+    names.emplace_back(name ? name : L"");
+    ::SysFreeString(name);
     ::VariantClear(&child);
   }
-  parent->Release();
   return names;
 }
 
 }  // namespace
 
 TEST(ScreenReaderOrder, EachValueFollowsItsPromptOrTheRowAbove) {
-  const HRESULT com = ::CoInitialize(nullptr);
-  {
-    dialog::TSysInfoDlg dlg;
-    for (dialog::ControlId pageId : dialog::kPageOrder) {
-      const std::vector<HWND> children = host::Children(dlg.Control(pageId)->Handle());
-      std::vector<std::wstring> texts;
-      for (HWND child : children) texts.push_back(host::TextOf(child));
-      EXPECT_EQ(AccessibleChildNames(dlg.Control(pageId)->Handle()), texts) << "page " << pageId;
-      for (size_t i = 1; i < children.size(); ++i) {
-        const ControlLayout &row = RowOf(children[i]), &before = RowOf(children[i - 1]);
-        if (dialog::RoleOf(row) != LabelRole::Value) continue;
-        if (const ControlLayout* prompt = dialog::PromptOf(row)) {
-          EXPECT_EQ(before.id, prompt->id) << "value " << row.id << " right after its prompt";
-        } else {
-          EXPECT_TRUE(dialog::RoleOf(before) == LabelRole::Value && before.top < row.top)
-              << "value " << row.id << " right after the value of the row above, not " << before.id;
-        }
+  dialog::TSysInfoDlg dlg;
+  for (dialog::ControlId pageId : dialog::kPageOrder) {
+    const std::vector<HWND> children = host::Children(dlg.Control(pageId)->Handle());
+    std::vector<std::wstring> texts;
+    for (HWND child : children) texts.push_back(host::TextOf(child));
+    EXPECT_EQ(AccessibleChildNames(dlg.Control(pageId)->Handle()), texts) << "page " << pageId;
+    for (size_t i = 1; i < children.size(); ++i) {
+      const ControlLayout &row = RowOf(children[i]), &before = RowOf(children[i - 1]);
+      if (dialog::RoleOf(row) != LabelRole::Value) continue;
+      if (const ControlLayout* prompt = dialog::PromptOf(row)) {
+        EXPECT_EQ(before.id, prompt->id) << "value " << row.id << " right after its prompt";
+      } else {
+        EXPECT_TRUE(dialog::RoleOf(before) == LabelRole::Value && before.top < row.top)
+            << "value " << row.id << " right after the value of the row above, not " << before.id;
       }
     }
   }
-  if (SUCCEEDED(com)) ::CoUninitialize();
 }
 
 namespace {
 
-// Background and ink: the button face, and the button and window texts.
-struct Scheme {
-  COLORREF back, ink, windowInk;
-};
-
+// Button face, button text and window text; a scheme's texts share one ink.
 constexpr int kSchemeIndexes[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_WINDOWTEXT};
-
-void SetScheme(const Scheme& scheme) {
-  const COLORREF colours[] = {scheme.back, scheme.ink, scheme.windowInk};
-  ::SetSysColors(3, kSchemeIndexes, colours);
-}
+using Scheme = std::vector<COLORREF>;
+void SetScheme(const Scheme& scheme) { ::SetSysColors(3, kSchemeIndexes, scheme.data()); }
 
 // The session's scheme, put back when the scope ends.
 struct SchemeScope {
@@ -134,33 +115,30 @@ std::set<COLORREF> ColoursIn(HWND window, RECT area) {
 }
 
 // Every text the user sees: the shown page's labels, the three tab captions
-// (inside each tab's edges) and OK (inside its edges).
+// and OK (inside their edges): the scheme's background and ink, no old colour.
 void ExpectTexts(const dialog::TSysInfoDlg& dlg, const Scheme& now, const Scheme& before) {
   std::vector<std::pair<HWND, RECT>> texts;
-  for (HWND child : host::Children(dlg.SysPageControl->ActivePage()->Handle())) {
-    RECT box;
-    if (RowOf(child).kind == dialog::ControlKind::Label && ::IsWindowVisible(child) &&
-        !host::TextOf(child).empty() && ::GetClientRect(child, &box))
-      texts.emplace_back(child, box);
+  for (HWND label : host::Children(dlg.SysPageControl->ActivePage()->Handle())) {
+    if (RowOf(label).kind != dialog::ControlKind::Label || !::IsWindowVisible(label) ||
+        host::TextOf(label).empty())
+      continue;
+    texts.emplace_back(label, host::RectInParent(label));
+    ::OffsetRect(&texts.back().second, -texts.back().second.left, -texts.back().second.top);
   }
+  RECT box;
   for (int tab = 0; tab < 3; ++tab) {
-    RECT box;
     ::SendMessageW(dlg.SysPageControl->Handle(), TCM_GETITEMRECT, tab, reinterpret_cast<LPARAM>(&box));
-    ::InflateRect(&box, -3, -3);
-    texts.emplace_back(dlg.SysPageControl->Handle(), box);
+    texts.emplace_back(dlg.SysPageControl->Handle(),
+                       RECT{box.left + 3, box.top + 3, box.right - 3, box.bottom - 3});
   }
-  RECT ok;
-  ::GetClientRect(dlg.OKBtn->Handle(), &ok);
-  ::InflateRect(&ok, -3, -3);
-  texts.emplace_back(dlg.OKBtn->Handle(), ok);
-  for (const auto& [window, box] : texts) {
-    const std::set<COLORREF> colours = ColoursIn(window, box);
-    const COLORREF ink =
-        window == dlg.SysPageControl->Handle() || window == dlg.OKBtn->Handle() ? now.ink : now.windowInk;
-    const std::string what = toolkit_test::ShownText(window) + " at " + std::to_string(box.left);
-    EXPECT_TRUE(colours.count(now.back) && colours.count(ink)) << what << ": new background and ink";
-    EXPECT_FALSE(colours.count(before.back) || colours.count(before.ink) || colours.count(before.windowInk))
-        << what << ": no old colour";
+  ::GetClientRect(dlg.OKBtn->Handle(), &box);
+  texts.emplace_back(dlg.OKBtn->Handle(), RECT{3, 3, box.right - 3, box.bottom - 3});
+  for (const auto& [window, area] : texts) {
+    const std::set<COLORREF> colours = ColoursIn(window, area);
+    EXPECT_TRUE(colours.count(now[0]) && colours.count(now[1]))
+        << toolkit_test::ShownText(window) << " at " << area.left << ": the scheme's background and ink";
+    for (COLORREF old : before)
+      EXPECT_FALSE(colours.count(old)) << toolkit_test::ShownText(window) << " at " << area.left;
   }
 }
 
@@ -169,8 +147,8 @@ void ExpectTexts(const dialog::TSysInfoDlg& dlg, const Scheme& now, const Scheme
 TEST(Colours, EveryTextTakesASchemeChangedBetweenShowingsOrWhileShown) {
   const SchemeScope scope;
   const Scheme first{RGB(0, 0, 128), RGB(255, 255, 0), RGB(255, 255, 0)};
-  const Scheme second{RGB(128, 0, 0), RGB(0, 255, 255), RGB(0, 255, 0)};
-  ASSERT_NE(scope.saved.back, first.back) << "the session's scheme is the test's";
+  const Scheme second{RGB(128, 0, 0), RGB(0, 255, 255), RGB(0, 255, 255)};
+  ASSERT_NE(scope.saved, first) << "the session's scheme is the test's";
   // One dialog made and gone before the change: the next is made after it.
   std::make_unique<dialog::TSysInfoDlg>().reset();
   SetScheme(first);

@@ -1,52 +1,31 @@
 #!/usr/bin/env python3
-"""The dialog's role for screen readers, as far as Wine 8 lets it be seen.
+"""role_e2e.py --build BUILD_DIR: the dialog role, as far as Wine 8 shows it.
 
-    role_e2e.py --build BUILD_DIR
-
-The form is annotated with the dialog role through the accessibility
-layer's annotation service. Wine 8's layer gives every window the client
-role and its service keeps nothing (it answers E_NOTIMPL), so no reader can
-read the role back here. What Wine does show is each call to the service,
-in its trace: this runs Execute once (pdlhost --report) with the
-accessibility channel traced and checks that the dialog's client object got
-the dialog role (ROLE_SYSTEM_DIALOG, 18) and that the same window's
-annotation was cleared before the window went.
-
-Needs DISPLAY and WINEPREFIX, as scripts/with-display.sh sets them.
+Wine's accessibility layer keeps no annotations (its service answers
+E_NOTIMPL), so nothing can read the role back; its trace shows the calls.
+Runs Execute once (pdlhost --report) with that trace on and checks that the
+dialog's client object got the dialog role (ROLE_SYSTEM_DIALOG, 18) and that
+the same window's annotation was cleared after. Needs DISPLAY and WINEPREFIX.
 """
 
-import argparse
 import os
 import re
 import subprocess
 import sys
 
-OBJID_CLIENT = str(2**32 - 4)  # traced unsigned
-PROPID_ACC_ROLE = "{cb905ff2-7bd1-4c05-b3c8-e6c241364d70}"
-CALL = re.compile(r"AccPropServices_(SetHwndProp|ClearHwndProps) \((\w+) (\d+) (\d+) (.*)\)$", re.M)
-
-
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    build = parser.parse_args().build
-    env = dict(os.environ, WINEDEBUG="-all,+oleacc")
-    run = subprocess.run(["wine", "pdlhost.exe", "--report", "zentrix.pdl"], cwd=build, env=env,
-                         capture_output=True, text=True, errors="replace", timeout=120)
-    if run.returncode != 0:
-        sys.exit(f"pdlhost --report failed ({run.returncode}):\n{run.stdout}\n{run.stderr}")
-    calls = CALL.findall(run.stderr)
-    print("\n".join(" ".join(call) for call in calls))
-    if len(calls) != 2 or [call[0] for call in calls] != ["SetHwndProp", "ClearHwndProps"]:
-        sys.exit("expected one annotation of the dialog, then its clearing")
-    (_, window, element, child, rest), (_, cleared, cleared_element, cleared_child, count) = calls
-    if (element, child) != (OBJID_CLIENT, "0") or not rest.startswith(PROPID_ACC_ROLE) \
-            or not rest.endswith("{VT_I4: 18}"):
-        sys.exit("the annotation is not the dialog role on the client object")
-    if (cleared, cleared_element, cleared_child) != (window, element, child) or not count.endswith(" 1"):
-        sys.exit("the clearing is not that of the annotated element's one property")
-    print(f"ok   window {window}: dialog role annotated, then cleared")
-
-
-if __name__ == "__main__":
-    main()
+build = sys.argv[sys.argv.index("--build") + 1]
+run = subprocess.run(["wine", "pdlhost.exe", "--report", "zentrix.pdl"], cwd=build, capture_output=True,
+                     text=True, errors="replace", timeout=120, env=dict(os.environ, WINEDEBUG="-all,+oleacc"))
+calls = re.findall(r"AccPropServices_(\w+) \((\w+) (\d+) (\d+) (.*)\)$", run.stderr, re.M)
+print("\n".join(" ".join(call) for call in calls))
+ok = run.returncode == 0 and len(calls) == 2
+if ok:
+    (set_call, window, element, child, value), (clear_call, cleared, *cleared_element, count) = calls
+    # OBJID_CLIENT (-4) is traced unsigned, then PROPID_ACC_ROLE and the role.
+    ok = (set_call, element, child) == ("SetHwndProp", "4294967292", "0") \
+        and value.startswith("{cb905ff2-7bd1-4c05-b3c8-e6c241364d70}") and value.endswith("{VT_I4: 18}") \
+        and (clear_call, cleared, *cleared_element) == ("ClearHwndProps", window, element, child) \
+        and count.endswith(" 1")
+if not ok:
+    sys.exit(f"expected the dialog role annotated on the dialog, then cleared:\n{run.stdout}\n{run.stderr}")
+print(f"ok   window {calls[0][1]}: dialog role annotated, then cleared")
