@@ -166,11 +166,11 @@ BareTemplate BuildTemplate() {
   b.t.formBounds = {origin.x, origin.y, origin.x + size.cx, origin.y + size.cy};
 
   // The dialog's own creation order: the tab strip, its pages in tab order,
-  // then everything else in declaration order.
+  // then everything else in the order its page reads.
   b.Add(Row(dialog::id_SysPageControl));
   for (dialog::ControlId page : dialog::kPageOrder) b.Add(Row(page));
-  for (const ControlLayout& row : dialog::kSysDlgLayout) {
-    if (row.kind != ControlKind::PageControl && row.kind != ControlKind::TabSheet) b.Add(row);
+  for (dialog::ControlId id : dialog::ReadingOrder()) {
+    if (Row(id).kind != ControlKind::PageControl && Row(id).kind != ControlKind::TabSheet) b.Add(Row(id));
   }
   return std::move(b.t);
 }

@@ -35,12 +35,14 @@ TSysInfoDlg::TSysInfoDlg()
 
 void TSysInfoDlg::BuildControls() {
   // Containers before what they hold: the page control, its pages in tab
-  // order, then every other control in declaration order, which is also the
-  // tab order (the page control before OK).
+  // order, then every other control in the order its page reads. Windows
+  // keep their siblings in the order they were made, and a screen reader
+  // walks a page in that order: each value then follows its prompt. On the
+  // form that order is the tab order (the page control before OK).
   Create(Row(id_SysPageControl));
   for (ControlId page : kPageOrder) Create(Row(page));
-  for (const ControlLayout& row : kSysDlgLayout) {
-    if (row.kind != ControlKind::PageControl && row.kind != ControlKind::TabSheet) Create(row);
+  for (ControlId id : ReadingOrder()) {
+    if (Row(id).kind != ControlKind::PageControl && Row(id).kind != ControlKind::TabSheet) Create(Row(id));
   }
 }
 

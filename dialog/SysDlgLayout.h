@@ -1,7 +1,8 @@
 // The dialog's stored layout: every control's parent, position, size, stored
 // text and settings, as one table in declaration order, generated from the
 // control list (SysDlgControls.h). Positions are pixels at 96 dpi relative to
-// the parent's client area; the widget layer scales.
+// the parent's client area; the widget layer scales. The order a page reads
+// in, which is the order its windows are made in, is derived from the boxes.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +37,23 @@ extern const ControlLayout kSysDlgLayout[kControlCount];
 inline toolkit::TextEncoding EncodingOf(const ControlLayout& row) {
   return (row.flags & kUtf8) ? toolkit::TextEncoding::Utf8 : toolkit::TextEncoding::Ansi;
 }
+
+// A label's part on its page: a value (lbl<Value>), the prompt of one
+// (Label<n>), or neither (a page title; every control that is no label).
+enum class LabelRole : uint8_t { Other, Value, Prompt };
+LabelRole RoleOf(const ControlLayout& row);
+
+// The prompt on a value's row: the prompt of the same page that shares most
+// of the value's height in the stored layout (runtime boxes fit their texts
+// and say less); null for a value without one, and for any other row.
+const ControlLayout* PromptOf(const ControlLayout& row);
+
+// Every control in the order its page reads, top to bottom: by the line a
+// control stands on, where a value stands on its prompt's line (a value may
+// sit a pixel or two lower or higher than its prompt), a prompt before the
+// value beside it, then left to right. A value without a prompt reads on its
+// own line, after the line above it.
+std::span<const ControlId> ReadingOrder();
 
 // The self-sizing labels' stored texts, each once, with their stored widths:
 // a stored width is the text's width in the design font, and the form keeps

@@ -5,6 +5,7 @@
 #include "toolkit/ActCtx.h"
 #include "toolkit/Application.h"
 #include "toolkit/Density.h"
+#include "toolkit/DialogRole.h"
 #include "toolkit/FormSupport.h"
 #include "toolkit/PageControl.h"
 #include "toolkit/WindowClass.h"
@@ -62,6 +63,7 @@ TForm::TForm(const Args& args)
   // Wine gives a window without a class icon the default one unless told.
   ::SendMessageW(handle_, WM_SETICON, ICON_SMALL, 0);
   ::SendMessageW(handle_, WM_SETICON, ICON_BIG, 0);
+  role_ = std::make_unique<TDialogRole>(handle_);
 }
 
 TForm::~TForm() {
@@ -179,6 +181,13 @@ void TForm::ChangeDensity(int dpi, const RECT& suggested) {
   }
 }
 
+void TForm::ForwardColourChange() {
+  // The form's own list, not a walk of its window tree: each step of a walk
+  // costs Wine a server request. Pages, the toolkit's own windows, keep no
+  // colours.
+  for (const auto& control : controls_) ::SendMessageW(control->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+}
+
 LRESULT CALLBACK TForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
@@ -221,6 +230,9 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::ShowWindow(handle_, SW_HIDE);
       }
       return 0;
+    case WM_SYSCOLORCHANGE:
+      ForwardColourChange();
+      break;
     case WM_SETCURSOR:
       if (Application->Cursor()) {
         ::SetCursor(Application->Cursor());
@@ -231,6 +243,7 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // The last message of the form's destruction: its controls' windows
       // are gone already.
       for (const auto& control : controls_) control->ForgetHandle();
+      role_.reset();
       ::SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
       if (modal_) SetModalResult(kModalResultCancel);
       handle_ = nullptr;

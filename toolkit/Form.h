@@ -22,6 +22,8 @@ namespace toolkit {
 
 constexpr int kModalResultCancel = 2;
 
+class TDialogRole;
+
 class TForm {
  public:
   struct Args {
@@ -95,6 +97,9 @@ class TForm {
   // Lays the form out again at `dpi` as a form made there, and takes the
   // place the system suggests for it (WM_DPICHANGED).
   void ChangeDensity(int dpi, const RECT& suggested);
+  // WM_SYSCOLORCHANGE to every control: the common controls keep the system
+  // colours they last heard of, and only top-level windows hear of a change.
+  void ForwardColourChange();
   void FocusFirst();
   void FocusNext(bool forward);
 
@@ -105,6 +110,7 @@ class TForm {
   std::span<const DesignText> designTexts_;
   HFONT font_ = nullptr;  // for the density the form is laid out for
   HWND handle_ = nullptr;
+  std::unique_ptr<TDialogRole> role_;  // while the window exists
   std::vector<std::unique_ptr<TControl>> controls_;
   HWND lastFocus_ = nullptr;
   int modalResult_ = 0;

@@ -51,6 +51,9 @@ int TForm::ShowModal() {
   activatedThisShowing_ = false;
   modal_ = true;
   modalThread_ = ::GetCurrentThreadId();
+  // A change of colours made while no form was up reached none of the common
+  // controls, and this form's were made with the colours they last heard of.
+  ForwardColourChange();
   bool stillActive = false;
   {
     TDisabledThreadWindows disabled(handle_);
