@@ -28,6 +28,12 @@ std::wstring FullPathOf(const std::wstring& name) {
   return {};
 }
 
+// A folder or device is no file to read.
+DWORD KindError(DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ERROR_DIRECTORY;
+  return attributes & FILE_ATTRIBUTE_DEVICE ? ERROR_BAD_FILE_TYPE : 0;
+}
+
 }  // namespace
 
 std::wstring ExactPath(const char* name) {
@@ -38,7 +44,12 @@ std::wstring ExactPath(const char* name) {
   if (units <= 1) return {};
   std::wstring wide(units, L'\0');
   ::MultiByteToWideChar(codePage, 0, name, -1, wide.data(), units);
-  wide.resize(units - 1);
+  return ExactPath(wide.c_str());
+}
+
+std::wstring ExactPath(const wchar_t* name) {
+  if (!name || !*name) return {};
+  const std::wstring wide(name);
   if (StartsWith(wide, L"\\\\?\\")) return wide;  // already exact
 
   // The last component is taken as it is: the full-path function would turn
@@ -62,29 +73,56 @@ std::wstring ExactPath(const char* name) {
   return {};
 }
 
-TExactFile::TExactFile(const char* name) {
-  const std::wstring path = ExactPath(name);
+std::wstring ExactFolderPath(const wchar_t* name) {
+  if (!name || !*name) return {};
+  if (StartsWith(name, L"\\\\?\\")) return name;
+  std::wstring full = FullPathOf(name);
+  // "C:\dir\" and "C:\dir" are one folder; a root keeps its separator.
+  while (full.size() > 3 && IsSeparator(full.back())) full.pop_back();
+  if (StartsWith(full, L"\\\\.\\")) return {};  // a device
+  if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  if (full.size() >= 3 && full[1] == L':') return L"\\\\?\\" + full;
+  return {};
+}
+
+TExactFile::TExactFile(const char* name) : TExactFile(ExactPath(name)) {}
+
+TExactFile::TExactFile(const std::wstring& path) {
   // Only drive, UNC and volume paths lead to disk files; "\\?\pipe\..." and
   // other device paths are never opened.
   const bool disk =
       path.size() > 6 && ((path[5] == L':' && path[6] == L'\\') || StartsWith(path, L"\\\\?\\UNC\\") ||
                           StartsWith(path, L"\\\\?\\Volume{"));
-  if (!disk) return;
+  if (!disk) {
+    error_ = path.empty() ? ERROR_INVALID_NAME : ERROR_BAD_FILE_TYPE;
+    return;
+  }
   // Nothing is asked before the open (Wine opens a FIFO without waiting for
-  // a writer); what was opened is judged in one query before anything reads
-  // from it.
+  // a writer, and a folder does not open): an ordinary file costs the open
+  // and one query, made before anything reads.
   const HANDLE opened =
       ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
-  if (opened == INVALID_HANDLE_VALUE) return;
-  shared::ScopedHandle file(opened);
-  // A folder, a FIFO, a device or a file of no bytes is refused: none of
-  // them holds a byte to read (a FIFO and a device state no size).
-  FILE_STANDARD_INFO standard;
-  if (!::GetFileInformationByHandleEx(file.Get(), FileStandardInfo, &standard, sizeof standard) ||
-      standard.Directory || standard.EndOfFile.QuadPart <= 0) {
+  if (opened == INVALID_HANDLE_VALUE) {
+    error_ = ::GetLastError();
+    // A folder fails as access denied; it is named as what it is.
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && KindError(attributes) != 0) error_ = KindError(attributes);
     return;
   }
+  shared::ScopedHandle file(opened);
+  FILE_STANDARD_INFO standard;
+  if (!::GetFileInformationByHandleEx(file.Get(), FileStandardInfo, &standard, sizeof standard)) {
+    error_ = ::GetLastError();
+    return;
+  }
+  if (standard.Directory) {
+    error_ = ERROR_DIRECTORY;
+    return;
+  }
+  // No bytes: nothing to read, and nothing failed. A FIFO or a device
+  // states no size either, so none is ever read from.
+  if (standard.EndOfFile.QuadPart <= 0) return;
   file_ = std::move(file);
   size_ = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
 }

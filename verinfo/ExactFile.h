@@ -19,17 +19,30 @@ namespace verinfo {
 // Empty when the name is empty, names a folder by its form ("dir\", ".."),
 // or is not a drive, UNC or volume path.
 std::wstring ExactPath(const char* name);
+// The same for a UTF-16 name, for callers that hold names the code page
+// cannot spell.
+std::wstring ExactPath(const wchar_t* name);
+// The "\\?\" form of the full path of the folder `name`, without a
+// trailing separator except at a drive's root; empty when it is no drive
+// or UNC path.
+std::wstring ExactFolderPath(const wchar_t* name);
 
 // One ordinary disk file, opened for reading or not at all: a folder, pipe,
 // FIFO, device or a file of no bytes is refused before anything waits on it.
 class TExactFile {
  public:
   explicit TExactFile(const char* name);
+  // A path already in the "\\?\" form ExactPath gives.
+  explicit TExactFile(const std::wstring& exactPath);
   TExactFile(const TExactFile&) = delete;
   TExactFile& operator=(const TExactFile&) = delete;
 
   bool IsOpen() const { return static_cast<bool>(file_); }
   uint64_t Size() const { return size_; }
+  // Why the file is not open: the Windows error, ERROR_BAD_FILE_TYPE for a
+  // pipe, device or other non-disk name, ERROR_DIRECTORY for a folder; 0
+  // when it is open or holds no bytes (an empty file is read, not failed).
+  DWORD Error() const { return error_; }
   // Copies `length` bytes from `offset`; false unless all of them are in
   // the file. Small reads go through one cached block.
   bool Read(uint64_t offset, void* out, size_t length) const;
@@ -40,6 +53,7 @@ class TExactFile {
 
   shared::ScopedHandle file_;
   uint64_t size_ = 0;
+  DWORD error_ = 0;
   mutable uint8_t block_[kBlock];
   mutable uint64_t blockAt_ = 0;
   mutable size_t blockLength_ = 0;

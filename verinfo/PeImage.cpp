@@ -35,6 +35,7 @@ TPeImage::TPeImage(const TExactFile& file, uint32_t ntOffset) : file_(file) {
   if (!file.Read(uint64_t{ntOffset} + 4, &header, sizeof header) ||
       !file.Read(optional, &magic, sizeof magic))
     return;
+  machine_ = header.Machine;
   // The fields both layouts share sit at the same places up to the
   // directory count; PE32+ moves it and the directories by 16 bytes.
   size_t countAt, directoriesAt;
@@ -47,6 +48,7 @@ TPeImage::TPeImage(const TExactFile& file, uint32_t ntOffset) : file_(file) {
   } else {
     return;
   }
+  magic_ = magic;
   uint32_t layout[10];  // SectionAlignment .. SizeOfHeaders
   DWORD directoryCount;
   IMAGE_DATA_DIRECTORY resources{};

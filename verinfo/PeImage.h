@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -32,6 +33,10 @@ class TPeImage {
   // file, sections in order, inside the image).
   bool Mappable() const { return mappable_; }
   uint32_t ResourceRva() const { return resourceRva_; }
+  // The file header's machine, none when the headers could not be read;
+  // the optional header's magic (0x10B PE32, 0x20B PE32+), 0 for any other.
+  std::optional<uint16_t> Machine() const { return machine_; }
+  uint16_t Magic() const { return magic_; }
 
   // The image's bytes at [rva, rva + length): from the file where the
   // headers or a section hold them, zeros where a section's extent goes on
@@ -50,6 +55,8 @@ class TPeImage {
 
   const TExactFile& file_;
   bool mappable_ = false;
+  std::optional<uint16_t> machine_;
+  uint16_t magic_ = 0;
   uint32_t resourceRva_ = 0;
   uint32_t imageSize_ = 0;
   uint32_t headerExtent_ = 0;

@@ -78,18 +78,24 @@ std::optional<uint32_t> FindNumbered(const TTreeReader& read, const TDirectory& 
 
 // The first data entry, named or numbered, stands in for a missing
 // language: at most 131070 entries of 8 bytes, read through one cached block.
-std::optional<uint32_t> FirstEntry(const TTreeReader& read, const TDirectory& directory) {
+std::optional<uint32_t> FirstEntry(const TTreeReader& read, const TDirectory& directory,
+                                   std::optional<WORD>& language) {
   const int count = directory.named + directory.numbered;
   for (int i = 0; i < count; ++i) {
     IMAGE_RESOURCE_DIRECTORY_ENTRY entry;
     if (!ReadEntry(read, directory, i, entry)) return std::nullopt;
-    if (!(entry.OffsetToData & kIsDirectory)) return entry.OffsetToData;
+    if (!(entry.OffsetToData & kIsDirectory)) {
+      if (i >= directory.named) language = LOWORD(entry.Name);
+      return entry.OffsetToData;
+    }
   }
   return std::nullopt;
 }
 
-// Type, name, then language: the offset of the version data's entry.
-std::optional<IMAGE_RESOURCE_DATA_ENTRY> FindVersionEntry(const TTreeReader& read) {
+// Type, name, then language: the offset of the version data's entry, and
+// the language of the one taken (none for a named one).
+std::optional<IMAGE_RESOURCE_DATA_ENTRY> FindVersionEntry(const TTreeReader& read,
+                                                          std::optional<WORD>& language) {
   std::optional<TDirectory> directory = ReadDirectory(read, 0);
   std::optional<uint32_t> next;
   if (!directory || !(next = FindNumbered(read, *directory, kVersionType, true))) return std::nullopt;
@@ -101,8 +107,10 @@ std::optional<IMAGE_RESOURCE_DATA_ENTRY> FindVersionEntry(const TTreeReader& rea
   WORD languages[kMaxResourceLanguages];
   const int count = ResourceLanguageOrder(languages);
   std::optional<uint32_t> leaf;
-  for (int i = 0; i < count && !leaf; ++i) leaf = FindNumbered(read, *directory, languages[i], false);
-  if (!leaf) leaf = FirstEntry(read, *directory);
+  for (int i = 0; i < count && !leaf; ++i) {
+    if ((leaf = FindNumbered(read, *directory, languages[i], false))) language = languages[i];
+  }
+  if (!leaf) leaf = FirstEntry(read, *directory, language);
   IMAGE_RESOURCE_DATA_ENTRY data;
   if (!leaf || !read(*leaf, &data, sizeof data)) return std::nullopt;
   return data;
@@ -130,7 +138,9 @@ void TVersionResource::LocateInPe(uint32_t ntOffset) {
   const uint32_t root = image.ResourceRva();
   // The tree as the loader sees it, in the image it maps.
   if (!image.Mappable()) return;
-  if (const auto entry = FindVersionEntry(TTreeReader{image, root})) {
+  std::optional<WORD> language;
+  if (const auto entry = FindVersionEntry(TTreeReader{image, root}, language)) {
+    language_ = language;
     found_ = inImage_ = true;
     at_ = entry->OffsetToData;
     size_ = entry->Size;

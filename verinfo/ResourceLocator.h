@@ -23,6 +23,11 @@ class TVersionResource {
   // Copies `length` bytes of the resource from `offset` on; false when any
   // of them lies outside the image or the file.
   bool Read(uint32_t offset, void* out, uint32_t length) const;
+  // The PE image the file holds, when it is one ("PE\0\0" found).
+  const TPeImage* Image() const { return image_ ? &*image_ : nullptr; }
+  // The language of the resource taken, when it is a numbered entry of a
+  // PE image's tree.
+  std::optional<uint16_t> Language() const { return language_; }
 
  private:
   void LocateInPe(uint32_t ntOffset);
@@ -35,6 +40,7 @@ class TVersionResource {
   bool inImage_ = false;  // `at_` is an image address, else a file position
   uint64_t at_ = 0;
   uint32_t size_ = 0;
+  std::optional<uint16_t> language_;
 };
 
 }  // namespace verinfo

@@ -1,6 +1,8 @@
 #include "verinfo/VerInfo.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 #include "shared/NumberText.h"
@@ -56,15 +58,30 @@ void TVersionInfo::SetFilePath(const char* fileName) {
   LoadInfo();
 }
 
-void TVersionInfo::LoadInfo() {
+void TVersionInfo::SetExactPath(const std::wstring& exactPath) {
+  FFilePath = CopyName("");
+  LoadInfo(TExactFile(exactPath));
+}
+
+void TVersionInfo::LoadInfo() { LoadInfo(TExactFile(FFilePath.get())); }
+
+void TVersionInfo::LoadInfo(const TExactFile& file) {
   // Nothing of the previous file stays, whatever follows.
   FHasInfo = false;
   FTranslationKey.clear();
   FInfoData.reset();
   FInfoSize = 0;
-  const TExactFile file(FFilePath.get());
+  FMachine.reset();
+  FPeMagic = 0;
+  FResourceLanguage.reset();
+  FOpenError = file.Error();
   if (!file.IsOpen()) return;
   const TVersionResource resource(file);
+  if (const TPeImage* image = resource.Image()) {
+    FMachine = image->Machine();
+    FPeMagic = image->Magic();
+  }
+  FResourceLanguage = resource.Language();
   if (!resource.Found()) return;
   // The library's buffer for the data: twice the resource and four bytes
   // for a module's, four times what follows the fixed block for a 16-bit
@@ -193,6 +210,98 @@ std::string TVersionInfo::ProductVersionText() const {
   std::string text;
   ProductVersionText(text);
   return text;
+}
+
+void TVersionInfo::ReadDetails(TVersionDetails& details) const {
+  details.machine = FMachine;
+  details.peMagic = FPeMagic;
+  details.resourceLanguage = FResourceLanguage;
+  details.translations.clear();
+  details.stringTable.reset();
+  details.stringTableNote.clear();
+  details.fixed.reset();
+  details.stringCount = 0;
+  if (!FHasInfo) return;
+  // The list as the first entry's reader sees it: every whole entry of the
+  // value's stated length.
+  if (QueryValue("\\VarFileInfo\\Translation")) {
+    for (size_t at = 0; at + sizeof(DWORD) <= FQueryValue.size(); at += sizeof(DWORD)) {
+      DWORD entry;
+      std::memcpy(&entry, FQueryValue.data() + at, sizeof entry);
+      details.translations.push_back({LOWORD(entry), HIWORD(entry)});
+    }
+  }
+  details.fixed = QueryFixedInfo();
+  ChooseTable(details);
+}
+
+namespace {
+
+// Table keys compare as the queries compare them: without regard to case.
+bool SameKey(const std::wstring& key, const std::string& wanted) {
+  if (key.size() != wanted.size()) return false;
+  for (size_t i = 0; i < key.size(); ++i)
+    if (key[i] > 0x7F || std::tolower(static_cast<int>(key[i])) != std::tolower(wanted[i])) return false;
+  return true;
+}
+
+std::string Narrowed(const std::wstring& key) {
+  std::string text;
+  for (wchar_t c : key) text.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+  return text;
+}
+
+}  // namespace
+
+void TVersionInfo::ChooseTable(TVersionDetails& details) const {
+  const TVersionData data(FInfoData.get(), FInfoSize);
+  std::vector<std::wstring>& keys = details.tableKeys;
+  data.TableKeys(keys);
+  const auto find = [&](const std::string& wanted) -> std::optional<size_t> {
+    for (size_t i = 0; i < keys.size(); ++i)
+      if (SameKey(keys[i], wanted)) return i;
+    return std::nullopt;
+  };
+  std::optional<size_t> chosen;
+  if (!FTranslationKey.empty()) chosen = find(FTranslationKey);
+  if (!chosen) {
+    // Another translation's table, then one of the first translation's
+    // language in another code page, then the file's first table.
+    std::string why;
+    for (size_t i = 1; i < details.translations.size() && !chosen; ++i) {
+      const std::string key =
+          FormatTranslationKey(details.translations[i].language, details.translations[i].codePage);
+      if ((chosen = find(key))) why = "the table of translation " + std::to_string(i + 1) + " was used";
+    }
+    for (size_t i = 0; i < keys.size() && !chosen && !FTranslationKey.empty(); ++i) {
+      if (keys[i].size() == 8 && SameKey(keys[i].substr(0, 4), FTranslationKey.substr(0, 4))) {
+        chosen = i;
+        why = "the table of the same language was used";
+      }
+    }
+    if (!chosen && !keys.empty()) {
+      chosen = 0;
+      why = "the first table was used";
+    }
+    if (FTranslationKey.empty())
+      details.stringTableNote = "no translation names a table; ";
+    else
+      details.stringTableNote =
+          "the first translation names table " + FTranslationKey + ", which is missing; ";
+    details.stringTableNote += chosen ? why : "the file has no string table";
+    if (keys.empty() && FTranslationKey.empty()) details.stringTableNote.clear();
+  }
+  if (!chosen) return;
+  details.stringTable = keys[*chosen];
+  // The 16-bit layout's texts are read in the table's code page.
+  const std::string key = Narrowed(keys[*chosen]);
+  unsigned codePage = CP_ACP;
+  if (key.size() == 8) {
+    char* end = nullptr;
+    const unsigned long parsed = std::strtoul(key.c_str() + 4, &end, 16);
+    if (end == key.c_str() + 8 && parsed != 0) codePage = static_cast<unsigned>(parsed);
+  }
+  data.TableStrings(*chosen, codePage, details.strings, details.stringCount);
 }
 
 }  // namespace verinfo

@@ -14,6 +14,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "verinfo/VersionData.h"
 
 namespace verinfo {
 
@@ -31,6 +34,35 @@ void FormatVersionPair(const TVersionPair& pair, std::string& text);
 // "040904E4", the name of that translation's string table.
 std::string FormatTranslationKey(WORD language, WORD codePage);
 
+struct TTranslation {
+  WORD language = 0;
+  WORD codePage = 0;
+};
+
+// Everything a file's version data and headers say, for an inventory. The
+// vectors keep their storage from file to file.
+struct TVersionDetails {
+  // The PE file header's machine, none when the file is no PE image.
+  std::optional<uint16_t> machine;
+  // IMAGE_NT_OPTIONAL_HDR32_MAGIC or ..._HDR64_MAGIC, 0 for neither.
+  uint16_t peMagic = 0;
+  // The language of the version resource taken from the image's tree.
+  std::optional<uint16_t> resourceLanguage;
+  std::vector<TTranslation> translations;  // in file order
+  // The string table the strings are read from: its key and its index
+  // among the tables, none when the data has no table.
+  std::optional<std::wstring> stringTable;
+  // Why that is not the first translation's table; empty when it is.
+  std::string stringTableNote;
+  std::optional<VS_FIXEDFILEINFO> fixed;
+  // The first `stringCount` hold the table's strings, in file order.
+  std::vector<TVersionString> strings;
+  size_t stringCount = 0;
+  // Scratch for the table keys.
+  std::vector<std::wstring> tableKeys;
+};
+
+class TExactFile;
 class TVersionResource;
 
 class TVersionInfo {
@@ -47,8 +79,22 @@ class TVersionInfo {
   // file without data, and the error propagates.
   void SetFilePath(const char* fileName);
 
+  // Reads the file at `exactPath`, a path of the "\\?\" form ExactPath
+  // gives, for callers that hold names the code page cannot spell; the
+  // reader's FilePath is then empty.
+  void SetExactPath(const std::wstring& exactPath);
+
   const char* FilePath() const { return FFilePath.get(); }
   bool HasInfo() const { return FHasInfo; }
+  // Why the file could not be opened (TExactFile::Error), 0 when it was or
+  // when it holds no bytes.
+  DWORD OpenError() const { return FOpenError; }
+
+  // Every field of the file, for an inventory rather than the list: the
+  // strings exact, and from another table when the first translation's is
+  // missing (the note says which and why). The texts above keep reading
+  // the first translation's table only.
+  void ReadDetails(TVersionDetails& details) const;
 
   std::string ProductNameText() const;
   std::string LegalCopyrightText() const;
@@ -68,6 +114,8 @@ class TVersionInfo {
 
  private:
   void LoadInfo();
+  void LoadInfo(const TExactFile& file);
+  void ChooseTable(TVersionDetails& details) const;
   // `held` bytes of the resource into a new FInfoData, as the library's
   // buffer holds them.
   bool ReadData(const TVersionResource& resource, uint32_t held, uint32_t rootLength, bool marked);
@@ -84,6 +132,11 @@ class TVersionInfo {
 
   std::unique_ptr<char[]> FFilePath;
   bool FHasInfo = false;
+  DWORD FOpenError = 0;
+  // What the file's headers say, kept for ReadDetails: a few numbers.
+  std::optional<uint16_t> FMachine;
+  uint16_t FPeMagic = 0;
+  std::optional<uint16_t> FResourceLanguage;
   // The root block as far as the file holds it: at most 64 KB, allocated
   // for each file at its own size.
   DWORD FInfoSize = 0;

@@ -137,4 +137,92 @@ bool TVersionData::Query(const char* path, std::string& value) const {
   return true;
 }
 
+template <class Visit>
+void TVersionData::ForEachChild(const TNode& node, Visit visit) const {
+  const uint32_t end = End(node);
+  for (uint32_t child = node.children; child < end;) {
+    const uint16_t childLength = Word(child);
+    if (childLength == 0 || !visit(Node(child))) return;
+    child += Align4(childLength);
+  }
+}
+
+bool TVersionData::FindStringFileInfo(TNode& node) const {
+  static const std::wstring kKey = L"StringFileInfo";
+  node = Node(0);
+  return size_ >= 4 && FindChild(node, kKey, 0, kKey.size());
+}
+
+void TVersionData::ReadKey(const TNode& node, std::wstring& key) const {
+  key.clear();
+  const uint32_t end = End(node);
+  if (SixteenBit()) {
+    for (uint32_t at = node.at + 4; at < end && Byte(at) != 0; ++at)
+      key.push_back(static_cast<wchar_t>(Byte(at)));
+  } else {
+    for (uint32_t at = node.at + 6; at + 1 < end && Word(at) != 0; at += 2)
+      key.push_back(static_cast<wchar_t>(Word(at)));
+  }
+}
+
+void TVersionData::ReadText(const TNode& node, unsigned codePage, std::wstring& text) const {
+  text.clear();
+  const uint32_t end = End(node);
+  if (node.value >= end) return;
+  if (!SixteenBit()) {
+    // A text value counts UTF-16 units, a binary one bytes.
+    const uint32_t units =
+        std::min<uint32_t>(node.type ? node.valueLength : node.valueLength / 2u, (end - node.value) / 2);
+    for (uint32_t i = 0; i < units; ++i) {
+      const uint16_t unit = Word(node.value + 2 * i);
+      if (unit == 0) break;
+      text.push_back(static_cast<wchar_t>(unit));
+    }
+    return;
+  }
+  uint32_t bytes = 0;
+  const uint32_t most = std::min<uint32_t>(node.valueLength, end - node.value);
+  while (bytes < most && Byte(node.value + bytes) != 0) ++bytes;
+  if (bytes == 0) return;
+  const auto* from = reinterpret_cast<const char*>(data_ + node.value);
+  // A table key's code page the system does not know reads as the ANSI one.
+  int units = ::MultiByteToWideChar(codePage, 0, from, static_cast<int>(bytes), nullptr, 0);
+  if (units <= 0) {
+    codePage = CP_ACP;
+    units = ::MultiByteToWideChar(codePage, 0, from, static_cast<int>(bytes), nullptr, 0);
+  }
+  text.resize(static_cast<size_t>(std::max(units, 0)));
+  if (units > 0) ::MultiByteToWideChar(codePage, 0, from, static_cast<int>(bytes), text.data(), units);
+}
+
+void TVersionData::TableKeys(std::vector<std::wstring>& keys) const {
+  keys.clear();
+  TNode info;
+  if (!FindStringFileInfo(info)) return;
+  ForEachChild(info, [&](const TNode& table) {
+    keys.emplace_back();
+    ReadKey(table, keys.back());
+    return true;
+  });
+}
+
+void TVersionData::TableStrings(size_t index, unsigned codePage, std::vector<TVersionString>& strings,
+                                size_t& count) const {
+  count = 0;
+  TNode info;
+  if (!FindStringFileInfo(info)) return;
+  size_t at = 0;
+  ForEachChild(info, [&](const TNode& table) {
+    if (at++ != index) return true;
+    ForEachChild(table, [&](const TNode& string) {
+      if (count == strings.size()) strings.emplace_back();
+      ReadKey(string, strings[count].name);
+      ReadText(string, codePage, strings[count].value);
+      ++count;
+      return true;
+    });
+    return false;
+  });
+}
+
 }  // namespace verinfo

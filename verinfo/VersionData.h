@@ -6,10 +6,17 @@
 // zero-filled buffer, and no walk leaves the data or loops.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace verinfo {
+
+// One string of a string table, exactly as stored.
+struct TVersionString {
+  std::wstring name, value;
+};
 
 class TVersionData {
  public:
@@ -20,6 +27,16 @@ class TVersionData {
   // the fixed block) into `value`: a text value narrowed, or a binary value's
   // bytes, with the length the library reports. False when there is none.
   bool Query(const char* path, std::string& value) const;
+
+  // The keys of the tables under "\StringFileInfo", in file order.
+  void TableKeys(std::vector<std::wstring>& keys) const;
+  // Every string of the table at `index` of that order, in file order: the
+  // 32-bit layout's UTF-16 texts as stored, the 16-bit layout's bytes read
+  // in `codePage`. Each text ends at its first zero, its stated length or
+  // its block's end. `strings` keeps its elements' storage for the next
+  // file; `count` says how many hold this table's strings.
+  void TableStrings(size_t index, unsigned codePage, std::vector<TVersionString>& strings,
+                    size_t& count) const;
 
  private:
   struct TNode {
@@ -35,6 +52,14 @@ class TVersionData {
   bool KeyMatches(uint32_t at, const std::wstring& key, size_t from, size_t length) const;
   bool FindChild(TNode& node, const std::wstring& key, size_t from, size_t length) const;
   void Narrow(const TNode& node, std::string& value) const;
+  // The end of a node's bytes as far as they are held.
+  uint32_t End(const TNode& node) const { return std::min<uint32_t>(node.at + node.length, size_); }
+  bool FindStringFileInfo(TNode& node) const;
+  // Calls `visit` with every child of `node`, in order, until it says stop.
+  template <class Visit>
+  void ForEachChild(const TNode& node, Visit visit) const;
+  void ReadKey(const TNode& node, std::wstring& key) const;
+  void ReadText(const TNode& node, unsigned codePage, std::wstring& text) const;
 
   const uint8_t* data_;
   uint32_t size_;

@@ -1,70 +1,166 @@
-// verinfo.exe FILE...: one tab-separated line per file with the texts the
-// library list shows, for scripts and for comparing the reader with other
-// tools: name as given, 1 or 0 for version data, product name, legal
-// copyright, file version, product version.
+// verinfo.exe [--all | --json | --csv] [-r] FILE|FOLDER...: the version
+// data of files, and of the files of folders, for scripts and for
+// comparing the reader with other tools. Without an option, one
+// tab-separated line per file with the texts the library list shows: name
+// as given, 1 or 0 for version data, product name, legal copyright, file
+// version, product version. The README lists every field and format.
+#include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
+#include <shellapi.h>
 
 #include <cstdio>
-#include <exception>
-#include <memory>
+#include <cstring>
 #include <string>
+#include <vector>
 
-#include "verinfo/VerInfo.h"
+#include "verinfo/ExactFile.h"
+#include "verinfo/FileWalk.h"
+#include "verinfo/Inventory.h"
 
 namespace {
 
-// A tab or line break inside a text would split the line or shift the
-// fields, so such characters are written as spaces.
-void WriteField(const std::string& text, bool last) {
-  for (char c : text) std::fputc(c == '\t' || c == '\r' || c == '\n' ? ' ' : c, stdout);
-  std::fputc(last ? '\n' : '\t', stdout);
-}
+constexpr char kUsage[] =
+    "usage: verinfo [--all | --json | --csv] [-r] FILE|FOLDER...\n"
+    "  --all   every field, one \"name: value\" line each\n"
+    "  --json  every field, one JSON object per file (JSON Lines)\n"
+    "  --csv   every standard field, CSV with a header row\n"
+    "  -r      the files of every folder below a folder named\n";
 
-// What one file gives; all empty when it has no version data.
-struct TFileTexts {
-  bool hasInfo = false;
-  std::string productName, legalCopyright, fileVersion, productVersion;
+// "N files" on the console while a walk runs, once it has run a second;
+// only when the rows go elsewhere, so the two never mix on one screen.
+class TProgress {
+ public:
+  TProgress() {
+    DWORD mode;
+    const HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+    shown_ =
+        ::GetConsoleMode(error, &mode) && ::GetFileType(::GetStdHandle(STD_OUTPUT_HANDLE)) != FILE_TYPE_CHAR;
+    start_ = ::GetTickCount64();
+  }
+  ~TProgress() {
+    if (written_) std::fputs("\r                                        \r", stderr);
+  }
+  void Count() {
+    ++files_;
+    if (!shown_ || files_ % 64 != 0) return;
+    const ULONGLONG now = ::GetTickCount64();
+    if (now - start_ < 1000 || now - last_ < 250) return;
+    last_ = now;
+    written_ = true;
+    std::fprintf(stderr, "\rverinfo: %lu files read", static_cast<unsigned long>(files_));
+    std::fflush(stderr);
+  }
+
+ private:
+  bool shown_ = false, written_ = false;
+  ULONGLONG start_ = 0, last_ = 0;
+  unsigned long files_ = 0;
 };
 
-void WriteLine(const char* name, const TFileTexts& texts) {
-  WriteField(name, false);
-  WriteField(texts.hasInfo ? "1" : "0", false);
-  WriteField(texts.productName, false);
-  WriteField(texts.legalCopyright, false);
-  WriteField(texts.fileVersion, false);
-  WriteField(texts.productVersion, true);
+class TToolSink : public verinfo::TWalkSink {
+ public:
+  TToolSink(verinfo::TInventory& inventory, TProgress& progress)
+      : inventory_(inventory), progress_(progress) {}
+  void File(const std::wstring& shown, const std::wstring& exact) override {
+    if (!inventory_.AddFile(shown, exact)) failed_ = true;
+    progress_.Count();
+  }
+  void FolderFailed(const std::wstring& shown, DWORD error) override {
+    inventory_.AddFailure(shown, verinfo::ErrorText("cannot list folder", error));
+    failed_ = true;
+  }
+  bool Failed() const { return failed_; }
+
+ private:
+  verinfo::TInventory& inventory_;
+  TProgress& progress_;
+  bool failed_ = false;
+};
+
+// The arguments as UTF-16, for names the ANSI code page cannot spell; the
+// 8-bit ones widened when the two lists disagree.
+std::vector<std::wstring> WideArguments(int argc, char** argv) {
+  std::vector<std::wstring> wide;
+  int count = 0;
+  if (LPWSTR* list = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
+    if (count == argc) wide.assign(list, list + count);
+    ::LocalFree(list);
+  }
+  if (wide.empty()) {
+    for (int i = 0; i < argc; ++i) {
+      const int units = ::MultiByteToWideChar(CP_ACP, 0, argv[i], -1, nullptr, 0);
+      std::wstring arg(static_cast<size_t>(units > 0 ? units : 1), L'\0');
+      if (units > 0) ::MultiByteToWideChar(CP_ACP, 0, argv[i], -1, arg.data(), units);
+      arg.pop_back();
+      wide.push_back(std::move(arg));
+    }
+  }
+  return wide;
+}
+
+bool IsFolder(const std::wstring& exactFolder) {
+  const DWORD attributes =
+      exactFolder.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(exactFolder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fputs("usage: verinfo FILE...\n", stderr);
+  bool all = false, json = false, csv = false, recurse = false, optionsEnd = false;
+  std::vector<int> names;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (optionsEnd || arg[0] != '-' || arg[1] == 0) {
+      names.push_back(i);
+    } else if (std::strcmp(arg, "--") == 0) {
+      optionsEnd = true;
+    } else if (std::strcmp(arg, "-r") == 0) {
+      recurse = true;
+    } else if (std::strcmp(arg, "--all") == 0) {
+      all = true;
+    } else if (std::strcmp(arg, "--json") == 0) {
+      json = true;
+    } else if (std::strcmp(arg, "--csv") == 0) {
+      csv = true;
+    } else {
+      std::fprintf(stderr, "verinfo: unknown option %s\n%s", arg, kUsage);
+      return 2;
+    }
+  }
+  if (json && csv) {
+    std::fprintf(stderr, "verinfo: --json and --csv exclude each other\n%s", kUsage);
     return 2;
   }
-  // Lines end in a bare LF whatever reads them.
-  _setmode(_fileno(stdout), _O_BINARY);
-  std::unique_ptr<verinfo::TVersionInfo> reader;
-  for (int i = 1; i < argc; ++i) {
-    TFileTexts texts;
-    try {
-      if (reader)
-        reader->SetFilePath(argv[i]);
-      else
-        reader = std::make_unique<verinfo::TVersionInfo>(argv[i]);
-      if (reader->HasInfo()) {
-        reader->ProductNameText(texts.productName);
-        reader->LegalCopyrightText(texts.legalCopyright);
-        reader->FileVersionText(texts.fileVersion);
-        reader->ProductVersionText(texts.productVersion);
-        texts.hasInfo = true;
-      }
-    } catch (const std::exception&) {
-      // Out of memory for this file's data: reported as having none.
-      texts = TFileTexts{};
-    }
-    WriteLine(argv[i], texts);
+  // --json and --csv hold every field already: --all beside them changes nothing.
+  const verinfo::TRowFormat format = json  ? verinfo::TRowFormat::Json
+                                     : csv ? verinfo::TRowFormat::Csv
+                                     : all ? verinfo::TRowFormat::All
+                                           : verinfo::TRowFormat::Lines;
+  if (names.empty()) {
+    std::fputs(kUsage, stderr);
+    return 2;
   }
-  return 0;
+  // Lines end as each format says, whatever reads them.
+  _setmode(_fileno(stdout), _O_BINARY);
+  const std::vector<std::wstring> wide = WideArguments(argc, argv);
+  verinfo::TInventory inventory(format, stdout);
+  TProgress progress;
+  TToolSink sink(inventory, progress);
+  bool failed = false;
+  for (int i : names) {
+    const std::wstring folder = verinfo::ExactFolderPath(wide[i].c_str());
+    if (IsFolder(folder)) {
+      verinfo::WalkFolder(wide[i], folder, recurse, sink);
+    } else if (format == verinfo::TRowFormat::Lines) {
+      // A file named is read by its name's bytes, as it always was.
+      if (!inventory.AddNamed(argv[i])) failed = true;
+    } else if (!inventory.AddFile(wide[i], verinfo::ExactPath(wide[i].c_str()))) {
+      failed = true;
+    }
+  }
+  inventory.Flush();
+  return failed || sink.Failed() ? 1 : 0;
 }

@@ -28,7 +28,8 @@ TEST(VerInfoTool, PrintsOneTabSeparatedLinePerFileInArgumentOrder) {
   const std::string full = FixturePath("full"), fixedOnly = FixturePath("fixed_only"),
                     missing = FixturePath("missing");
   const badinput::ChildRun run = RunTool({full, missing, fixedOnly, ""});
-  EXPECT_EQ(run.exitCode, 0u);
+  // The missing file and the empty name could not be read.
+  EXPECT_EQ(run.exitCode, 1u);
   EXPECT_EQ(run.output, full + "\t1\tZentrix Fixture\tCopyright (C) Fixture Authors\t7.1.0.3\t7.1\n" +
                             missing + "\t0\t\t\t\t\n" + fixedOnly +
                             "\t1\tFixture Product\t(c) Fixture Makers\t5.1.2600.2828\t6.2.0.1\n" +

@@ -1,0 +1,145 @@
+#!/usr/bin/env python3
+"""verinfo.exe as an inventory script runs it: its JSON Lines and CSV read
+back by Python's own json and csv modules, the two agreeing field for field;
+a tree with a symbolic link back to its top and a path past 260 characters;
+the exit status of each kind of run.
+
+usage: verinfo_formats.py --build BUILD_DIR
+Needs WINEPREFIX, as scripts/with-display.sh sets it. Wine shows a Linux
+symbolic link to a folder as a plain folder, which is how the loop is made.
+"""
+import argparse
+import csv
+import io
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+STANDARD = ["CompanyName", "FileDescription", "FileVersion", "InternalName", "LegalCopyright",
+            "LegalTrademarks", "OriginalFilename", "ProductName", "ProductVersion", "Comments",
+            "PrivateBuild", "SpecialBuild"]
+
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+
+
+def windows(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def tool(build, *args):
+    run = subprocess.run(["wine", os.path.join(build, "verinfo.exe"), *args], capture_output=True, timeout=300)
+    return run.returncode, run.stdout.decode("utf-8")
+
+
+def json_rows(text):
+    check(text == "" or text.endswith("\n"), "JSON Lines end in a line break")
+    return [json.loads(line) for line in text.splitlines()]
+
+
+def formats_agree(build, files):
+    code, text = tool(build, "--json", *files)
+    check(code == 0, f"--json over readable files exits 0, not {code}")
+    rows = json_rows(text)
+    check([r["path"] for r in rows] == files, "one JSON row per file, in argument order")
+    code, text = tool(build, "--csv", *files)
+    check(code == 0, f"--csv exits 0, not {code}")
+    check("\r\n" in text and "\n" not in text.replace("\r\n", ""), "CSV records end in CRLF")
+    table = list(csv.DictReader(io.StringIO(text, newline="")))
+    check(len(table) == len(rows), "one CSV record per JSON row")
+    for row, record in zip(rows, table):
+        fixed = row["fixed"] or {}
+        pairs = [
+            (record["path"], row["path"]), (record["status"], row["status"]),
+            (record["versionInfo"], "true" if row["versionInfo"] else "false"),
+            (record["machine"], row["machine"] or ""), (record["peFormat"], row["peFormat"] or ""),
+            (record["stringTable"], row["stringTable"] or ""),
+            (record["stringTableNote"], row["stringTableNote"] or ""),
+            (record["fixedFileVersion"], fixed.get("fileVersion", "")),
+            (record["flags"], " ".join(fixed.get("flags", []))),
+            (record["translations"], " ".join(f"{t['language']:04X}{t['codePage']:04X}" for t in row["translations"])),
+        ] + [(record[name], row["strings"].get(name, "")) for name in STANDARD]
+        for got, wanted in pairs:
+            check(got == wanted, f"{row['path']}: CSV {got!r} where JSON has {wanted!r}")
+    return {r["path"].split("\\")[-1]: r for r in rows}
+
+
+def fields_as_built(rows):
+    # What the fixtures' .rc sources say.
+    t = rows["vfx_translations.dll"]
+    check(t["translations"] == [{"language": 0x407, "codePage": 1252}, {"language": 0x409, "codePage": 1200},
+                                {"language": 0x40C, "codePage": 1252}], f"translation list: {t['translations']}")
+    check(t["stringTable"] == "040704E4" and t["stringTableNote"] is None, "the first translation's table")
+    check(t["strings"] == {"ProductName": "Erstes Produkt", "LegalCopyright": "Erster Eigner",
+                           "FileVersion": "1.0 de", "ProductVersion": "1.0 Produkt"}, f"strings: {t['strings']}")
+    check(t["machine"] == "x86" and t["peFormat"] == "PE32", "a 32-bit x86 image")
+    check(t["fixed"]["fileOS"] == 0x40004 and t["fixed"]["fileType"] == 2, f"fixed block: {t['fixed']}")
+    n = rows["vfx_no_translation.dll"]
+    check(n["stringTable"] == "040904E4" and "no translation" in (n["stringTableNote"] or ""),
+          f"a table without a translation is used and said so: {n['stringTable']}, {n['stringTableNote']}")
+    check(n["strings"].get("ProductName") == "Unreachable", "its strings are read")
+    check(n["fixed"]["fileVersion"] == "3.2.1.0", "its fixed block")
+
+
+def tree(build, fixture):
+    top = tempfile.mkdtemp(prefix="vtree", dir=build)
+    try:
+        os.makedirs(os.path.join(top, "a"))
+        shutil.copy(fixture, os.path.join(top, "a", "one.dll"))
+        os.symlink(top, os.path.join(top, "a", "loop"))  # a/loop is the top again
+        deep = os.path.join(top, *(["d" * 60] * 5))
+        os.makedirs(deep)
+        shutil.copy(fixture, os.path.join(deep, "two.dll"))
+        check(len(windows(os.path.join(deep, "two.dll"))) > 260, "the deep path is past MAX_PATH")
+        code, text = tool(build, "-r", "--json", windows(top))
+        rows = json_rows(text)
+        names = sorted(r["path"].split("\\")[-1] for r in rows)
+        check(code == 0, f"the walk exits 0, not {code}")
+        check(names == ["one.dll", "two.dll"], f"each file once, the loop not followed: {names}")
+        check(all(r["versionInfo"] for r in rows), "both read, the long path too")
+        code, text = tool(build, "--json", windows(top))
+        check(json_rows(text) == [], "without -r a folder's subfolders stay closed")
+    finally:
+        os.unlink(os.path.join(top, "a", "loop"))
+        shutil.rmtree(top)
+
+
+def exit_codes(build, fixture):
+    missing = fixture + ".missing"
+    code, text = tool(build, "--json", fixture, missing)
+    rows = json_rows(text)
+    check(code == 1, f"a missing file makes the exit status 1, not {code}")
+    check(rows[1]["status"] == "error" and rows[1]["error"] == "cannot open: file not found (2)",
+          f"its row says why: {rows[1]}")
+    check(rows[0]["status"] == "ok" and "error" not in rows[0], "the readable file's row has no error")
+    for args in (["--json", "--csv", fixture], ["--bogus", fixture], ["--json"]):
+        code, _ = tool(build, *args)
+        check(code == 2, f"{args} is a usage error (2), not {code}")
+    code, text = tool(build, "--all", fixture)
+    check(code == 0 and "  ProductName: Erstes Produkt\n" in text, "--all shows every string")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    build = os.path.abspath(parser.parse_args().build)
+    names = ["full", "translations", "no_translation", "fixed_only", "no_version", "text_version"]
+    files = [windows(os.path.join(build, f"vfx_{n}.dll")) for n in names]
+    fields_as_built(formats_agree(build, files))
+    fixture = os.path.join(build, "vfx_translations.dll")
+    tree(build, fixture)
+    exit_codes(build, windows(fixture))
+    for failure in failures:
+        print("FAULT:", failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

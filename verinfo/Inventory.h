@@ -1,0 +1,61 @@
+// verinfo.exe's rows: one file read and written at a time in the format
+// asked for, into one output buffer that is written out in large pieces.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "verinfo/VerInfo.h"
+
+namespace verinfo {
+
+enum class TRowFormat {
+  Lines,  // the four texts of the library list, tab-separated, ANSI
+  All,    // every field, one "name: value" line each, UTF-8
+  Json,   // every field, one JSON object per line, UTF-8
+  Csv,    // every standard field, RFC 4180 with a header row, UTF-8
+};
+
+// "cannot open: access denied (5)": what failed, and why in words.
+std::string ErrorText(const char* what, DWORD error);
+
+class TInventory {
+ public:
+  TInventory(TRowFormat format, std::FILE* out);
+  ~TInventory();
+  TInventory(const TInventory&) = delete;
+  TInventory& operator=(const TInventory&) = delete;
+
+  // A file named by its bytes as given, read as the list reads it: the
+  // Lines format of every earlier release, byte for byte.
+  bool AddNamed(const char* name);
+  // A file by the path to show and its "\\?\" form. False when it could
+  // not be read; its row then says why.
+  bool AddFile(const std::wstring& shown, const std::wstring& exact);
+  // A file or folder that could not be reached at all.
+  void AddFailure(const std::wstring& shown, const std::string& error);
+  // Writes out what is buffered.
+  void Flush();
+
+ private:
+  void Row(const std::wstring& shown, const std::string* error);
+  void LinesRow(const std::string& name, const std::string* error);
+  void AllRow(const std::wstring& shown, const std::string* error);
+  void JsonRow(const std::wstring& shown, const std::string* error);
+  void CsvRow(const std::wstring& shown, const std::string* error);
+  // The chosen table's value of `name`, as UTF-8; empty when none.
+  void StringValue(const wchar_t* name, std::string& value) const;
+  void Written();
+
+  const TRowFormat format_;
+  std::FILE* const out_;
+  const bool console_;  // rows reach a person: each is shown at once
+  TVersionInfo reader_;
+  TVersionDetails details_;
+  std::string buffer_;
+  std::string scratch_, scratch2_;
+};
+
+}  // namespace verinfo
