@@ -229,10 +229,10 @@ MCS_FIXTURES = {
 # language, UTF-16), after the translation list; these names in this order,
 # each from its attribute, a missing attribute written as one space and an
 # empty one as an empty text. FileVersion is AssemblyFileVersion, else
-# AssemblyVersion, else 0.0.0.0, and gives the fixed file version too; the
-# fixed product version is the leading numbers of
-# AssemblyInformationalVersion (a missing part 0); InternalName is the
-# module's name without its extension.
+# AssemblyVersion, else 0.0.0.0, and gives the fixed file version too;
+# ProductVersion is AssemblyInformationalVersion, else AssemblyVersion, and
+# the fixed product version is its leading numbers (a missing part 0);
+# InternalName is the module's name without its extension.
 MCS_STRINGS = [("Comments", "AssemblyDescription"), ("CompanyName", "AssemblyCompany"),
                ("FileDescription", "AssemblyTitle"), ("FileVersion", None), ("InternalName", None),
                ("LegalCopyright", "AssemblyCopyright"), ("LegalTrademarks", "AssemblyTrademark"),
@@ -265,6 +265,7 @@ def mcs_source(attributes):
 
 def mcs_expect(name, attributes):
     file_version = attributes.get("AssemblyFileVersion") or attributes.get("AssemblyVersion") or "0.0.0.0"
+    product_version = attributes.get("AssemblyInformationalVersion", attributes.get("AssemblyVersion", " "))
     strings = {}
     for key, attribute in MCS_STRINGS:
         if key == "FileVersion":
@@ -273,6 +274,8 @@ def mcs_expect(name, attributes):
             strings[key] = name
         elif key == "OriginalFilename":
             strings[key] = name + ".dll"
+        elif key == "ProductVersion":
+            strings[key] = product_version
         else:
             strings[key] = attributes.get(attribute, " ")
     return {
@@ -280,7 +283,7 @@ def mcs_expect(name, attributes):
         "translations": [{"language": 0x007F, "codePage": 1200}],
         "stringTable": "007f04b0", "stringTableNote": None,
         "fixed": {"fileVersion": file_version,
-                  "productVersion": leading_version(attributes.get("AssemblyInformationalVersion", "")),
+                  "productVersion": leading_version(product_version),
                   "flags": [], "fileOS": VOS__WINDOWS32, "fileType": VFT_DLL, "fileSubtype": 0},
         "strings": strings,
     }
