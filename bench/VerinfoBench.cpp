@@ -44,7 +44,7 @@ std::wstring Wide(const std::string& text) {
 // folder's files, a different run of them in each.
 std::string MakeTree(const std::string& system, const std::vector<std::string>& names) {
   const std::string tree = testing_paths::BesideExecutable("bench-tree");
-  const std::string marker = tree + "\\complete";
+  const std::string marker = tree + ".complete";
   if (::GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES) return tree;
   std::printf("making %d hard links in %s\n", kTreeFiles, tree.c_str());
   std::fflush(stdout);
