@@ -52,8 +52,11 @@ class TVersionData {
   bool KeyMatches(uint32_t at, const std::wstring& key, size_t from, size_t length) const;
   bool FindChild(TNode& node, const std::wstring& key, size_t from, size_t length) const;
   void Narrow(const TNode& node, std::string& value) const;
-  // The end of a node's bytes as far as they are held.
-  uint32_t End(const TNode& node) const { return std::min<uint32_t>(node.at + node.length, size_); }
+  // The end of a node's bytes as far as the file holds them: inside the
+  // root block (past it the buffer holds the library's mark) and the data.
+  uint32_t End(const TNode& node) const {
+    return std::min({node.at + node.length, uint32_t{Word(0)}, size_});
+  }
   bool FindStringFileInfo(TNode& node) const;
   // Calls `visit` with every child of `node`, in order, until it says stop.
   template <class Visit>

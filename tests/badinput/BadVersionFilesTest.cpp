@@ -18,6 +18,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +28,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -52,8 +54,12 @@ constexpr DWORD kChildTimeoutMs = 180000;
 // The first 64 MB at most: the sparse file runs to several gigabytes, and
 // every text of it lies at its start.
 std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes(64 << 20, '\0');
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  // Sized by the file: zeroing 64 MB for each small file is most of the
+  // time these checks take.
+  const std::streamoff size = in.tellg();
+  in.seekg(0);
+  std::string bytes(static_cast<size_t>(std::clamp<std::streamoff>(size, 0, 64 << 20)), '\0');
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   bytes.resize(static_cast<size_t>(in.gcount()));
   return bytes;
@@ -206,6 +212,7 @@ int ProbeChild(const std::string& folder, size_t first) {
   g_guardAllocations = true;
   ::AddVectoredExceptionHandler(1, ReportGuardHit);
   verinfo::TVersionInfo reader("");
+  verinfo::TVersionDetails details;
   for (size_t i = first; i < manifest.files.size(); ++i) {
     const std::string index = std::to_string(i);
     g_probeIndex = i;
@@ -217,6 +224,8 @@ int ProbeChild(const std::string& folder, size_t first) {
       for (const std::string& text : {reader.ProductNameText(), reader.LegalCopyrightText(),
                                       reader.FileVersionText(), reader.ProductVersionText()})
         line.append(" ").append(Hex(text));
+      // Every field, under the same guard.
+      reader.ReadDetails(details);
     } catch (const std::exception&) {
       // Dropped, as the scan drops it.
       line.append(" X");
@@ -333,6 +342,17 @@ class FileContent {
   std::string narrowed_[2];
 };
 
+// A text as verinfo.exe's exact formats give it (UTF-8) is in the file's
+// bytes: stored as UTF-16, or in a 16-bit module's bytes in the ANSI code
+// page.
+bool HoldsExactly(const std::string& bytes, const std::string& utf8) {
+  const std::wstring wide = toolkit::Widen(utf8.c_str(), toolkit::TextEncoding::Utf8);
+  return wide.find(L'\xFFFD') != std::wstring::npos ||  // a lone surrogate, written as U+FFFD
+         bytes.find(std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2)) !=
+             std::string::npos ||
+         bytes.find(toolkit::NarrowToAnsi(wide)) != std::string::npos;
+}
+
 struct Row {
   std::array<std::string, 4> texts;
 };
@@ -393,6 +413,7 @@ struct Results {
   std::map<std::string, ToolLine> platform;     // the version library, where it did not fault
   std::map<size_t, std::string> platformFaults;
   ChildRun verinfoAll, verinfoRest;
+  ChildRun verinfoJson, verinfoText;  // --json and --all, over the same files
   std::map<std::string, ToolLine> toolLines;
   ChildRun scanAll, scanRest;
   std::map<std::string, Row> rows;                  // as the list holds them
@@ -402,6 +423,12 @@ struct Results {
 };
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// verinfo.exe ran to its end: status 1 says only that a file named (one
+// the folder does not hold) could not be opened.
+bool ToolRan(const ChildRun& run) {
+  return run.started && !run.timedOut && !run.crashed && run.exitCode <= 1;
+}
 
 // Copies the files that did not crash the reader into a folder of their own.
 void CopyRest(Results& results) {
@@ -486,12 +513,15 @@ void RunEverything(Results& r) {
   }
   const std::string tool = Quoted(testing_paths::BesideExecutable("verinfo.exe"));
   r.verinfoAll = badinput::RunChild(tool + all, r.folder, kChildTimeoutMs);
-  if (r.verinfoAll.Clean()) {
+  const std::string& named = ToolRan(r.verinfoAll) ? all : rest;
+  if (ToolRan(r.verinfoAll)) {
     r.toolLines = ParseToolLines(r.verinfoAll.output);
   } else {
     r.verinfoRest = badinput::RunChild(tool + rest, r.folder, kChildTimeoutMs);
     r.toolLines = ParseToolLines(r.verinfoRest.output);
   }
+  r.verinfoJson = badinput::RunChild(tool + " --json" + named, r.folder, kChildTimeoutMs);
+  r.verinfoText = badinput::RunChild(tool + " --all" + named, r.folder, kChildTimeoutMs);
 
   // The dialog's list over the whole folder, then over the rest if it failed.
   r.scanAll = badinput::RunChild(Quoted(self) + " --scan " + Quoted(r.folder), "", kChildTimeoutMs);
@@ -591,15 +621,52 @@ TEST_F(BadVersionFilesTest, NoFileCrashesOrHangsTheVersionReader) {
 }
 
 TEST_F(BadVersionFilesTest, VerinfoRunsOverEveryFileWithoutCrashOrHang) {
-  EXPECT_TRUE(R().verinfoAll.Clean()) << "FAULT: verinfo.exe over all files " << R().verinfoAll.Describe();
+  EXPECT_TRUE(ToolRan(R().verinfoAll)) << "FAULT: verinfo.exe over all files " << R().verinfoAll.Describe();
   if (R().verinfoRest.started) {
-    EXPECT_TRUE(R().verinfoRest.Clean())
+    EXPECT_TRUE(ToolRan(R().verinfoRest))
         << "verinfo.exe over the files the reader survives " << R().verinfoRest.Describe();
   }
   size_t expected = 0;
   for (size_t i = 0; i < R().manifest.files.size(); ++i)
-    if (R().verinfoAll.Clean() || !R().readerFaults.count(i)) ++expected;
+    if (ToolRan(R().verinfoAll) || !R().readerFaults.count(i)) ++expected;
   EXPECT_EQ(R().toolLines.size(), expected) << "one line per file";
+}
+
+// Every field of every file: one JSON object per file that a JSON parser
+// reads, agreeing with the default line, its strings exactly what the file
+// holds; and the text form over the same files.
+TEST_F(BadVersionFilesTest, EveryFieldOfEveryFileIsValidJsonOfWhatTheFileHolds) {
+  ASSERT_TRUE(ToolRan(R().verinfoJson)) << "FAULT: verinfo.exe --json " << R().verinfoJson.Describe();
+  EXPECT_TRUE(ToolRan(R().verinfoText)) << "FAULT: verinfo.exe --all " << R().verinfoText.Describe();
+  const std::vector<std::string> lines = Lines(R().verinfoJson.output);
+  EXPECT_EQ(lines.size(), R().toolLines.size()) << "one object per file";
+  size_t paths = 0;
+  for (const std::string& line : Lines(R().verinfoText.output)) paths += line.rfind("path: ", 0) == 0;
+  EXPECT_EQ(paths, R().toolLines.size()) << "--all: one block per file";
+  std::map<std::string, nlohmann::json> rows;
+  for (const std::string& line : lines) {
+    nlohmann::json row = nlohmann::json::parse(line, nullptr, false);
+    ASSERT_FALSE(row.is_discarded()) << "FAULT: not JSON: " << line;
+    const std::string path = row.at("path").get<std::string>();
+    rows[path] = std::move(row);
+  }
+  for (const FileCase& file : R().manifest.files) {
+    const auto tool = R().toolLines.find(file.name);
+    if (tool == R().toolLines.end()) continue;  // not run; reported above
+    const nlohmann::json& row = rows[file.name];
+    ASSERT_TRUE(row.is_object()) << "no JSON row for " << file.name;
+    EXPECT_EQ(row.at("versionInfo").get<bool>(), tool->second.hasInfo) << file.name;
+    const nlohmann::json& strings = row.at("strings");
+    if (strings.empty()) continue;  // a FIFO, a missing file: nothing to compare
+    const std::string bytes = ReadBytes(InFolder(R().folder, file.name));
+    for (auto string = strings.begin(); string != strings.end(); ++string) {
+      const std::string value = string.value().get<std::string>();
+      EXPECT_TRUE(HoldsExactly(bytes, string.key()))
+          << "FAULT: " << file.name << " has no string named " << Shown(string.key());
+      EXPECT_TRUE(HoldsExactly(bytes, value)) << "FAULT: " << file.name << "'s " << Shown(string.key())
+                                              << " is " << Shown(value) << ", which the file does not hold";
+    }
+  }
 }
 
 TEST_F(BadVersionFilesTest, TheLibraryListScanSurvivesTheFolder) {

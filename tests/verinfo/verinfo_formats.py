@@ -86,6 +86,17 @@ def fields_as_built(rows):
           f"a table without a translation is used and said so: {n['stringTable']}, {n['stringTableNote']}")
     check(n["strings"].get("ProductName") == "Unreachable", "its strings are read")
     check(n["fixed"]["fileVersion"] == "3.2.1.0", "its fixed block")
+    second = rows["vfx_table_of_second.dll"]
+    check(second["stringTable"] == "040704B0" and "040904E4" in second["stringTableNote"]
+          and "translation 2" in second["stringTableNote"], f"the second translation's table: {second}")
+    check(second["strings"] == {"ProductName": "Zweite", "Comments": "\u4e2d\u6587 \U0001F600 \u0416"},
+          f"exact texts, a name met twice keeping its first value: {second['strings']}")
+    language = rows["vfx_table_of_language.dll"]
+    check(language["stringTable"] == "040904B0" and "same language" in language["stringTableNote"],
+          f"the same language's table: {language}")
+    check(language["fixed"]["flags"] == ["debug", "prerelease", "privateBuild", "specialBuild"],
+          f"the flags the mask lets through: {language['fixed']['flags']}")
+    check((language["fixed"]["fileType"], language["fixed"]["fileSubtype"]) == (1, 7), "type and subtype")
 
 
 def tree(build, fixture):
@@ -130,7 +141,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
     build = os.path.abspath(parser.parse_args().build)
-    names = ["full", "translations", "no_translation", "fixed_only", "no_version", "text_version"]
+    names = ["full", "translations", "no_translation", "fixed_only", "no_version", "text_version",
+             "table_of_second", "table_of_language"]
     files = [windows(os.path.join(build, f"vfx_{n}.dll")) for n in names]
     fields_as_built(formats_agree(build, files))
     fixture = os.path.join(build, "vfx_translations.dll")
