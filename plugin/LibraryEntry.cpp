@@ -3,12 +3,12 @@
 // itself: its frame is live when the guard is set.
 #include <windows.h>
 
-#include "plugin/StackGuard.h"
+#include "shared/StackGuard.h"
 
 extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE module, DWORD reason, LPVOID reserved);
 
 extern "C" __attribute__((no_stack_protector)) BOOL WINAPI LibraryEntry(HINSTANCE module, DWORD reason,
                                                                         LPVOID reserved) {
-  if (reason == DLL_PROCESS_ATTACH) plugin::InitStackGuard();
+  if (reason == DLL_PROCESS_ATTACH) shared::InitStackGuard();
   return DllMainCRTStartup(module, reason, reserved);
 }
