@@ -7,10 +7,11 @@
 // verinfo.exe's peak working set over 1,000 and 10,000 files of the tree.
 // Prints figures; judges nothing.
 //
-//   verinfo_bench.exe [ROUNDS] [--default-only]
+//   verinfo_bench.exe [ROUNDS] [--default-only] [--tool PATH]
 //
-// --default-only times only the output modes every verinfo.exe has had, for
-// measuring an older build.
+// --tool times another build's verinfo.exe instead of the one beside this
+// program; --default-only times only the output mode every verinfo.exe has
+// had, for measuring an older build.
 #include <windows.h>
 
 #include <algorithm>
@@ -88,9 +89,12 @@ struct TSide {
 int main(int argc, char** argv) {
   int rounds = 11;
   bool defaultOnly = false;
+  std::string toolPath = testing_paths::BesideExecutable("verinfo.exe");
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--default-only") == 0)
       defaultOnly = true;
+    else if (std::strcmp(argv[i], "--tool") == 0 && i + 1 < argc)
+      toolPath = argv[++i];
     else
       rounds = std::max(1, std::atoi(argv[i]));
   }
@@ -104,7 +108,7 @@ int main(int argc, char** argv) {
     names.append(" ").append(Quoted(name));
   });
   const std::string tree = MakeTree(system, files);
-  const std::string tool = Quoted(testing_paths::BesideExecutable("verinfo.exe"));
+  const std::string tool = Quoted(toolPath);
   const std::string floor = Quoted(testing_paths::BesideExecutable("io_floor.exe"));
   const DWORD fileCount = static_cast<DWORD>(files.size());
 
@@ -144,6 +148,7 @@ int main(int argc, char** argv) {
 
   std::printf("verinfo_bench: %s, %lu files; tree %s, %d files in %d folders; %d rounds after %d warm-up\n",
               system.c_str(), fileCount, tree.c_str(), kTreeFiles, kTop * (kMiddle + 1), rounds, warmup);
+  std::printf("verinfo.exe: %s\n", toolPath.c_str());
   std::printf("every figure is net of an empty process's start and exit (median %.0f us)\n",
               bench::Summarise(times[0]).median);
   bench::PrintHeading();
