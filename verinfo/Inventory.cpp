@@ -146,6 +146,10 @@ void AppendAllLine(std::string& out, const char* indent, const std::string& name
   out.push_back('\n');
 }
 
+// A folder, or a name in a folder's form ("dir\", ".."): the reader opens
+// neither.
+bool MaybeFolder(DWORD error) { return error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME; }
+
 std::string TranslationText(const TTranslation& t) { return FormatTranslationKey(t.language, t.codePage); }
 
 }  // namespace
@@ -235,34 +239,47 @@ void TInventory::Written() {
   if (console_ || buffer_.size() >= kFlushAt) Flush();
 }
 
-bool TInventory::AddNamed(const char* name) {
+TAdded TInventory::AddNamed(const char* name) {
   try {
     reader_.SetFilePath(name);
   } catch (const std::exception&) {
     // Out of memory for this file's data: reported as having none.
   }
+  const DWORD error = reader_.OpenError();
+  if (MaybeFolder(error)) return TAdded::NotAFile;
   LinesRow(name, nullptr);
   Written();
-  return reader_.OpenError() == 0;
+  return error ? TAdded::Failed : TAdded::Read;
 }
 
-bool TInventory::AddFile(const std::wstring& shown, const std::wstring& exact) {
+TAdded TInventory::AddFile(const std::wstring& shown, const std::wstring& exact) {
+  const size_t mark = buffer_.size();
   try {
     reader_.SetExactPath(exact);
+    if (const DWORD error = reader_.OpenError()) {
+      if (MaybeFolder(error)) return TAdded::NotAFile;
+      AddFailure(shown, ErrorText("cannot open", error));
+      return TAdded::Failed;
+    }
+    Row(shown, nullptr);
   } catch (const std::exception&) {
+    // Out of memory for this file's data or its row: no half row stays.
+    buffer_.resize(mark);
+    AddFailure(shown, "cannot read: out of memory");
+    return TAdded::Failed;
   }
-  const DWORD error = reader_.OpenError();
-  if (error) {
-    AddFailure(shown, ErrorText("cannot open", error));
-    return false;
-  }
-  Row(shown, nullptr);
   Written();
-  return true;
+  return TAdded::Read;
 }
 
 void TInventory::AddFailure(const std::wstring& shown, const std::string& error) {
   Row(shown, &error);
+  Written();
+}
+
+void TInventory::AddNamedFailure(const char* name) {
+  const std::string error;
+  LinesRow(name, &error);
   Written();
 }
 
@@ -272,7 +289,8 @@ void TInventory::Row(const std::wstring& shown, const std::string* error) {
       // The ANSI code page, as every other text of these lines.
       const int bytes = ::WideCharToMultiByte(CP_ACP, 0, shown.data(), static_cast<int>(shown.size()),
                                               nullptr, 0, nullptr, nullptr);
-      std::string name(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+      std::string& name = text_;
+      name.resize(static_cast<size_t>(bytes > 0 ? bytes : 0));
       if (bytes > 0)
         ::WideCharToMultiByte(CP_ACP, 0, shown.data(), static_cast<int>(shown.size()), name.data(), bytes,
                               nullptr, nullptr);
@@ -295,7 +313,7 @@ void TInventory::LinesRow(const std::string& name, const std::string* error) {
   const bool hasInfo = !error && reader_.HasInfo();
   AppendLinesField(buffer_, name, false);
   AppendLinesField(buffer_, hasInfo ? "1" : "0", false);
-  std::string& text = scratch_;
+  std::string& text = field_;
   text.clear();
   if (hasInfo) reader_.ProductNameText(text);
   AppendLinesField(buffer_, text, false);
@@ -369,7 +387,7 @@ void TInventory::JsonRow(const std::wstring& shown, const std::string* error) {
 void TInventory::CsvRow(const std::wstring& shown, const std::string* error) {
   if (!error) reader_.ReadDetails(details_);
   const bool ok = !error;
-  std::string& field = scratch_;
+  std::string& field = field_;
   const auto put = [&](const std::string& text) { AppendCsvField(buffer_, text, false); };
   put(Utf8(shown));
   put(ok ? "ok" : "error");
@@ -409,7 +427,7 @@ void TInventory::AllRow(const std::wstring& shown, const std::string* error) {
   AppendAllLine(buffer_, "", "versionInfo", reader_.HasInfo() ? "yes" : "no");
   AppendAllLine(buffer_, "", "machine", MachineName(details_.machine).value_or("none (not a PE file)"));
   AppendAllLine(buffer_, "", "peFormat", PeFormatName(details_.peMagic).value_or("none"));
-  std::string& field = scratch_;
+  std::string& field = field_;
   field = "none";
   if (details_.resourceLanguage) {
     field = shared::DecimalText(*details_.resourceLanguage);
@@ -441,9 +459,9 @@ void TInventory::AllRow(const std::wstring& shown, const std::string* error) {
   }
   if (details_.stringCount) buffer_ += "strings:\n";
   for (size_t i = 0; i < details_.stringCount; ++i) {
-    scratch2_.clear();
-    AppendUtf8(scratch2_, details_.strings[i].value.data(), details_.strings[i].value.size());
-    AppendAllLine(buffer_, "  ", Utf8(details_.strings[i].name), scratch2_);
+    text_.clear();
+    AppendUtf8(text_, details_.strings[i].value.data(), details_.strings[i].value.size());
+    AppendAllLine(buffer_, "  ", Utf8(details_.strings[i].name), text_);
   }
   buffer_.push_back('\n');
 }

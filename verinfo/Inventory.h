@@ -18,6 +18,11 @@ enum class TRowFormat {
   Csv,    // every standard field, RFC 4180 with a header row, UTF-8
 };
 
+// What became of a file handed in: read (its row written, data or not),
+// failed (its row says why), or no file but perhaps a folder (no row: the
+// caller lists the folder, or reports it when it is none).
+enum class TAdded { Read, Failed, NotAFile };
+
 // "cannot open: access denied (5)": what failed, and why in words.
 std::string ErrorText(const char* what, DWORD error);
 
@@ -30,12 +35,13 @@ class TInventory {
 
   // A file named by its bytes as given, read as the list reads it: the
   // Lines format of every earlier release, byte for byte.
-  bool AddNamed(const char* name);
-  // A file by the path to show and its "\\?\" form. False when it could
-  // not be read; its row then says why.
-  bool AddFile(const std::wstring& shown, const std::wstring& exact);
+  TAdded AddNamed(const char* name);
+  // A file by the path to show and its "\\?\" form.
+  TAdded AddFile(const std::wstring& shown, const std::wstring& exact);
   // A file or folder that could not be reached at all.
   void AddFailure(const std::wstring& shown, const std::string& error);
+  // The same, named by its bytes as given, in the Lines format.
+  void AddNamedFailure(const char* name);
   // Writes out what is buffered.
   void Flush();
 
@@ -55,7 +61,8 @@ class TInventory {
   TVersionInfo reader_;
   TVersionDetails details_;
   std::string buffer_;
-  std::string scratch_, scratch2_;
+  // Reused for every row, so rows allocate little once they have grown.
+  std::string field_, text_;
 };
 
 }  // namespace verinfo

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -66,7 +67,11 @@ class TToolSink : public verinfo::TWalkSink {
   TToolSink(verinfo::TInventory& inventory, TProgress& progress)
       : inventory_(inventory), progress_(progress) {}
   void File(const std::wstring& shown, const std::wstring& exact) override {
-    if (!inventory_.AddFile(shown, exact)) failed_ = true;
+    const verinfo::TAdded added = inventory_.AddFile(shown, exact);
+    // Listed as a file, a folder when opened: it changed in between.
+    if (added == verinfo::TAdded::NotAFile)
+      inventory_.AddFailure(shown, verinfo::ErrorText("cannot open", ERROR_DIRECTORY));
+    if (added != verinfo::TAdded::Read) failed_ = true;
     progress_.Count();
   }
   void FolderFailed(const std::wstring& shown, DWORD error) override {
@@ -114,7 +119,9 @@ bool IsFolder(const std::wstring& exactFolder) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   bool all = false, json = false, csv = false, recurse = false, optionsEnd = false;
   std::vector<int> names;
   for (int i = 1; i < argc; ++i) {
@@ -157,16 +164,37 @@ int main(int argc, char** argv) {
   TToolSink sink(inventory, progress);
   bool failed = false;
   for (int i : names) {
-    const std::wstring folder = verinfo::ExactFolderPath(wide[i].c_str());
-    if (IsFolder(folder)) {
-      verinfo::WalkFolder(wide[i], folder, recurse, sink);
-    } else if (format == verinfo::TRowFormat::Lines) {
-      // A file named is read by its name's bytes, as it always was.
-      if (!inventory.AddNamed(argv[i])) failed = true;
-    } else if (!inventory.AddFile(wide[i], verinfo::ExactPath(wide[i].c_str()))) {
-      failed = true;
+    // A file first, as it always was read; a name the reader finds to be
+    // no file is listed when it is a folder.
+    verinfo::TAdded added = format == verinfo::TRowFormat::Lines
+                                ? inventory.AddNamed(argv[i])
+                                : inventory.AddFile(wide[i], verinfo::ExactPath(wide[i].c_str()));
+    if (added == verinfo::TAdded::NotAFile) {
+      const std::wstring folder = verinfo::ExactFolderPath(wide[i].c_str());
+      if (IsFolder(folder)) {
+        verinfo::WalkFolder(wide[i], folder, recurse, sink);
+        continue;
+      }
+      added = verinfo::TAdded::Failed;
+      if (format == verinfo::TRowFormat::Lines)
+        inventory.AddNamedFailure(argv[i]);
+      else
+        inventory.AddFailure(wide[i], verinfo::ErrorText("cannot open", ERROR_INVALID_NAME));
     }
+    if (added == verinfo::TAdded::Failed) failed = true;
   }
   inventory.Flush();
   return failed || sink.Failed() ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception&) {
+    // Memory ran out outside any one file (a walk's path, the output).
+    std::fputs("verinfo: out of memory\n", stderr);
+    return 1;
+  }
 }
