@@ -116,6 +116,9 @@ int main(int argc, char** argv) {
       {"empty process", Quoted(testing_paths::BesideExecutable("empty_program.exe")), "", 0},
       {"floor, files", floor + names, system, fileCount},
       {"verinfo.exe FILE...", tool + names, system, 0},
+      // Its own start and exit: a name that is not there, read as a
+      // missing file (exit status 1).
+      {"verinfo.exe start", tool + " " + Quoted("no such file"), system, 1},
   };
   if (!defaultOnly) {
     for (const char* mode : {"--all", "--json", "--csv"})
@@ -156,8 +159,11 @@ int main(int argc, char** argv) {
   const char* treeFloorName =
       "I/O floor over the same tree: folders listed, open, two 4 KB reads, close (plain C)";
   bench::PrintRow("I/O floor, system folder file by file", net(1));
-  for (size_t side = 2; side < treeFloor; ++side)
+  bench::PrintRow("verinfo.exe's own start and exit (one missing name)", net(3));
+  for (size_t side = 2; side < treeFloor; ++side) {
+    if (side == 3) continue;
     bench::PrintPair((sides[side].title + ", system folder").c_str(), net(side), net(1), 1.2, filesFloor);
+  }
   bench::PrintRow("I/O floor, tree", net(treeFloor));
   if (!defaultOnly) {
     bench::PrintPair("verinfo.exe -r, tree of 10,000 hard links", net(treeFloor + 1), net(treeFloor), 1.2,
