@@ -18,11 +18,11 @@
 #include <vector>
 
 #include "BareVersionLoop.h"
+#include "ChildProcess.h"
 #include "Measure.h"
 #include "dialog/LibraryScan.h"
 #include "dialog/SysDlg.h"
 #include "dialog/SystemQueries.h"
-#include "shared/Scoped.h"
 #include "tests/ApplicationScope.h"
 #include "tests/TestPaths.h"
 #include "toolkit/Application.h"
@@ -76,36 +76,14 @@ size_t PeakWorkingSetKb(HANDLE process) {
 // relative to it, its output thrown away: start to exit, the process's
 // start included. Its peak working set goes to `peakKb`.
 double ToolRun(const std::string& folder, const std::string& names, size_t& peakKb) {
-  std::string command = "\"" + testing_paths::BesideExecutable("verinfo.exe") + "\"" + names;
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  const HANDLE nulFile = ::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                       OPEN_EXISTING, 0, nullptr);
-  const shared::ScopedHandle nul(nulFile == INVALID_HANDLE_VALUE ? nullptr : nulFile);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = startup.hStdError = nul.Get();
-  PROCESS_INFORMATION process{};
-  const LONGLONG start = bench::Now();
-  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
-                        &process)) {
-    // A figure of nothing would read as a met target.
-    std::fprintf(stderr, "scan_bench: cannot run verinfo.exe (error %lu)\n", ::GetLastError());
+  const bench::ChildRun run =
+      bench::RunChild("\"" + testing_paths::BesideExecutable("verinfo.exe") + "\"" + names, folder, 20);
+  if (run.exitCode != 0) {
+    std::fprintf(stderr, "scan_bench: verinfo.exe ended with %lu\n", run.exitCode);
     std::exit(1);
   }
-  const shared::ScopedHandle thread(process.hThread), running(process.hProcess);
-  // Sampled while it runs: once the process has ended, Wine may no longer
-  // answer for its memory.
-  do {
-    peakKb = std::max(peakKb, PeakWorkingSetKb(running.Get()));
-  } while (::WaitForSingleObject(running.Get(), 20) == WAIT_TIMEOUT);
-  const double micros = bench::Micros(bench::Now() - start);
-  DWORD exitCode = 0;
-  if (!::GetExitCodeProcess(running.Get(), &exitCode) || exitCode != 0) {
-    std::fprintf(stderr, "scan_bench: verinfo.exe ended with %lu\n", exitCode);
-    std::exit(1);
-  }
-  return micros;
+  peakKb = std::max(peakKb, run.peakKb);
+  return run.micros;
 }
 
 }  // namespace

@@ -25,6 +25,7 @@ PROGRAMS = {
     "gather_bench.exe": ([30], [200]),
     "scan_bench.exe": ([3], [11]),
     "load_bench.exe": ([50], [500]),
+    "verinfo_bench.exe": ([3], [11]),
 }
 
 # A row a benchmark gives the table, as bench::PrintPair prints it: the figure,
@@ -71,11 +72,15 @@ def measure(build, quick):
     rows_per_second = float(find(r"^rows per second: library scan (\d+)", scan)[1])
     peak_kb = float(find(r"^peak working set: (\d+) KB", scan)[1])
     tool_peak_kb = float(find(r"^verinfo.exe peak working set: (\d+) KB", scan)[1])
+    tool_memory = find(r"^verinfo.exe -r peak working set: (\d+) files (\d+) KB, (\d+) files (\d+) KB",
+                       outputs["verinfo_bench.exe"])
     cycles = find(r"^Leak count: (\d+) Execute/close cycles", dialog)[1]
     # The first verdict is ours'.
     leak = find(r"^  (no leak|LEAK): .* pagefile usage ([+-]\d+) KiB", dialog)
     notes = [f"Scan: {rows_per_second:,.0f} rows per second, peak working set {peak_kb:,.0f} KB "
              f"(verinfo.exe: {tool_peak_kb:,.0f} KB).",
+             f"verinfo.exe -r peak working set: {int(tool_memory[2]):,} KB over {int(tool_memory[1]):,} files, "
+             f"{int(tool_memory[4]):,} KB over {int(tool_memory[3]):,}.",
              f"Leaks over {cycles} Execute/close cycles: second_half_pagefile_kib {int(leak[2])}, verdict {leak[1]}"]
     return table, notes
 

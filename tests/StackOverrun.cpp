@@ -4,12 +4,12 @@
 
 #include <cstring>
 
-#include "plugin/StackGuard.h"
+#include "shared/StackGuard.h"
 
 extern "C" int mainCRTStartup();
 
 extern "C" __attribute__((no_stack_protector)) int ProgramEntry() {
-  plugin::InitStackGuard();
+  shared::InitStackGuard();
   return mainCRTStartup();
 }
 

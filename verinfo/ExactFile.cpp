@@ -97,53 +97,57 @@ TExactFile::TExactFile(const std::wstring& path) {
     error_ = path.empty() ? ERROR_INVALID_NAME : ERROR_BAD_FILE_TYPE;
     return;
   }
-  // Opening a FIFO waits for a writer; its attributes say it holds no
-  // bytes, so it is refused without being opened. So are folders.
-  WIN32_FILE_ATTRIBUTE_DATA attributes;
-  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)) {
-    error_ = ::GetLastError();
-    return;
-  }
-  if ((error_ = KindError(attributes.dwFileAttributes)) != 0) return;
-  if (attributes.nFileSizeLow == 0 && attributes.nFileSizeHigh == 0) return;
+  // Nothing is asked before the open (Wine opens a FIFO without waiting for
+  // a writer, and a folder does not open): an ordinary file costs the open
+  // and one query, made before anything reads.
   const HANDLE opened =
       ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
   if (opened == INVALID_HANDLE_VALUE) {
     error_ = ::GetLastError();
+    // A folder fails as access denied; it is named as what it is.
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && KindError(attributes) != 0) error_ = KindError(attributes);
     return;
   }
   shared::ScopedHandle file(opened);
-  // What was opened is judged again: the name may have changed in between.
-  // (The basic record, not GetFileInformationByHandle, which also asks the
-  // volume for its serial number.)
-  FILE_BASIC_INFO info;
-  LARGE_INTEGER size;
-  if (::GetFileType(file.Get()) != FILE_TYPE_DISK) {
-    error_ = ERROR_BAD_FILE_TYPE;
-    return;
-  }
-  if (!::GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &info, sizeof info) ||
-      !::GetFileSizeEx(file.Get(), &size)) {
+  FILE_STANDARD_INFO standard;
+  if (!::GetFileInformationByHandleEx(file.Get(), FileStandardInfo, &standard, sizeof standard)) {
     error_ = ::GetLastError();
     return;
   }
-  if ((error_ = KindError(info.FileAttributes)) != 0 || size.QuadPart <= 0) return;
+  if (standard.Directory) {
+    error_ = ERROR_DIRECTORY;
+    return;
+  }
+  // No bytes: nothing to read, and nothing failed. A FIFO or a device
+  // states no size either, so none is ever read from.
+  if (standard.EndOfFile.QuadPart <= 0) return;
   file_ = std::move(file);
-  size_ = static_cast<uint64_t>(size.QuadPart);
+  size_ = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
 }
 
 bool TExactFile::ReadDirect(uint64_t offset, void* out, size_t length) const {
+  // Positioned by the file pointer, not by an OVERLAPPED: Wine answers a
+  // read given an OVERLAPPED with one more server request, to post its
+  // completion, and a file holds one pointer anyway.
+  if (offset != position_) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    position_ = ~uint64_t{0};  // unknown until the move succeeds
+    if (!::SetFilePointerEx(file_.Get(), to, nullptr, FILE_BEGIN)) return false;
+    position_ = offset;
+  }
   auto* at = static_cast<uint8_t*>(out);
   while (length > 0) {
-    OVERLAPPED position{};
-    position.Offset = static_cast<DWORD>(offset);
-    position.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD read = 0;
     const DWORD wanted = static_cast<DWORD>(std::min<size_t>(length, 1u << 20));
-    if (!::ReadFile(file_.Get(), at, wanted, &read, &position) || read == 0) return false;
+    if (!::ReadFile(file_.Get(), at, wanted, &read, nullptr) || read == 0) {
+      position_ = ~uint64_t{0};
+      return false;
+    }
     at += read;
-    offset += read;
+    position_ += read;
     length -= read;
   }
   return true;

@@ -57,6 +57,7 @@ class TExactFile {
   mutable uint8_t block_[kBlock];
   mutable uint64_t blockAt_ = 0;
   mutable size_t blockLength_ = 0;
+  mutable uint64_t position_ = 0;  // of the file pointer; all ones when unknown
 };
 
 }  // namespace verinfo

@@ -208,6 +208,10 @@ TInventory::TInventory(TRowFormat format, std::FILE* out)
       out_(out),
       console_(::GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(out)))) == FILE_TYPE_CHAR),
       reader_("") {
+  // The runtime leaves a character device (a console, NUL) unbuffered and
+  // then writes an fwrite one byte at a time; with a buffer, each flush of
+  // rows is one write.
+  std::setvbuf(out_, nullptr, _IOFBF, kFlushAt);
   if (format_ == TRowFormat::Csv) {
     for (const char* name :
          {"path", "status", "error", "versionInfo", "machine", "peFormat", "resourceLanguage", "translations",

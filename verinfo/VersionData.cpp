@@ -16,8 +16,12 @@ uint32_t Align4(uint32_t value) { return (value + 3) & ~3u; }
 // Keys compare without regard to case, as the library compares them.
 wchar_t Folded(wchar_t c) {
   if (c < 0x80) return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
-  return static_cast<wchar_t>(
-      reinterpret_cast<uintptr_t>(::CharLowerW(reinterpret_cast<LPWSTR>(uintptr_t{c}))));
+  // What CharLowerW does with one character, without loading the window
+  // library into a program that has no window (under Wine that load is a
+  // large part of verinfo.exe's start).
+  wchar_t lower = c;
+  ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_LOWERCASE, &c, 1, &lower, 1);
+  return lower;
 }
 
 }  // namespace

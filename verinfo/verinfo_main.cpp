@@ -8,7 +8,6 @@
 
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -19,6 +18,9 @@
 #include "verinfo/ExactFile.h"
 #include "verinfo/FileWalk.h"
 #include "verinfo/Inventory.h"
+
+extern "C" int __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** environment, int expandWildcards,
+                              int* startInfo);
 
 namespace {
 
@@ -88,11 +90,15 @@ class TToolSink : public verinfo::TWalkSink {
 // 8-bit ones widened when the two lists disagree.
 std::vector<std::wstring> WideArguments(int argc, char** argv) {
   std::vector<std::wstring> wide;
+  // The runtime's own wide split of the command line: the rules that split
+  // `argv`, and no shell library loaded for it (under Wine a large part of
+  // the program's start).
   int count = 0;
-  if (LPWSTR* list = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
-    if (count == argc) wide.assign(list, list + count);
-    ::LocalFree(list);
-  }
+  wchar_t** list = nullptr;
+  wchar_t** environment = nullptr;
+  int startInfo = 0;  // _startupinfo: the new-handler mode, left as it is
+  if (__wgetmainargs(&count, &list, &environment, 0, &startInfo) == 0 && list && count == argc)
+    wide.assign(list, list + count);
   if (wide.empty()) {
     for (int i = 0; i < argc; ++i) {
       const int units = ::MultiByteToWideChar(CP_ACP, 0, argv[i], -1, nullptr, 0);

@@ -4,10 +4,10 @@
 // which alone cost about half of the library's load.
 #pragma once
 
-namespace plugin {
+namespace shared {
 
 // Sets the guard once, before any guarded frame exists. Call it first from an
 // image's entry point and never again while the image is loaded.
 void InitStackGuard();
 
-}  // namespace plugin
+}  // namespace shared

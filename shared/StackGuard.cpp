@@ -5,7 +5,8 @@
 //   counter, process and thread ids, tick count, a stack address) are mixed
 //   in as well, so it still differs per load if that call ever fails.
 // - Set before any guarded function runs: the image's entry point calls
-//   InitStackGuard before the runtime's start-up (plugin/LibraryEntry.cpp).
+//   InitStackGuard before the runtime's start-up (plugin/LibraryEntry.cpp,
+//   shared/ProgramEntry.cpp).
 //   Only the runtime's TLS callbacks run earlier, and the runtime is built
 //   without the protector.
 // - Never changed while a guarded frame is live: it is set once, on
@@ -15,7 +16,7 @@
 // - A failed check ends the process at once: __fastfail where the system has
 //   it (Windows 8 on; no handler, unwinding or message runs), else
 //   TerminateProcess. Never an exception that the host could catch.
-#include "plugin/StackGuard.h"
+#include "shared/StackGuard.h"
 
 #include <windows.h>
 // After windows.h.
@@ -40,7 +41,7 @@ uintptr_t __stack_chk_guard = 0;
 
 }  // extern "C"
 
-namespace plugin {
+namespace shared {
 
 __attribute__((no_stack_protector)) void InitStackGuard() {
   uintptr_t value = 0;
@@ -57,4 +58,4 @@ __attribute__((no_stack_protector)) void InitStackGuard() {
   __stack_chk_guard = value ? value : 0x2B992DDFu;
 }
 
-}  // namespace plugin
+}  // namespace shared
