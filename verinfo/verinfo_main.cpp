@@ -189,7 +189,15 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
+extern "C" int FrameTablesRefused(void);  // shared/FrameRegistration.c
+
 int main(int argc, char** argv) {
+  // Without its unwind tables the first throw would end the program with no
+  // word of why; refuse to start instead.
+  if (FrameTablesRefused()) {
+    std::fputs("verinfo: the program's unwind tables were not found\n", stderr);
+    return 1;
+  }
   try {
     return Run(argc, argv);
   } catch (const std::exception&) {
