@@ -256,11 +256,22 @@ bool Settle() {
 }
 
 // Keys go to the foreground thread: the marker is taken only once the
-// dialog's thread is in front again and done with what came before.
+// dialog's thread is in front again and done with what came before. A press
+// whose release went to another program (the desktop's, in front by then)
+// leaves that thread with the capture, in a loop that reads only the mouse
+// until the release: the user then lets go of the buttons over the dialog's
+// bare corner, where a release starts nothing.
 bool SettleInFront(HWND dialog) {
   for (int i = 0; i < kSettleTries; ++i) {
     ::SetForegroundWindow(::GetLastActivePopup(dialog));
     if (Settle()) return true;
+    if (host::GuiThreadOf(::GetWindowThreadProcessId(dialog, nullptr)).hwndCapture) {
+      RECT outer{};
+      ::GetWindowRect(dialog, &outer);
+      const int inset = ::GetSystemMetrics(SM_CXFIXEDFRAME) + 3;
+      Send(
+          {MouseInput({outer.left + inset, outer.bottom - inset}, MOUSEEVENTF_LEFTUP | MOUSEEVENTF_RIGHTUP)});
+    }
   }
   return false;
 }
