@@ -154,6 +154,16 @@ std::string TranslationText(const TTranslation& t) { return FormatTranslationKey
 
 }  // namespace
 
+// The row's object keeps its storage from row to row, and the serializer
+// (with its 512-byte indent and number buffers) appends each row straight
+// to the output buffer instead of returning a string to be copied there.
+struct TInventory::TJsonWriter {
+  explicit TJsonWriter(std::string& out)
+      : serializer(nlohmann::detail::output_adapter<char>(out), ' ', Json::error_handler_t::replace) {}
+  nlohmann::detail::serializer<Json> serializer;
+  Json row = Json::object();
+};
+
 std::string ErrorText(const char* what, DWORD error) {
   const char* reason;
   switch (error) {
@@ -212,6 +222,7 @@ TInventory::TInventory(TRowFormat format, std::FILE* out)
   // then writes an fwrite one byte at a time; with a buffer, each flush of
   // rows is one write.
   std::setvbuf(out_, nullptr, _IOFBF, kFlushAt);
+  if (format_ == TRowFormat::Json) json_ = std::make_unique<TJsonWriter>(buffer_);
   if (format_ == TRowFormat::Csv) {
     for (const char* name :
          {"path", "status", "error", "versionInfo", "machine", "peFormat", "resourceLanguage", "translations",
@@ -339,7 +350,8 @@ void TInventory::StringValue(const wchar_t* name, std::string& value) const {
 void TInventory::JsonRow(const std::wstring& shown, const std::string* error) {
   if (!error) reader_.ReadDetails(details_);
   const bool ok = !error;
-  Json row;
+  Json& row = json_->row;
+  row.clear();
   row["path"] = Utf8(shown);
   row["status"] = ok ? "ok" : "error";
   if (!ok) row["error"] = *error;
@@ -380,7 +392,7 @@ void TInventory::JsonRow(const std::wstring& shown, const std::string* error) {
     if (!strings.contains(name)) strings[name] = Utf8(details_.strings[i].value);
   }
   row["strings"] = std::move(strings);
-  buffer_ += row.dump(-1, ' ', false, Json::error_handler_t::replace);
+  json_->serializer.dump(row, false, false, 0);
   buffer_.push_back('\n');
 }
 
