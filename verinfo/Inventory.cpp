@@ -2,6 +2,7 @@
 
 #include <io.h>
 
+#include <cwchar>
 #include <exception>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -339,8 +340,13 @@ void TInventory::LinesRow(const std::string& name, const std::string* error) {
 void TInventory::StringValue(const wchar_t* name, std::string& value) const {
   value.clear();
   // Names compare as the queries compare them; the first of a name counts.
+  // A name of another length never matches and costs no call: this runs
+  // for twelve names against every string of every file.
+  const int length = static_cast<int>(std::wcslen(name));
   for (size_t i = 0; i < details_.stringCount; ++i) {
-    if (::CompareStringOrdinal(details_.strings[i].name.c_str(), -1, name, -1, TRUE) == CSTR_EQUAL) {
+    const wchar_t* candidate = details_.strings[i].name.c_str();
+    if (static_cast<int>(std::wcslen(candidate)) != length) continue;
+    if (::CompareStringOrdinal(candidate, length, name, length, TRUE) == CSTR_EQUAL) {
       AppendUtf8(value, details_.strings[i].value.data(), details_.strings[i].value.size());
       return;
     }
