@@ -1,9 +1,12 @@
 // Why this is as sound as the runtime's own set-up:
 // - Unpredictable per load: the value comes from RtlGenRandom (advapi32's
-//   SystemFunction036), the system's generator that needs no provider; the
-//   sources the platform's compilers mix for their cookie (time, performance
-//   counter, process and thread ids, tick count, a stack address) are mixed
-//   in as well, so it still differs per load if that call ever fails.
+//   SystemFunction036), the system's generator that needs no provider,
+//   where advapi32 is already loaded (in any host); the sources the
+//   platform's compilers mix for their cookie (time, performance counter,
+//   process and thread ids, tick count, a stack address) are mixed in as
+//   well, so it still differs per load without it. A small program does
+//   without: importing advapi32 for it alone would load it and sechost,
+//   under Wine a third of the program's own start.
 // - Set before any guarded function runs: the image's entry point calls
 //   InitStackGuard before the runtime's start-up (plugin/LibraryEntry.cpp,
 //   shared/ProgramEntry.cpp).
@@ -19,8 +22,6 @@
 #include "shared/StackGuard.h"
 
 #include <windows.h>
-// After windows.h.
-#include <ntsecapi.h>
 
 #include <cstdint>
 
@@ -45,7 +46,12 @@ namespace shared {
 
 __attribute__((no_stack_protector)) void InitStackGuard() {
   uintptr_t value = 0;
-  if (!RtlGenRandom(&value, sizeof value)) value = 0;
+  using TGenRandom = BOOLEAN(WINAPI*)(PVOID, ULONG);
+  if (const HMODULE advapi = GetModuleHandleW(L"advapi32.dll")) {
+    const auto generate = reinterpret_cast<TGenRandom>(
+        reinterpret_cast<void (*)()>(GetProcAddress(advapi, "SystemFunction036")));  // RtlGenRandom
+    if (!generate || !generate(&value, sizeof value)) value = 0;
+  }
   LARGE_INTEGER counter;
   QueryPerformanceCounter(&counter);
   FILETIME now;

@@ -2,6 +2,7 @@
 
 #include <io.h>
 
+#include <cwchar>
 #include <exception>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -154,6 +155,16 @@ std::string TranslationText(const TTranslation& t) { return FormatTranslationKey
 
 }  // namespace
 
+// The row's object keeps its storage from row to row, and the serializer
+// (with its 512-byte indent and number buffers) appends each row straight
+// to the output buffer instead of returning a string to be copied there.
+struct TInventory::TJsonWriter {
+  explicit TJsonWriter(std::string& out)
+      : serializer(nlohmann::detail::output_adapter<char>(out), ' ', Json::error_handler_t::replace) {}
+  nlohmann::detail::serializer<Json> serializer;
+  Json row = Json::object();
+};
+
 std::string ErrorText(const char* what, DWORD error) {
   const char* reason;
   switch (error) {
@@ -212,6 +223,7 @@ TInventory::TInventory(TRowFormat format, std::FILE* out)
   // then writes an fwrite one byte at a time; with a buffer, each flush of
   // rows is one write.
   std::setvbuf(out_, nullptr, _IOFBF, kFlushAt);
+  if (format_ == TRowFormat::Json) json_ = std::make_unique<TJsonWriter>(buffer_);
   if (format_ == TRowFormat::Csv) {
     for (const char* name :
          {"path", "status", "error", "versionInfo", "machine", "peFormat", "resourceLanguage", "translations",
@@ -328,59 +340,133 @@ void TInventory::LinesRow(const std::string& name, const std::string* error) {
 void TInventory::StringValue(const wchar_t* name, std::string& value) const {
   value.clear();
   // Names compare as the queries compare them; the first of a name counts.
+  // A name of another length never matches and costs no call: this runs
+  // for twelve names against every string of every file.
+  const int length = static_cast<int>(std::wcslen(name));
   for (size_t i = 0; i < details_.stringCount; ++i) {
-    if (::CompareStringOrdinal(details_.strings[i].name.c_str(), -1, name, -1, TRUE) == CSTR_EQUAL) {
+    const wchar_t* candidate = details_.strings[i].name.c_str();
+    if (static_cast<int>(std::wcslen(candidate)) != length) continue;
+    if (::CompareStringOrdinal(candidate, length, name, length, TRUE) == CSTR_EQUAL) {
       AppendUtf8(value, details_.strings[i].value.data(), details_.strings[i].value.size());
       return;
     }
   }
 }
 
+namespace {
+
+// The string in `slot`, made one first when it held something else: its
+// storage stays from row to row.
+std::string& StringSlot(Json& slot) {
+  if (!slot.is_string()) slot = std::string();
+  std::string& text = slot.get_ref<std::string&>();
+  text.clear();
+  return text;
+}
+
+Json& ArraySlot(Json& slot, size_t size) {
+  if (!slot.is_array()) slot = Json::array();
+  slot.get_ref<Json::array_t&>().resize(size);
+  return slot;
+}
+
+Json& ObjectSlot(Json& slot) {
+  if (!slot.is_object()) slot = Json::object();
+  return slot;
+}
+
+}  // namespace
+
 void TInventory::JsonRow(const std::wstring& shown, const std::string* error) {
-  if (!error) reader_.ReadDetails(details_);
-  const bool ok = !error;
-  Json row;
-  row["path"] = Utf8(shown);
-  row["status"] = ok ? "ok" : "error";
-  if (!ok) row["error"] = *error;
-  row["versionInfo"] = ok && reader_.HasInfo();
-  const std::optional<std::string> machine = ok ? MachineName(details_.machine) : std::nullopt;
-  const std::optional<std::string> peFormat = ok ? PeFormatName(details_.peMagic) : std::nullopt;
-  row["machine"] = machine ? Json(*machine) : Json(nullptr);
-  row["peFormat"] = peFormat ? Json(*peFormat) : Json(nullptr);
-  row["resourceLanguage"] =
-      ok && details_.resourceLanguage ? Json(*details_.resourceLanguage) : Json(nullptr);
-  Json translations = Json::array();
-  if (ok) {
-    for (const TTranslation& t : details_.translations)
-      translations.push_back(Json{{"language", t.language}, {"codePage", t.codePage}});
-  }
-  row["translations"] = std::move(translations);
-  row["stringTable"] = ok && details_.stringTable ? Json(Utf8(*details_.stringTable)) : Json(nullptr);
-  row["stringTableNote"] =
-      ok && !details_.stringTableNote.empty() ? Json(details_.stringTableNote) : Json(nullptr);
-  if (ok && details_.fixed) {
-    const VS_FIXEDFILEINFO& f = *details_.fixed;
-    Json flags = Json::array();
-    for (const auto& flag : kFlags)
-      if (f.dwFileFlags & f.dwFileFlagsMask & flag.bit) flags.push_back(flag.name);
-    row["fixed"] = Json{{"fileVersion", Version(f.dwFileVersionMS, f.dwFileVersionLS)},
-                        {"productVersion", Version(f.dwProductVersionMS, f.dwProductVersionLS)},
-                        {"flags", std::move(flags)},
-                        {"fileOS", f.dwFileOS},
-                        {"fileType", f.dwFileType},
-                        {"fileSubtype", f.dwFileSubtype}};
-  } else {
+  if (error) {
+    // Rare: a row of its own, with the error in its place.
+    Json row;
+    row["path"] = Utf8(shown);
+    row["status"] = "error";
+    row["error"] = *error;
+    row["versionInfo"] = false;
+    for (const char* name : {"machine", "peFormat", "resourceLanguage"}) row[name] = nullptr;
+    row["translations"] = Json::array();
+    row["stringTable"] = nullptr;
+    row["stringTableNote"] = nullptr;
     row["fixed"] = nullptr;
+    row["strings"] = Json::object();
+    json_->serializer.dump(row, false, false, 0);
+    buffer_.push_back('\n');
+    return;
   }
-  Json strings = Json::object();
-  for (size_t i = 0; ok && i < details_.stringCount; ++i) {
+  reader_.ReadDetails(details_);
+  // Every value is set in place in the row the last file left, in the key
+  // order made once: no row object, array or string is rebuilt per file.
+  Json& row = json_->row;
+  if (row.empty()) {
+    for (const char* name : {"path", "status", "versionInfo", "machine", "peFormat", "resourceLanguage",
+                             "translations", "stringTable", "stringTableNote", "fixed", "strings"})
+      row[name] = nullptr;
+    row["status"] = "ok";
+  }
+  std::string& path = StringSlot(row["path"]);
+  AppendUtf8(path, shown.data(), shown.size());
+  row["versionInfo"] = reader_.HasInfo();
+  const std::optional<std::string> machine = MachineName(details_.machine);
+  const std::optional<std::string> peFormat = PeFormatName(details_.peMagic);
+  Json& machineSlot = row["machine"];
+  if (machine)
+    StringSlot(machineSlot) = *machine;
+  else
+    machineSlot = nullptr;
+  Json& peSlot = row["peFormat"];
+  if (peFormat)
+    StringSlot(peSlot) = *peFormat;
+  else
+    peSlot = nullptr;
+  row["resourceLanguage"] = details_.resourceLanguage ? Json(*details_.resourceLanguage) : Json(nullptr);
+  Json& translations = ArraySlot(row["translations"], details_.translations.size());
+  for (size_t i = 0; i < details_.translations.size(); ++i) {
+    Json& entry = ObjectSlot(translations[i]);
+    entry["language"] = details_.translations[i].language;
+    entry["codePage"] = details_.translations[i].codePage;
+  }
+  Json& tableSlot = row["stringTable"];
+  if (details_.stringTable)
+    AppendUtf8(StringSlot(tableSlot), details_.stringTable->data(), details_.stringTable->size());
+  else
+    tableSlot = nullptr;
+  Json& noteSlot = row["stringTableNote"];
+  if (!details_.stringTableNote.empty())
+    StringSlot(noteSlot) = details_.stringTableNote;
+  else
+    noteSlot = nullptr;
+  Json& fixedSlot = row["fixed"];
+  if (details_.fixed) {
+    const VS_FIXEDFILEINFO& f = *details_.fixed;
+    Json& fixed = ObjectSlot(fixedSlot);
+    FormatVersionPair(TVersionPair{f.dwFileVersionMS, f.dwFileVersionLS}, StringSlot(fixed["fileVersion"]));
+    FormatVersionPair(TVersionPair{f.dwProductVersionMS, f.dwProductVersionLS},
+                      StringSlot(fixed["productVersion"]));
+    size_t set = 0;
+    for (const auto& flag : kFlags) set += (f.dwFileFlags & f.dwFileFlagsMask & flag.bit) ? 1 : 0;
+    Json& flags = ArraySlot(fixed["flags"], set);
+    set = 0;
+    for (const auto& flag : kFlags)
+      if (f.dwFileFlags & f.dwFileFlagsMask & flag.bit) StringSlot(flags[set++]) = flag.name;
+    fixed["fileOS"] = f.dwFileOS;
+    fixed["fileType"] = f.dwFileType;
+    fixed["fileSubtype"] = f.dwFileSubtype;
+  } else {
+    fixedSlot = nullptr;
+  }
+  Json& strings = ObjectSlot(row["strings"]);
+  strings.clear();
+  for (size_t i = 0; i < details_.stringCount; ++i) {
     // A name met twice keeps its first value, as a query finds it.
-    const std::string name = Utf8(details_.strings[i].name);
-    if (!strings.contains(name)) strings[name] = Utf8(details_.strings[i].value);
+    text_.clear();
+    AppendUtf8(text_, details_.strings[i].name.data(), details_.strings[i].name.size());
+    if (strings.contains(text_)) continue;
+    AppendUtf8(StringSlot(strings[text_]), details_.strings[i].value.data(),
+               details_.strings[i].value.size());
   }
-  row["strings"] = std::move(strings);
-  buffer_ += row.dump(-1, ' ', false, Json::error_handler_t::replace);
+  json_->serializer.dump(row, false, false, 0);
   buffer_.push_back('\n');
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "verinfo/VerInfo.h"
@@ -55,6 +56,7 @@ class TInventory {
   void StringValue(const wchar_t* name, std::string& value) const;
   void Written();
 
+  struct TJsonWriter;
   const TRowFormat format_;
   std::FILE* const out_;
   const bool console_;  // rows reach a person: each is shown at once
@@ -63,6 +65,8 @@ class TInventory {
   std::string buffer_;
   // Reused for every row, so rows allocate little once they have grown.
   std::string field_, text_;
+  // --json only: one row object and one serializer writing into buffer_.
+  std::unique_ptr<TJsonWriter> json_;
 };
 
 }  // namespace verinfo
