@@ -88,7 +88,16 @@ class Tools:
                               encoding="utf-8", errors="replace", timeout=timeout)
 
     def query(self, title, *ids):
-        """winquery's answer as a dict, or None when there is no such window."""
+        """winquery's answer as a dict, or None when there is no such window.
+        An answer cut short (the query ended before its last lines reached
+        us) says nothing of the window: it is asked again."""
+        for _ in range(5):
+            state = self.query_once(title, *ids)
+            if state is None or "visible" in state:
+                return state
+        raise Failure("winquery's answers about %r were cut short five times" % title)
+
+    def query_once(self, title, *ids):
         result = self.wine("winquery.exe", title, *[str(i) for i in ids], timeout=30)
         if result.returncode != 0:
             return None
@@ -118,6 +127,8 @@ class Tools:
                         "visible": match.group(7) == "visible",
                         "text": match.group(8),
                     }
+        if "visible" not in state:
+            log("     winquery's answer was cut short: %r, %r" % (result.stdout[-200:], result.stderr[-200:]))
         return state
 
     def clipboard(self):
