@@ -18,7 +18,7 @@ of its own and a Wine server of its own, for a prefix of its own made in
 OUTPUT_DIR: copies of the build prefix's registry files (3 MB, given the
 case's density and display settings) with the build prefix's drive C linked,
 not copied (1.3 GB). The case shares neither display nor Wine server with
-the other tests, so it takes no lock. Needs Xvfb, xprop and Xephyr
+the other tests, yet takes the display lock (tests/e2e/CMakeLists.txt). Needs Xvfb, xprop and Xephyr
 (scripts/setup.sh installs them).
 """
 
