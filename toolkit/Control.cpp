@@ -26,11 +26,7 @@ HINSTANCE ToolkitModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
 
 TControl::~TControl() { DestroyHandle(); }
 
-namespace {
-
 HFONT FontOf(HWND window) { return reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)); }
-
-}  // namespace
 
 void TControl::CreateHandle(const WindowArgs& args) {
   TActCtxScope context;

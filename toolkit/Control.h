@@ -93,5 +93,7 @@ bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resul
 
 // The module whose window classes and resources the toolkit uses.
 HINSTANCE ToolkitModule();
+// The font a window shows; parents hand down their form's.
+HFONT FontOf(HWND window);
 
 }  // namespace toolkit

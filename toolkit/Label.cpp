@@ -35,8 +35,6 @@ SIZE TextBox(const std::wstring& text, HFONT font, bool wordWrap, int width) {
   return {box.right - box.left, box.bottom - box.top};
 }
 
-HFONT FontOf(HWND window) { return reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)); }
-
 // Boxes of the texts labels are made with. A form is made from a stored
 // layout, so every showing makes the same labels with the same texts: each
 // is measured once, as a compiled template would carry it. Texts set later
