@@ -92,7 +92,7 @@ bool ReadSymbols(const verinfo::TExactFile& file, const IMAGE_FILE_HEADER& heade
   const uint64_t strings = records + uint64_t{header.NumberOfSymbols} * IMAGE_SIZEOF_SYMBOL;
   uint32_t stringBytes = 0;
   if (!file.Read(strings, &stringBytes, sizeof stringBytes) || stringBytes < sizeof stringBytes ||
-      strings + stringBytes > file.Size()) {
+      !file.Holds(strings + stringBytes)) {
     return false;
   }
   std::vector<char> table(strings + stringBytes - records);

@@ -111,23 +111,16 @@ TExactFile::TExactFile(const std::wstring& path) {
     return;
   }
   shared::ScopedHandle file(opened);
-  FILE_STANDARD_INFO standard;
-  if (!::GetFileInformationByHandleEx(file.Get(), FileStandardInfo, &standard, sizeof standard)) {
-    error_ = ::GetLastError();
-    return;
-  }
-  if (standard.Directory) {
-    error_ = ERROR_DIRECTORY;
-    return;
-  }
-  // No bytes: nothing to read, and nothing failed. A FIFO or a device
-  // states no size either, so none is ever read from.
-  if (standard.EndOfFile.QuadPart <= 0) return;
+  // The pointer set to the start is the one question asked: what cannot
+  // seek (a FIFO, a pipe, a terminal) could keep a read waiting for a
+  // writer, so it holds no bytes to read, and nothing failed. The size is
+  // learnt from the reads: a disk file gives less than asked only at its
+  // end.
+  if (!::SetFilePointerEx(file.Get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN)) return;
   file_ = std::move(file);
-  size_ = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
 }
 
-bool TExactFile::ReadDirect(uint64_t offset, void* out, size_t length) const {
+size_t TExactFile::ReadDirect(uint64_t offset, void* out, size_t length) const {
   // Positioned by the file pointer, not by an OVERLAPPED: Wine answers a
   // read given an OVERLAPPED with one more server request, to post its
   // completion, and a file holds one pointer anyway.
@@ -135,38 +128,52 @@ bool TExactFile::ReadDirect(uint64_t offset, void* out, size_t length) const {
     LARGE_INTEGER to;
     to.QuadPart = static_cast<LONGLONG>(offset);
     position_ = ~uint64_t{0};  // unknown until the move succeeds
-    if (!::SetFilePointerEx(file_.Get(), to, nullptr, FILE_BEGIN)) return false;
+    if (!::SetFilePointerEx(file_.Get(), to, nullptr, FILE_BEGIN)) return 0;
     position_ = offset;
   }
   auto* at = static_cast<uint8_t*>(out);
-  while (length > 0) {
+  size_t done = 0;
+  while (done < length) {
     DWORD read = 0;
-    const DWORD wanted = static_cast<DWORD>(std::min<size_t>(length, 1u << 20));
-    if (!::ReadFile(file_.Get(), at, wanted, &read, nullptr) || read == 0) {
+    const DWORD wanted = static_cast<DWORD>(std::min<size_t>(length - done, 1u << 20));
+    if (!::ReadFile(file_.Get(), at + done, wanted, &read, nullptr)) {
       position_ = ~uint64_t{0};
-      return false;
+      return done;
     }
-    at += read;
+    done += read;
     position_ += read;
-    length -= read;
+    // Less than asked is the end of the file: never asked again, so a
+    // device that trickles bytes cannot hold the reader.
+    if (read < wanted) {
+      end_ = std::min(end_, offset + done);
+      break;
+    }
   }
-  return true;
+  seen_ = std::max(seen_, offset + done);
+  return done;
+}
+
+bool TExactFile::Holds(uint64_t end) const {
+  if (!IsOpen() || end > end_) return false;
+  if (end <= seen_) return true;
+  uint8_t last;
+  return Read(end - 1, &last, 1);
 }
 
 bool TExactFile::Read(uint64_t offset, void* out, size_t length) const {
-  if (!IsOpen() || offset > size_ || size_ - offset < length) return false;
-  if (length == 0) return true;
-  if (length > kBlock / 2) return ReadDirect(offset, out, length);
+  if (!IsOpen() || offset > end_ || end_ - offset < length) return false;
+  if (length == 0) return Holds(offset);
+  if (length > kBlock / 2) return ReadDirect(offset, out, length) == length;
   if (offset < blockAt_ || offset - blockAt_ + length > blockLength_) {
     // From the 512-byte boundary below: headers and directories are read
     // forwards and backwards around one place.
     uint64_t start = offset & ~uint64_t{511};
     if (offset - start + length > kBlock) start = offset;
-    const size_t fill = static_cast<size_t>(std::min<uint64_t>(kBlock, size_ - start));
-    blockLength_ = 0;
-    if (!ReadDirect(start, block_, fill)) return false;
+    if (start >= end_) return false;
+    const size_t fill = static_cast<size_t>(std::min<uint64_t>(kBlock, end_ - start));
     blockAt_ = start;
-    blockLength_ = fill;
+    blockLength_ = ReadDirect(start, block_, fill);
+    if (offset - start + length > blockLength_) return false;
   }
   std::memcpy(out, block_ + (offset - blockAt_), length);
   return true;

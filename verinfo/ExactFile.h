@@ -27,8 +27,8 @@ std::wstring ExactPath(const wchar_t* name);
 // or UNC path.
 std::wstring ExactFolderPath(const wchar_t* name);
 
-// One ordinary disk file, opened for reading or not at all: a folder, pipe,
-// FIFO, device or a file of no bytes is refused before anything waits on it.
+// One ordinary disk file, opened for reading or not at all: a folder, or a
+// pipe or FIFO (which cannot seek), is refused before anything waits on it.
 class TExactFile {
  public:
   explicit TExactFile(const char* name);
@@ -38,7 +38,6 @@ class TExactFile {
   TExactFile& operator=(const TExactFile&) = delete;
 
   bool IsOpen() const { return static_cast<bool>(file_); }
-  uint64_t Size() const { return size_; }
   // Why the file is not open: the Windows error, ERROR_BAD_FILE_TYPE for a
   // pipe, device or other non-disk name, ERROR_DIRECTORY for a folder; 0
   // when it is open or holds no bytes (an empty file is read, not failed).
@@ -46,14 +45,18 @@ class TExactFile {
   // Copies `length` bytes from `offset`; false unless all of them are in
   // the file. Small reads go through one cached block.
   bool Read(uint64_t offset, void* out, size_t length) const;
+  // Whether the file holds at least `end` bytes.
+  bool Holds(uint64_t end) const;
 
  private:
   static constexpr size_t kBlock = 4096;
-  bool ReadDirect(uint64_t offset, void* out, size_t length) const;
+  // Reads up to `length` bytes from `offset`; how many it got.
+  size_t ReadDirect(uint64_t offset, void* out, size_t length) const;
 
   shared::ScopedHandle file_;
-  uint64_t size_ = 0;
   DWORD error_ = 0;
+  mutable uint64_t end_ = ~uint64_t{0};  // of the file, once a read reached it
+  mutable uint64_t seen_ = 0;            // bytes known to be there
   mutable uint8_t block_[kBlock];
   mutable uint64_t blockAt_ = 0;
   mutable size_t blockLength_ = 0;

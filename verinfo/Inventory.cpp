@@ -214,11 +214,17 @@ std::string ErrorText(const char* what, DWORD error) {
   return text + ")";
 }
 
+namespace {
+
+bool IsConsole(std::FILE* out) {
+  DWORD mode;
+  return ::GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(out))), &mode) != FALSE;
+}
+
+}  // namespace
+
 TInventory::TInventory(TRowFormat format, std::FILE* out)
-    : format_(format),
-      out_(out),
-      console_(::GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(out)))) == FILE_TYPE_CHAR),
-      reader_("") {
+    : format_(format), out_(out), console_(IsConsole(out)), reader_("") {
   // The runtime leaves a character device (a console, NUL) unbuffered and
   // then writes an fwrite one byte at a time; with a buffer, each flush of
   // rows is one write.
@@ -245,10 +251,14 @@ void TInventory::Flush() {
   if (!buffer_.empty()) std::fwrite(buffer_.data(), 1, buffer_.size(), out_);
   buffer_.clear();
   std::fflush(out_);
+  flushedAt_ = ::GetTickCount64();
 }
 
 void TInventory::Written() {
-  if (console_ || buffer_.size() >= kFlushAt) Flush();
+  // A person at a console sees each row at once. A file, pipe or NUL gets
+  // large pieces, and at least one a second, so that a slow walk still
+  // streams to whatever reads it.
+  if (console_ || buffer_.size() >= kFlushAt || ::GetTickCount64() - flushedAt_ >= 1000) Flush();
 }
 
 TAdded TInventory::AddNamed(const char* name) {

@@ -60,6 +60,7 @@ class TInventory {
   const TRowFormat format_;
   std::FILE* const out_;
   const bool console_;  // rows reach a person: each is shown at once
+  ULONGLONG flushedAt_ = ::GetTickCount64();
   TVersionInfo reader_;
   TVersionDetails details_;
   std::string buffer_;

@@ -73,7 +73,7 @@ TPeImage::TPeImage(const TExactFile& file, uint32_t ntOffset) : file_(file) {
   const uint64_t table = optional + header.SizeOfOptionalHeader;
   const uint32_t count = header.NumberOfSections;
   const uint64_t tableEnd = table + uint64_t{count} * sizeof(IMAGE_SECTION_HEADER);
-  if (tableEnd > AlignUp(imageSize_, sectionAlignment) || tableEnd > file.Size()) return;
+  if (tableEnd > AlignUp(imageSize_, sectionAlignment) || !file.Holds(tableEnd)) return;
   headerBytes_ =
       static_cast<uint32_t>(std::max<uint64_t>(headerBytes_, std::min<uint64_t>(tableEnd, imageSize_)));
   headerExtent_ =
