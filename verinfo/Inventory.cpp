@@ -2,6 +2,8 @@
 
 #include <io.h>
 
+#include <algorithm>
+
 #include <cwchar>
 #include <exception>
 #include <nlohmann/json.hpp>
@@ -37,8 +39,17 @@ constexpr struct {
 // UTF-16 as UTF-8, every unit as it is: a surrogate without its partner,
 // which no UTF-8 can hold, becomes U+FFFD.
 void AppendUtf8(std::string& out, const wchar_t* text, size_t length) {
+  // Written in place: a unit takes at most three bytes, and a pair's four
+  // bytes are two units' worth.
+  const size_t from = out.size();
+  out.resize(from + 3 * length);
+  char* at = out.data() + from;
   for (size_t i = 0; i < length; ++i) {
     uint32_t c = static_cast<uint16_t>(text[i]);
+    if (c < 0x80) {
+      *at++ = static_cast<char>(c);
+      continue;
+    }
     if (c >= 0xD800 && c < 0xE000) {
       const uint32_t next = i + 1 < length ? static_cast<uint16_t>(text[i + 1]) : 0;
       if (c < 0xDC00 && next >= 0xDC00 && next < 0xE000) {
@@ -48,22 +59,19 @@ void AppendUtf8(std::string& out, const wchar_t* text, size_t length) {
         c = 0xFFFD;
       }
     }
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | c >> 6));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    if (c < 0x800) {
+      *at++ = static_cast<char>(0xC0 | c >> 6);
     } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | c >> 12));
-      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+      *at++ = static_cast<char>(0xE0 | c >> 12);
+      *at++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
     } else {
-      out.push_back(static_cast<char>(0xF0 | c >> 18));
-      out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+      *at++ = static_cast<char>(0xF0 | c >> 18);
+      *at++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      *at++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
     }
+    *at++ = static_cast<char>(0x80 | (c & 0x3F));
   }
+  out.resize(static_cast<size_t>(at - out.data()));
 }
 
 std::string Utf8(const std::wstring& text) {
@@ -466,16 +474,26 @@ void TInventory::JsonRow(const std::wstring& shown, const std::string* error) {
   } else {
     fixedSlot = nullptr;
   }
-  Json& strings = ObjectSlot(row["strings"]);
-  strings.clear();
+  // The last row's strings are kept while the names come in the same
+  // order (most files of one folder have the same ones): a value is then
+  // rewritten in its slot, not allocated again with its name.
+  Json::object_t& strings = ObjectSlot(row["strings"]).get_ref<Json::object_t&>();
+  size_t kept = 0;
   for (size_t i = 0; i < details_.stringCount; ++i) {
-    // A name met twice keeps its first value, as a query finds it.
     text_.clear();
     AppendUtf8(text_, details_.strings[i].name.data(), details_.strings[i].name.size());
-    if (strings.contains(text_)) continue;
-    AppendUtf8(StringSlot(strings[text_]), details_.strings[i].value.data(),
-               details_.strings[i].value.size());
+    // A name met twice keeps its first value, as a query finds it.
+    auto slot = strings.begin() + static_cast<ptrdiff_t>(kept);
+    if (std::any_of(strings.begin(), slot, [&](const auto& entry) { return entry.first == text_; })) continue;
+    if (slot == strings.end() || slot->first != text_) {
+      while (strings.size() > kept) strings.pop_back();
+      strings.emplace_back(text_, nullptr);
+      slot = strings.end() - 1;
+    }
+    ++kept;
+    AppendUtf8(StringSlot(slot->second), details_.strings[i].value.data(), details_.strings[i].value.size());
   }
+  while (strings.size() > kept) strings.pop_back();
   json_->serializer.dump(row, false, false, 0);
   buffer_.push_back('\n');
 }
