@@ -92,15 +92,32 @@ void PrintRow(const char* title, const std::vector<double>& samples) {
   std::printf("%-*s %11.0f %9.0f\n", kTitleWidth, title, s.median, s.p90);
 }
 
-void PrintPair(const char* title, const std::vector<double>& ours, const std::vector<double>& base,
-               double target, const char* baseline) {
+namespace {
+
+void PrintRatio(const char* title, const std::vector<double>& ours, const std::vector<double>& base,
+                double ratio, double target, const char* baseline) {
   const Summary o = Summarise(ours), b = Summarise(base);
-  const double ratio = b.median > 0 ? o.median / b.median : 0;
   std::printf("%-*s %11.0f %9.0f %11.0f %9.0f   ratio %.2f", kTitleWidth, title, o.median, o.p90, b.median,
               b.p90, ratio);
   if (target > 0) std::printf(" (target <= %.2f) %s", target, ratio <= target ? "OK" : "MISSED");
   if (baseline) std::printf("  [%s]", baseline);
   std::printf("\n");
+}
+
+}  // namespace
+
+void PrintPair(const char* title, const std::vector<double>& ours, const std::vector<double>& base,
+               double target, const char* baseline) {
+  const double baseMedian = Summarise(base).median;
+  PrintRatio(title, ours, base, baseMedian > 0 ? Summarise(ours).median / baseMedian : 0, target, baseline);
+}
+
+void PrintRoundPair(const char* title, const std::vector<double>& ours, const std::vector<double>& base,
+                    double target, const char* baseline) {
+  std::vector<double> ratios;
+  for (size_t i = 0; i < ours.size() && i < base.size(); ++i)
+    if (base[i] > 0) ratios.push_back(ours[i] / base[i]);
+  PrintRatio(title, ours, base, Summarise(ratios).median, target, baseline);
 }
 
 void Settle(DWORD quietMs) {

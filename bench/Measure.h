@@ -47,6 +47,12 @@ void PrintHeading();
 void PrintRow(const char* title, const std::vector<double>& samples);
 void PrintPair(const char* title, const std::vector<double>& ours, const std::vector<double>& base,
                double target = 0, const char* baseline = nullptr);
+// The same for sides timed in the same rounds, where the ratio is the median
+// of each round's own: a round the whole machine ran slow or fast then moves
+// both of its sides alike, where the medians of the sides come from
+// different rounds.
+void PrintRoundPair(const char* title, const std::vector<double>& ours, const std::vector<double>& base,
+                    double target = 0, const char* baseline = nullptr);
 
 // Finds the first moment after a dialog's activation at which the thread has
 // no WM_PAINT left to hand out, i.e. the dialog and every visible child have

@@ -164,12 +164,13 @@ int main(int argc, char** argv) {
   bench::PrintRow("verinfo.exe's own start and exit (one missing name)", net(3));
   for (size_t side = 2; side < treeFloor; ++side) {
     if (side == 3) continue;
-    bench::PrintPair((sides[side].title + ", system folder").c_str(), net(side), net(1), 1.2, filesFloor);
+    bench::PrintRoundPair((sides[side].title + ", system folder").c_str(), net(side), net(1), 1.2,
+                          filesFloor);
   }
   bench::PrintRow("I/O floor, tree", net(treeFloor));
   if (!defaultOnly) {
-    bench::PrintPair("verinfo.exe -r, tree of 10,000 hard links", net(treeFloor + 1), net(treeFloor), 1.2,
-                     treeFloorName);
+    bench::PrintRoundPair("verinfo.exe -r, tree of 10,000 hard links", net(treeFloor + 1), net(treeFloor),
+                          1.2, treeFloorName);
     // Memory is sampled in runs of its own: sampling would slow the timed ones.
     const std::string thousand = tree + "\\d0";
     const size_t smallKb = bench::RunChild(tool + " -r " + Quoted(thousand), "", 1).peakKb;
