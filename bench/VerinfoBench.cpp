@@ -9,6 +9,8 @@
 //
 //   verinfo_bench.exe [ROUNDS] [--default-only] [--tool PATH]
 //
+// ROUNDS (121) of the files' sides, a quarter as many of the tree's; each
+// ratio is the median of the rounds' own.
 // --tool times another build's verinfo.exe instead of the one beside this
 // program; --default-only times only the output mode every verinfo.exe has
 // had, for measuring an older build.
@@ -87,9 +89,10 @@ struct TSide {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Medians of 15 rounds moved by 0.1 from run to run on two cores (every
-  // side starts a Wine process); of 41, by a few hundredths.
-  int rounds = 41;
+  // One run of a side takes from two thirds to twice its median on two
+  // cores (every side starts a Wine process): many short rounds steady the
+  // figures better than a few long ones.
+  int rounds = 121;
   bool defaultOnly = false;
   std::string toolPath = testing_paths::BesideExecutable("verinfo.exe");
   for (int i = 1; i < argc; ++i) {
@@ -114,8 +117,9 @@ int main(int argc, char** argv) {
   const std::string floor = Quoted(testing_paths::BesideExecutable("io_floor.exe"));
   const DWORD fileCount = static_cast<DWORD>(files.size());
 
-  std::vector<TSide> sides = {
-      {"empty process", Quoted(testing_paths::BesideExecutable("empty_program.exe")), "", 0},
+  const TSide empty{"empty process", Quoted(testing_paths::BesideExecutable("empty_program.exe")), "", 0};
+  std::vector<TSide> fileSides = {
+      empty,
       {"floor, files", floor + names, system, fileCount},
       {"verinfo.exe FILE...", tool + names, system, 0},
       // Its own start and exit: a name that is not there, read as a
@@ -124,53 +128,58 @@ int main(int argc, char** argv) {
   };
   if (!defaultOnly) {
     for (const char* mode : {"--all", "--json", "--csv"})
-      sides.push_back(
+      fileSides.push_back(
           {std::string("verinfo.exe ") + mode + " FILE...", tool + " " + mode + names, system, 0});
   }
-  const size_t treeFloor = sides.size();
-  sides.push_back({"floor, tree", floor + " -r " + Quoted(tree), "", kTreeFiles});
-  if (!defaultOnly) sides.push_back({"verinfo.exe -r TREE", tool + " -r " + Quoted(tree), "", 0});
+  std::vector<TSide> treeSides = {empty, {"floor, tree", floor + " -r " + Quoted(tree), "", kTreeFiles}};
+  if (!defaultOnly) treeSides.push_back({"verinfo.exe -r TREE", tool + " -r " + Quoted(tree), "", 0});
 
-  std::vector<std::function<double()>> runs;
-  for (const TSide& side : sides) {
-    runs.push_back([&side] {
-      const bench::ChildRun run = bench::RunChild(side.command, side.folder);
-      if (run.exitCode != side.exitCode) {
-        std::fprintf(stderr, "verinfo_bench: %s ended with %lu, not %lu\n", side.title.c_str(), run.exitCode,
-                     side.exitCode);
-        std::exit(1);
-      }
-      return run.micros;
-    });
-  }
-  const std::vector<std::vector<double>> times = bench::TimeSides(warmup, rounds, runs);
-  // Each side's time less the empty process's of the same round.
-  const auto net = [&](size_t side) {
-    std::vector<double> samples(times[side].size());
-    for (size_t i = 0; i < samples.size(); ++i) samples[i] = times[side][i] - times[0][i];
-    return samples;
+  // Each side's times less the empty process's of the same round.
+  const auto timeNet = [&](const std::vector<TSide>& sides, int count) {
+    std::vector<std::function<double()>> runs;
+    for (const TSide& side : sides) {
+      runs.push_back([&side] {
+        const bench::ChildRun run = bench::RunChild(side.command, side.folder);
+        if (run.exitCode != side.exitCode) {
+          std::fprintf(stderr, "verinfo_bench: %s ended with %lu, not %lu\n", side.title.c_str(),
+                       run.exitCode, side.exitCode);
+          std::exit(1);
+        }
+        return run.micros;
+      });
+    }
+    std::vector<std::vector<double>> times = bench::TimeSides(warmup, count, runs);
+    for (size_t side = times.size(); side-- > 0;)
+      for (size_t i = 0; i < times[side].size(); ++i) times[side][i] -= times[0][i];
+    return times;
   };
+  // A tree round takes as long as ten of the files' rounds: a quarter of the
+  // rounds suffices for it, its own length evening out the machine.
+  const int treeRounds = std::max(1, rounds / 4);
+  const std::vector<std::vector<double>> filesNet = timeNet(fileSides, rounds);
+  const std::vector<std::vector<double>> treeNet = timeNet(treeSides, treeRounds);
 
-  std::printf("verinfo_bench: %s, %lu files; tree %s, %d files in %d folders; %d rounds after %d warm-up\n",
-              system.c_str(), fileCount, tree.c_str(), kTreeFiles, kTop * (kMiddle + 1), rounds, warmup);
+  std::printf(
+      "verinfo_bench: %s, %lu files, %d rounds; tree %s, %d files in %d folders, %d rounds; "
+      "%d warm-up\n",
+      system.c_str(), fileCount, rounds, tree.c_str(), kTreeFiles, kTop * (kMiddle + 1), treeRounds, warmup);
   std::printf("verinfo.exe: %s\n", toolPath.c_str());
-  std::printf("every figure is net of an empty process's start and exit (median %.0f us)\n",
-              bench::Summarise(times[0]).median);
+  std::printf("every figure is net of an empty process's start and exit, timed in the same rounds\n");
   bench::PrintHeading();
   const char* filesFloor = "I/O floor over the same files: open, two 4 KB reads, close (plain C)";
   const char* treeFloorName =
       "I/O floor over the same tree: folders listed, open, two 4 KB reads, close (plain C)";
-  bench::PrintRow("I/O floor, system folder file by file", net(1));
-  bench::PrintRow("verinfo.exe's own start and exit (one missing name)", net(3));
-  for (size_t side = 2; side < treeFloor; ++side) {
+  bench::PrintRow("I/O floor, system folder file by file", filesNet[1]);
+  bench::PrintRow("verinfo.exe's own start and exit (one missing name)", filesNet[3]);
+  for (size_t side = 2; side < fileSides.size(); ++side) {
     if (side == 3) continue;
-    bench::PrintRoundPair((sides[side].title + ", system folder").c_str(), net(side), net(1), 1.2,
-                          filesFloor);
+    bench::PrintRoundPair((fileSides[side].title + ", system folder").c_str(), filesNet[side], filesNet[1],
+                          1.2, filesFloor);
   }
-  bench::PrintRow("I/O floor, tree", net(treeFloor));
+  bench::PrintRow("I/O floor, tree", treeNet[1]);
   if (!defaultOnly) {
-    bench::PrintRoundPair("verinfo.exe -r, tree of 10,000 hard links", net(treeFloor + 1), net(treeFloor),
-                          1.2, treeFloorName);
+    bench::PrintRoundPair("verinfo.exe -r, tree of 10,000 hard links", treeNet[2], treeNet[1], 1.2,
+                          treeFloorName);
     // Memory is sampled in runs of its own: sampling would slow the timed ones.
     const std::string thousand = tree + "\\d0";
     const size_t smallKb = bench::RunChild(tool + " -r " + Quoted(thousand), "", 1).peakKb;
