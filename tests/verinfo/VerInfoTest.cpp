@@ -2,6 +2,7 @@
 // case (tests/verinfo/fixtures).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -198,4 +199,38 @@ TEST(ExactPath, IsTheNamedFileItself) {
   EXPECT_EQ(ExactPath("com1.dll"), L"\\\\?\\" + here + L"com1.dll");
   for (const char* folder : {"", "C:\\dir\\", "C:\\dir\\..", "."})
     EXPECT_EQ(ExactPath(folder), L"") << folder;
+}
+
+// The file's end is learnt from the reads that reach it: nothing past it
+// reads, whether asked in one piece, through the cached block or first.
+TEST(ExactFile, NothingPastTheEndReads) {
+  char folder[MAX_PATH], path[MAX_PATH];
+  ASSERT_TRUE(::GetTempPathA(MAX_PATH, folder) && ::GetTempFileNameA(folder, "xf", 0, path));
+  std::string bytes(5000, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+  {
+    FILE* out = std::fopen(path, "wb");
+    ASSERT_TRUE(out);
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+  }
+  char got[6000];
+  {
+    const verinfo::TExactFile file(path);  // asked past the end before anything is read
+    ASSERT_TRUE(file.IsOpen());
+    EXPECT_FALSE(file.Holds(5001));
+    EXPECT_TRUE(file.Holds(5000));
+    EXPECT_FALSE(file.Read(4995, got, 10));
+    EXPECT_FALSE(file.Read(5001, got, 0));
+    ASSERT_TRUE(file.Read(4990, got, 10));
+    EXPECT_EQ(std::string(got, 10), bytes.substr(4990));
+  }
+  {
+    const verinfo::TExactFile file(path);
+    EXPECT_FALSE(file.Read(0, got, 5001));
+    ASSERT_TRUE(file.Read(0, got, 5000));
+    EXPECT_EQ(std::string(got, 5000), bytes);
+    EXPECT_TRUE(file.Read(5000, got, 0));
+  }
+  ::DeleteFileA(path);
 }
