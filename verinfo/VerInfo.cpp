@@ -1,7 +1,6 @@
 #include "verinfo/VerInfo.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -240,8 +239,10 @@ namespace {
 // Table keys compare as the queries compare them: without regard to case.
 bool SameKey(const std::wstring& key, const std::string& wanted) {
   if (key.size() != wanted.size()) return false;
+  // Both are ASCII here, which lowers the same in every locale.
+  const auto lower = [](unsigned c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
   for (size_t i = 0; i < key.size(); ++i)
-    if (key[i] > 0x7F || std::tolower(static_cast<int>(key[i])) != std::tolower(wanted[i])) return false;
+    if (key[i] > 0x7F || lower(key[i]) != lower(static_cast<uint8_t>(wanted[i]))) return false;
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string_view>
 
 namespace verinfo {
 
@@ -85,10 +86,15 @@ void TVersionData::Narrow(const TNode& node, std::string& value) const {
   if (room < 0) return;
   const uint32_t held = node.value < size_ ? std::min(units, (size_ - node.value) / 2) : 0;
   std::wstring wide(held, L'\0');
-  for (uint32_t i = 0; i < held; ++i) wide[i] = static_cast<wchar_t>(Word(node.value + 2 * i));
-  const int narrowed = held ? ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(held), nullptr,
-                                                    0, nullptr, nullptr)
-                            : 0;
+  bool ascii = true;  // the same bytes in every ANSI code page: no conversion asked
+  for (uint32_t i = 0; i < held; ++i) {
+    wide[i] = static_cast<wchar_t>(Word(node.value + 2 * i));
+    ascii = ascii && wide[i] < 0x80;
+  }
+  const int narrowed = !held   ? 0
+                       : ascii ? static_cast<int>(held)
+                               : ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(held),
+                                                       nullptr, 0, nullptr, nullptr);
   const size_t total = static_cast<size_t>(narrowed) + (units - held);
   // No room at all asks for the size and writes nothing: zeros are read.
   if (room == 0) {
@@ -97,7 +103,9 @@ void TVersionData::Narrow(const TNode& node, std::string& value) const {
   }
   if (total > static_cast<size_t>(room)) return;
   value.resize(narrowed);
-  if (narrowed)
+  if (ascii)
+    std::copy(wide.begin(), wide.end(), value.begin());
+  else if (narrowed)
     ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(held), value.data(), narrowed, nullptr,
                           nullptr);
   value.append(units - held, '\0');
@@ -112,11 +120,16 @@ bool TVersionData::Query(const char* path, std::string& value) const {
   if (SixteenBit()) {
     for (const char* c = path; *c; ++c) key.push_back(static_cast<wchar_t>(static_cast<uint8_t>(*c)));
   } else {
-    const int units = ::MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-    if (units <= 0) return false;
-    key.resize(units);
-    ::MultiByteToWideChar(CP_ACP, 0, path, -1, key.data(), units);
-    key.resize(units - 1);
+    const std::string_view bytes(path);
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<uint8_t>(c) < 0x80; })) {
+      key.assign(bytes.begin(), bytes.end());  // ASCII reads the same in every ANSI code page
+    } else {
+      const int units = ::MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+      if (units <= 0) return false;
+      key.resize(units);
+      ::MultiByteToWideChar(CP_ACP, 0, path, -1, key.data(), units);
+      key.resize(units - 1);
+    }
   }
   TNode node = Node(0);
   int depth = 0;
