@@ -85,16 +85,17 @@ void TVersionData::Narrow(const TNode& node, std::string& value) const {
   const int room = static_cast<int>(Word(0)) - static_cast<int>(node.value);
   if (room < 0) return;
   const uint32_t held = node.value < size_ ? std::min(units, (size_ - node.value) / 2) : 0;
-  std::wstring wide(held, L'\0');
-  bool ascii = true;  // the same bytes in every ANSI code page: no conversion asked
-  for (uint32_t i = 0; i < held; ++i) {
-    wide[i] = static_cast<wchar_t>(Word(node.value + 2 * i));
-    ascii = ascii && wide[i] < 0x80;
+  // ASCII is the same bytes in every ANSI code page: no conversion asked.
+  bool ascii = true;
+  for (uint32_t i = 0; i < held && ascii; ++i) ascii = Word(node.value + 2 * i) < 0x80;
+  std::wstring wide;
+  if (!ascii) {
+    wide.resize(held);
+    for (uint32_t i = 0; i < held; ++i) wide[i] = static_cast<wchar_t>(Word(node.value + 2 * i));
   }
-  const int narrowed = !held   ? 0
-                       : ascii ? static_cast<int>(held)
-                               : ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(held),
-                                                       nullptr, 0, nullptr, nullptr);
+  const int narrowed = ascii ? static_cast<int>(held)
+                             : ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(held), nullptr,
+                                                     0, nullptr, nullptr);
   const size_t total = static_cast<size_t>(narrowed) + (units - held);
   // No room at all asks for the size and writes nothing: zeros are read.
   if (room == 0) {
@@ -104,7 +105,7 @@ void TVersionData::Narrow(const TNode& node, std::string& value) const {
   if (total > static_cast<size_t>(room)) return;
   value.resize(narrowed);
   if (ascii)
-    std::copy(wide.begin(), wide.end(), value.begin());
+    for (uint32_t i = 0; i < held; ++i) value[i] = static_cast<char>(Word(node.value + 2 * i));
   else if (narrowed)
     ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(held), value.data(), narrowed, nullptr,
                           nullptr);
@@ -213,14 +214,17 @@ void TVersionData::ReadText(const TNode& node, unsigned codePage, std::wstring& 
 }
 
 void TVersionData::TableKeys(std::vector<std::wstring>& keys) const {
-  keys.clear();
+  // The strings of the last file's keys are refilled, not made again.
+  size_t count = 0;
   TNode info;
-  if (!FindStringFileInfo(info)) return;
-  ForEachChild(info, [&](const TNode& table) {
-    keys.emplace_back();
-    ReadKey(table, keys.back());
-    return true;
-  });
+  if (FindStringFileInfo(info)) {
+    ForEachChild(info, [&](const TNode& table) {
+      if (count == keys.size()) keys.emplace_back();
+      ReadKey(table, keys[count++]);
+      return true;
+    });
+  }
+  keys.resize(count);
 }
 
 void TVersionData::TableStrings(size_t index, unsigned codePage, std::vector<TVersionString>& strings,
