@@ -10,7 +10,7 @@ extern "C" int FrameTablesRefused(void);  // shared/FrameRegistration.c
 
 extern "C" __attribute__((no_stack_protector)) BOOL WINAPI LibraryEntry(HINSTANCE module, DWORD reason,
                                                                         LPVOID reserved) {
-  if (reason == DLL_PROCESS_ATTACH) shared::InitStackGuard();
+  if (reason == DLL_PROCESS_ATTACH) shared::InitStackGuard(true);
   const BOOL started = DllMainCRTStartup(module, reason, reserved);
   // Without its unwind tables the library's first throw would end the host:
   // the load fails instead (the system then undoes the start).

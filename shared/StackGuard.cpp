@@ -1,12 +1,14 @@
 // Why this is as sound as the runtime's own set-up:
 // - Unpredictable per load: the value comes from RtlGenRandom (advapi32's
 //   SystemFunction036), the system's generator that needs no provider,
-//   where advapi32 is already loaded (in any host); the sources the
-//   platform's compilers mix for their cookie (time, performance counter,
-//   process and thread ids, tick count, a stack address) are mixed in as
-//   well, so it still differs per load without it. A small program does
-//   without: importing advapi32 for it alone would load it and sechost,
-//   under Wine a third of the program's own start.
+//   in the library, which imports advapi32; the sources the platform's
+//   compilers mix for their cookie (time, performance counter, process and
+//   thread ids, tick count, a stack address) are mixed in as well, so it
+//   still differs per load without it. A program does without, as a
+//   program of the platform's compilers does: importing advapi32 for it
+//   alone would load it and sechost, under Wine a third of the program's
+//   own start, and even asking whether it is loaded costs the loader's
+//   search of the folders.
 // - Set before any guarded function runs: the image's entry point calls
 //   InitStackGuard before the runtime's start-up (plugin/LibraryEntry.cpp,
 //   shared/ProgramEntry.cpp).
@@ -44,10 +46,10 @@ uintptr_t __stack_chk_guard = 0;
 
 namespace shared {
 
-__attribute__((no_stack_protector)) void InitStackGuard() {
+__attribute__((no_stack_protector)) void InitStackGuard(bool systemRandom) {
   uintptr_t value = 0;
   using TGenRandom = BOOLEAN(WINAPI*)(PVOID, ULONG);
-  if (const HMODULE advapi = GetModuleHandleW(L"advapi32.dll")) {
+  if (const HMODULE advapi = systemRandom ? GetModuleHandleW(L"advapi32.dll") : nullptr) {
     const auto generate = reinterpret_cast<TGenRandom>(
         reinterpret_cast<void (*)()>(GetProcAddress(advapi, "SystemFunction036")));  // RtlGenRandom
     if (!generate || !generate(&value, sizeof value)) value = 0;

@@ -7,7 +7,12 @@
 namespace shared {
 
 // Sets the guard once, before any guarded frame exists. Call it first from an
-// image's entry point and never again while the image is loaded.
-void InitStackGuard();
+// image's entry point and never again while the image is loaded. With
+// `systemRandom` the system's generator is mixed in too: only where
+// advapi32 is already loaded (a library that imports it), since asking the
+// loader for a module that is not there searches the program's folder and
+// the system folders first (under Wine nearly a millisecond of a program's
+// start).
+void InitStackGuard(bool systemRandom);
 
 }  // namespace shared

@@ -9,7 +9,7 @@
 extern "C" int mainCRTStartup();
 
 extern "C" __attribute__((no_stack_protector)) int ProgramEntry() {
-  shared::InitStackGuard();
+  shared::InitStackGuard(false);
   return mainCRTStartup();
 }
 
