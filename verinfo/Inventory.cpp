@@ -161,6 +161,12 @@ bool MaybeFolder(DWORD error) { return error == ERROR_DIRECTORY || error == ERRO
 
 std::string TranslationText(const TTranslation& t) { return FormatTranslationKey(t.language, t.codePage); }
 
+// A console, not merely a character device (NUL is one too).
+bool IsConsole(std::FILE* out) {
+  DWORD mode;
+  return ::GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(out))), &mode) != FALSE;
+}
+
 }  // namespace
 
 // The row's object keeps its storage from row to row, and the serializer
@@ -221,15 +227,6 @@ std::string ErrorText(const char* what, DWORD error) {
   shared::AppendDecimal(text, error);
   return text + ")";
 }
-
-namespace {
-
-bool IsConsole(std::FILE* out) {
-  DWORD mode;
-  return ::GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(out))), &mode) != FALSE;
-}
-
-}  // namespace
 
 TInventory::TInventory(TRowFormat format, std::FILE* out)
     : format_(format), out_(out), console_(IsConsole(out)), reader_("") {
