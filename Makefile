@@ -5,11 +5,6 @@ CMAKE_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 # The prefix's Wine server, kept for 30 s after its last program ends.
 WINE_UP := wineserver -p30 >/dev/null 2>&1; wine cmd /c exit >/dev/null 2>&1 </dev/null
-# Wine ends the prefix's desktop process as soon as no program of it runs, and
-# a program started in that moment cannot make a window (error 1400): between
-# two tests run one after the other the copy test's host failed so. A program
-# waiting on a pipe that stays open until ctest ends keeps the prefix awake.
-KEEP_WINE_UP := f=$$(mktemp -u); mkfifo "$$f"; wine cmd /c pause <"$$f" >/dev/null 2>&1 & exec 3>"$$f"; rm -f "$$f"
 
 .PHONY: all setup build test run bench bench-dialog soak format clean
 
@@ -30,8 +25,7 @@ build: setup $(BUILD)/CMakeCache.txt
 # started by a test, they would hold its output open, and CTest would count
 # that test as running until the server ended.
 test: build
-	./scripts/with-display.sh sh -c '$(WINE_UP); $(KEEP_WINE_UP); \
-	  ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS); rc=$$?; exec 3>&-; wait; exit $$rc'
+	./scripts/with-display.sh sh -c '$(WINE_UP); ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)'
 
 run: build
 	./scripts/with-display.sh ./scripts/run-main.sh
